@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds and runs every test: native (ASan, UBSan), then the 32-bit Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+jobs=$(nproc)
+
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$jobs"
+ctest --preset native -j "$jobs"
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+. scripts/wine.sh build/win32
+wine_prepare_prefix
+wine_session ctest --preset win32 -j "$jobs"

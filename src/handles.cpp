@@ -1,0 +1,3 @@
+#include "handles.h"
+
+ModuleHandles moduleHandles;

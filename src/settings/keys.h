@@ -1,0 +1,16 @@
+// The settings keys: one row per key, in the order they are read.
+#pragma once
+
+#include <cstddef>
+
+enum class KeyType { Integer, Flag, Colour, Caption, Icon, Price };
+
+struct SettingKey {
+    const char* key;         // "Velnor.receiveGraph.width:", colon included
+    KeyType type;
+    std::size_t offset;      // of the field in WidgetSettings
+    const char* defaultText; // as the file would hold it; null for an absent icon
+};
+
+constexpr int kSettingKeyCount = 54;
+extern const SettingKey kSettingKeys[kSettingKeyCount];

@@ -1,0 +1,21 @@
+// The reload: settings into histories, pens, brushes, style, font and icons.
+#pragma once
+
+#include "platform.h"
+#include "plugin/shell.h"
+#include "types.h"
+
+struct DrawingResources {
+    HPEN framePen;
+    unsigned char styleCopy[kStyleRecordSize];
+    HFONT styleFont;
+    HBRUSH sctBrush;
+};
+
+extern DrawingResources drawingResources;
+
+void makeFramePen();
+void reload();
+HICON loadIcon(const char* value);
+// Everything the reload and makeFramePen made, the histories included; back to the loaded state.
+void releaseResources();

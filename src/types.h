@@ -1,0 +1,57 @@
+// Types shared by every module: traffic directions, label kinds, the graph and label records and
+// the settings record. Win32-free, so the arithmetic and parsing modules compile natively too.
+#pragma once
+
+#include <cstdint>
+
+#ifdef _WIN32
+#include "platform.h"
+#else
+// Native builds never touch a GDI object; the handles are opaque there.
+struct HPEN__;
+struct HBRUSH__;
+struct HICON__;
+typedef HPEN__* HPEN;
+typedef HBRUSH__* HBRUSH;
+typedef HICON__* HICON;
+typedef std::uint32_t COLORREF;
+#endif
+
+namespace Channel {
+enum : int { Receive = 0, Send = 1, Count = 2 };
+}
+
+namespace LabelKind {
+enum : int { Receive = 0, Send = 1, Both = 2, Cost = 3, Count = 4 };
+}
+
+constexpr int kCaptionSize = 100; // 99 characters and the terminating zero
+constexpr int kPathSize = 260;    // 259 characters and the terminating zero
+
+struct Graph {
+    std::int32_t x, y, width, height;
+    COLORREF color, background;
+    HBRUSH brush;
+    HPEN pen;
+    std::int64_t maximum;
+    std::int64_t* history; // exactly `width` entries whenever a tick or a paint runs
+};
+
+struct Label {
+    char caption[kCaptionSize];
+    std::int32_t left, right, y, tab_x, tab_y;
+    HICON icon;
+};
+
+struct WidgetSettings {
+    std::int32_t x, y, width, height, timer;
+    bool alphaEnabled;
+    std::int32_t alphaValue;
+    bool sctEnabled;
+    COLORREF sctColor;
+    bool alwaysOnTop, pluginToggle, inSlit;
+    Graph graphs[Channel::Count];
+    Label labels[LabelKind::Count];
+    double price;
+    std::int32_t adapter;
+};
