@@ -1,0 +1,7 @@
+#include "traffic/clock.h"
+
+#include "platform.h"
+
+std::uint32_t clockMilliseconds() {
+    return GetTickCount();
+}

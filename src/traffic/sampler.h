@@ -5,6 +5,9 @@
 
 #include "types.h"
 
+// What a period of 0 or less is taken as, here and by the reload that normalizes the setting.
+constexpr int kDefaultPeriod = 1000;
+
 struct TrafficReadings {
     std::int64_t totals[Channel::Count];
     std::int64_t rates[Channel::Count];

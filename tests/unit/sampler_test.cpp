@@ -1,0 +1,304 @@
+#include <cstdint>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "traffic/clock.h"
+#include "traffic/interface_table.h"
+#include "traffic/sampler.h"
+
+// The sampler's link seams: a scripted counter source and clock.
+namespace {
+struct FakeSource {
+    std::int64_t counters[Channel::Count];
+    int rows;
+    std::uint32_t now;
+    std::vector<int> positionsRead;
+} source;
+} // namespace
+
+std::int64_t InterfaceTable::counter(int position, int channel) {
+    source.positionsRead.push_back(position);
+    return position >= 0 && position < source.rows ? source.counters[channel] : 0;
+}
+
+std::uint32_t clockMilliseconds() {
+    return source.now;
+}
+
+namespace {
+
+constexpr std::int64_t k2To32 = std::int64_t{1} << 32;
+
+// A settings record with both histories of `width` entries, owned by the test.
+struct Widget {
+    WidgetSettings settings{};
+    std::vector<std::int64_t> histories[Channel::Count];
+
+    explicit Widget(int width, int period = 1000, double price = 1.0) {
+        settings.timer = period;
+        settings.price = price;
+        for (int channel = 0; channel < Channel::Count; ++channel) {
+            histories[channel].assign(width > 0 ? width : 0, 0);
+            settings.graphs[channel].width = width;
+            settings.graphs[channel].history = width > 0 ? histories[channel].data() : nullptr;
+        }
+    }
+    std::vector<std::int64_t>& history(int channel) { return histories[channel]; }
+    std::int64_t maximum(int channel) const { return settings.graphs[channel].maximum; }
+};
+
+class Sampler : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        source = FakeSource{{0, 0}, 1, 5000, {}};
+        TrafficSampler::clear();
+    }
+    void set(std::int64_t received, std::int64_t sent) {
+        source.counters[Channel::Receive] = received;
+        source.counters[Channel::Send] = sent;
+    }
+    // Moves the clock on and ticks.
+    void tickAfter(Widget& widget, std::uint32_t milliseconds) {
+        source.now += milliseconds;
+        TrafficSampler::tick(widget.settings);
+    }
+    std::int64_t rate(int channel) { return TrafficSampler::readings().rates[channel]; }
+};
+
+TEST_F(Sampler, RatesForThePeriodsOnTime) {
+    struct Row {
+        int period;
+        std::int64_t bytes;
+        std::int64_t rate;
+    };
+    const Row rows[] = {
+        {1000, 1536, 1536},
+        {500, 1000, 2000},
+        {3000, 1000, 333}, // truncated, not rounded
+        {1000, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.period);
+        TrafficSampler::clear();
+        Widget widget(4, row.period);
+        set(100000, 7);
+        TrafficSampler::resetHistory(widget.settings);
+        set(100000 + row.bytes, 7 + 2 * row.bytes);
+        tickAfter(widget, static_cast<std::uint32_t>(row.period));
+        EXPECT_EQ(rate(Channel::Receive), row.rate);
+        EXPECT_EQ(rate(Channel::Send), 2 * row.rate);
+        EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], 100000 + row.bytes);
+        EXPECT_EQ(widget.history(Channel::Receive), (std::vector<std::int64_t>{0, 0, 0, row.rate}));
+        EXPECT_EQ(widget.maximum(Channel::Send), 2 * row.rate);
+    }
+}
+
+// A steady stream shows a steady number however the ticks jitter within a quarter period; beyond
+// that the time really elapsed is used, for ticks that come late and for the first after a reset
+// that fell mid-period.
+TEST_F(Sampler, PeriodUsedFollowsTheElapsedTime) {
+    struct Row {
+        const char* name;
+        int period;
+        std::uint32_t elapsed;
+        std::int64_t bytes;
+        std::int64_t rate;
+    };
+    const Row rows[] = {
+        {"a quarter early", 1000, 750, 1000, 1000},
+        {"a quarter late", 1000, 1250, 1000, 1000},
+        {"merged: three periods late", 1000, 3000, 3000, 1000},
+        {"just over a quarter late", 1000, 1251, 1251, 1000},
+        {"early after a mid-period reset", 1000, 400, 1000, 2500},
+        {"late, short period", 500, 1000, 1000, 1000},
+        {"clock did not move", 1000, 0, 5, 5000}, // at least 1 ms
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TrafficSampler::clear();
+        Widget widget(2, row.period);
+        set(1000, 1000);
+        TrafficSampler::resetHistory(widget.settings);
+        set(1000 + row.bytes, 1000);
+        tickAfter(widget, row.elapsed);
+        EXPECT_EQ(rate(Channel::Receive), row.rate);
+        EXPECT_EQ(rate(Channel::Send), 0);
+    }
+}
+
+TEST_F(Sampler, TheClockWrappingIsNotALateTick) {
+    Widget widget(2);
+    source.now = 0xFFFFFF00u;
+    set(0, 0);
+    TrafficSampler::resetHistory(widget.settings);
+    set(2000, 0);
+    tickAfter(widget, 1000); // the clock passes 2^32
+    EXPECT_EQ(rate(Channel::Receive), 2000);
+}
+
+// A counter below the previous reading wrapped when it is less than 2^31 ahead modulo 2^32, else
+// the interface restarted its counters. Neither gives a negative rate.
+TEST_F(Sampler, CounterWrapAndReset) {
+    struct Row {
+        const char* name;
+        std::int64_t before;
+        std::int64_t after;
+        std::int64_t rate;
+    };
+    const Row rows[] = {
+        {"wrap", k2To32 - 1000, 500, 1500},
+        {"wrap by almost half the range", k2To32 - 1, (k2To32 / 2) - 2, (k2To32 / 2) - 1},
+        {"reset by exactly half the range", k2To32 - 1, (k2To32 / 2) - 1, (k2To32 / 2) - 1},
+        {"reset to a small count", 2000000000, 800, 800},
+        {"wrap from the upper half", 3000000000, 800, k2To32 - 3000000000 + 800},
+        {"reset to zero", 123456, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TrafficSampler::clear();
+        Widget widget(3);
+        set(row.before, 10);
+        TrafficSampler::resetHistory(widget.settings);
+        set(row.after, 10);
+        tickAfter(widget, 1000);
+        EXPECT_EQ(rate(Channel::Receive), row.rate);
+        EXPECT_EQ(widget.history(Channel::Receive)[2], row.rate);
+        EXPECT_EQ(widget.maximum(Channel::Receive), row.rate);
+        EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], row.after);
+        // and the tick after it is normal again
+        set(row.after + 100, 10);
+        tickAfter(widget, 1000);
+        EXPECT_EQ(rate(Channel::Receive), 100);
+    }
+}
+
+TEST_F(Sampler, HistoryScrollsLeftWithTheMaximumOfWhatItHolds) {
+    Widget widget(3);
+    set(0, 0);
+    TrafficSampler::resetHistory(widget.settings);
+    const std::int64_t steps[] = {300, 100, 200, 50, 0};
+    const std::vector<std::int64_t> histories[] = {
+        {0, 0, 300}, {0, 300, 100}, {300, 100, 200}, {100, 200, 50}, {200, 50, 0}};
+    const std::int64_t maxima[] = {300, 300, 300, 200, 200};
+    std::int64_t total = 0;
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        total += steps[i];
+        set(total, 0);
+        tickAfter(widget, 1000);
+        EXPECT_EQ(widget.history(Channel::Receive), histories[i]);
+        EXPECT_EQ(widget.maximum(Channel::Receive), maxima[i]);
+        EXPECT_EQ(widget.maximum(Channel::Send), 0); // idle: nothing positive
+    }
+}
+
+TEST_F(Sampler, WidthOneHoldsOnlyTheNewRate) {
+    Widget widget(1);
+    set(0, 0);
+    TrafficSampler::resetHistory(widget.settings);
+    const std::int64_t totals[] = {700, 700, 900};
+    const std::int64_t expected[] = {700, 0, 200};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        set(totals[i], 0);
+        tickAfter(widget, 1000);
+        EXPECT_EQ(widget.history(Channel::Receive)[0], expected[i]);
+        EXPECT_EQ(widget.maximum(Channel::Receive), expected[i]);
+    }
+}
+
+TEST_F(Sampler, ResetZeroesHistoriesAndRebasesTheTotals) {
+    Widget widget(3);
+    set(0, 0);
+    TrafficSampler::resetHistory(widget.settings);
+    set(5000, 6000);
+    tickAfter(widget, 1000);
+    ASSERT_EQ(widget.history(Channel::Send)[2], 6000);
+    // Another interface with far larger counters: no spike after the reset.
+    set(900000, 800000);
+    source.now += 300;
+    TrafficSampler::resetHistory(widget.settings);
+    for (int channel = 0; channel < Channel::Count; ++channel)
+        EXPECT_EQ(widget.history(channel), (std::vector<std::int64_t>{0, 0, 0}));
+    EXPECT_EQ(TrafficSampler::readings().rates[Channel::Send], 6000); // untouched until the tick
+    set(901000, 800500);
+    tickAfter(widget, 1000);
+    EXPECT_EQ(rate(Channel::Receive), 1000);
+    EXPECT_EQ(rate(Channel::Send), 500);
+    EXPECT_EQ(widget.history(Channel::Receive), (std::vector<std::int64_t>{0, 0, 1000}));
+}
+
+TEST_F(Sampler, CostOfTheTotals) {
+    struct Row {
+        std::int64_t received, sent;
+        double price;
+        double cost;
+    };
+    const Row rows[] = {{1024, 1024, 1.0, 2.0},
+                        {0, 0, 1.0, 0.0},
+                        {1536, 0, 0.5, 0.75},
+                        {k2To32 - 1, k2To32 - 1, 1.0, (2.0 * (k2To32 - 1)) / 1024.0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.cost);
+        TrafficSampler::clear();
+        Widget widget(2, 1000, row.price);
+        set(0, 0);
+        TrafficSampler::resetHistory(widget.settings);
+        set(row.received, row.sent);
+        tickAfter(widget, 1000);
+        EXPECT_DOUBLE_EQ(TrafficSampler::readings().cost, row.cost);
+    }
+}
+
+// Settings outside the data model: the tick neither divides by zero nor touches a history.
+TEST_F(Sampler, NonPositivePeriodIsTheDefaultAndNarrowGraphsAreSkipped) {
+    struct Row {
+        int period;
+        int width;
+    };
+    const Row rows[] = {{0, 2}, {-250, 2}, {1000, 0}, {1000, -3}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.period << " ms, width " << row.width);
+        TrafficSampler::clear();
+        Widget widget(row.width, row.period);
+        widget.settings.graphs[Channel::Send].maximum = 77;
+        set(0, 0);
+        TrafficSampler::resetHistory(widget.settings);
+        set(3000, 0);
+        tickAfter(widget, 1000);
+        EXPECT_EQ(rate(Channel::Receive), 3000);
+        if (row.width >= 1)
+            EXPECT_EQ(widget.history(Channel::Receive).back(), 3000);
+        else
+            EXPECT_EQ(widget.maximum(Channel::Send), 77);
+    }
+}
+
+TEST_F(Sampler, PositionOutsideTheTableReadsAsIdle) {
+    Widget widget(2);
+    widget.settings.adapter = 0;
+    set(5000, 5000);
+    TrafficSampler::resetHistory(widget.settings);
+    source.rows = 0; // the interface went away
+    tickAfter(widget, 1000);
+    EXPECT_EQ(rate(Channel::Receive), 0);
+    EXPECT_EQ(rate(Channel::Send), 0);
+    widget.settings.adapter = 9;
+    tickAfter(widget, 1000);
+    EXPECT_EQ(source.positionsRead.back(), 9);
+    EXPECT_EQ(widget.history(Channel::Receive), (std::vector<std::int64_t>{0, 0}));
+}
+
+TEST_F(Sampler, TickWithoutBaselineOnlyTakesOne) {
+    Widget widget(2);
+    set(123456789, 42);
+    tickAfter(widget, 1000);
+    EXPECT_EQ(rate(Channel::Receive), 0);
+    EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], 123456789);
+    set(123457789, 42);
+    tickAfter(widget, 1000);
+    EXPECT_EQ(rate(Channel::Receive), 1000);
+}
+
+} // namespace
