@@ -1,0 +1,177 @@
+#include "widget/painter.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "handles.h"
+#include "plugin/shell.h"
+#include "settings/settings.h"
+#include "traffic/format.h"
+
+namespace {
+
+struct PainterState {
+    HBITMAP cachedBitmap;
+};
+PainterState painter;
+
+constexpr UINT kCaptionFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
+constexpr int kTextBoxWidth = 100;
+constexpr int kTextBoxHeight = 20;
+
+// Puts the object it replaced back when it leaves scope, so nothing is deleted while selected.
+class ScopedSelect {
+  public:
+    ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : 0) {}
+    ~ScopedSelect() {
+        if (old_)
+            SelectObject(dc_, old_);
+    }
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+  private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+COLORREF styleTextColor(const DrawingResources& resources) {
+    COLORREF color;
+    std::memcpy(&color, resources.styleCopy + kStyleTextColorOffset, sizeof color);
+    return color;
+}
+
+// Height of the bar of one history value; 0 for anything not drawable (maximum 0, a negative
+// value across a counter wrap). A value above maximum is held to the graph's height.
+int barHeight(std::int64_t value, double scale, int height) {
+    const double bar = static_cast<double>(value) * scale;
+    if (!std::isfinite(bar) || bar < 1.0)
+        return 0;
+    if (bar >= static_cast<double>(height))
+        return height;
+    return static_cast<int>(bar);
+}
+
+void drawText(HDC dc, const char* text, RECT box, UINT flags) {
+    // An empty or inverted box shows nothing; say so here rather than rely on how the platform
+    // clips an inverted rectangle.
+    if (box.right <= box.left || box.bottom <= box.top)
+        return;
+    DrawTextA(dc, text, -1, &box, flags);
+}
+
+void drawGraph(HDC dc, const Graph& graph, const DrawingResources& resources, std::int64_t rate) {
+    const int x = graph.x, y = graph.y, w = graph.width, h = graph.height;
+    ScopedSelect brush(dc, graph.brush);
+    ScopedSelect frame(dc, resources.framePen);
+    Rectangle(dc, x - 1, y - 1, x + w + 1, y + h + 1);
+    {
+        ScopedSelect bars(dc, graph.pen);
+        const double scale = static_cast<double>(h) / static_cast<double>(graph.maximum);
+        for (int j = 0; graph.history && j < w; ++j) {
+            const int bar = barHeight(graph.history[j], scale, h);
+            if (bar > 0)
+                Rectangle(dc, x + j, (y + h) - bar, x + j + 1, y + h);
+        }
+    }
+    char caption[kTextSize];
+    formatByteCount(rate, caption, sizeof caption);
+    const std::size_t used = std::strlen(caption);
+    std::strncat(caption, "/s", sizeof caption - used - 1);
+    drawText(dc, caption, RECT{x, y, x + w, y + h}, kCaptionFlags);
+}
+
+void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_t size) {
+    switch (kind) {
+    case LabelKind::Receive:
+        formatByteCount(readings.totals[Channel::Receive], out, size);
+        break;
+    case LabelKind::Send:
+        formatByteCount(readings.totals[Channel::Send], out, size);
+        break;
+    case LabelKind::Both:
+        formatByteCount(readings.totals[Channel::Receive] + readings.totals[Channel::Send], out,
+                        size);
+        break;
+    default:
+        formatCost(readings.cost, out, size);
+        break;
+    }
+}
+
+void drawLabel(HDC dc, int kind, const Label& label, const TrafficReadings& readings) {
+    if (label.icon)
+        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(label.icon), 0, label.left,
+                   label.y, 0, 0, DST_ICON);
+    const int top = label.y + label.tab_y;
+    drawText(dc, label.caption,
+             RECT{label.left + label.tab_x, top, label.left + kTextBoxWidth, top + kTextBoxHeight},
+             0);
+    char value[kTextSize];
+    labelValue(kind, readings, value, sizeof value);
+    drawText(dc, value, RECT{label.right - kTextBoxWidth, top, label.right, top + kTextBoxHeight},
+             DT_RIGHT);
+}
+
+} // namespace
+
+void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources& resources,
+                  const TrafficReadings& readings) {
+    RECT whole{0, 0, settings.width, settings.height};
+    if (settings.sctEnabled)
+        FillRect(dc, &whole, resources.sctBrush);
+    else
+        MakeStyleGradient(dc, &whole, resources.styleCopy, true);
+
+    ScopedSelect font(dc, resources.styleFont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, styleTextColor(resources));
+    for (int channel = 0; channel < Channel::Count; ++channel)
+        drawGraph(dc, settings.graphs[channel], resources, readings.rates[channel]);
+    for (int kind = 0; kind < LabelKind::Count; ++kind)
+        drawLabel(dc, kind, settings.labels[kind], readings);
+}
+
+void onPaint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (!dc)
+        return;
+    if (HDC memory = CreateCompatibleDC(dc)) {
+        if (!painter.cachedBitmap && widgetSettings.width > 0 && widgetSettings.height > 0) {
+            HBITMAP picture =
+                CreateCompatibleBitmap(dc, widgetSettings.width, widgetSettings.height);
+            if (picture) {
+                ScopedSelect into(memory, picture);
+                paintPicture(memory, widgetSettings, drawingResources, TrafficSampler::readings());
+                painter.cachedBitmap = picture;
+            }
+        }
+        // Without a picture the window keeps what it shows; the next paint tries again.
+        if (painter.cachedBitmap) {
+            ScopedSelect from(memory, painter.cachedBitmap);
+            const RECT& area = paint.rcPaint;
+            BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory,
+                   area.left, area.top, SRCCOPY);
+        }
+        DeleteDC(memory);
+    }
+    EndPaint(window, &paint);
+}
+
+void invalidateWidget() {
+    releaseCachedPicture();
+    if (moduleHandles.widget)
+        InvalidateRect(moduleHandles.widget, nullptr, FALSE);
+}
+
+void releaseCachedPicture() {
+    if (painter.cachedBitmap) {
+        DeleteObject(painter.cachedBitmap);
+        painter.cachedBitmap = nullptr;
+    }
+}
+
+HBITMAP cachedPicture() {
+    return painter.cachedBitmap;
+}

@@ -12,4 +12,7 @@ void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources
 // WM_PAINT: draws into cachedBitmap when it is absent, then copies the paint rectangle.
 void onPaint(HWND window);
 void invalidateWidget();
+// Deletes cachedBitmap, if any; the stop sequence calls it so that nothing outlives the module.
 void releaseCachedPicture();
+// The kept picture, or null when the next paint draws anew.
+HBITMAP cachedPicture();

@@ -1,0 +1,160 @@
+#include "widget/window.h"
+
+#include "handles.h"
+#include "plugin/shell.h"
+#include "settings/reload.h"
+#include "settings/settings.h"
+#include "widget/painter.h"
+
+namespace {
+
+constexpr char kClassName[] = "VelnorClass";
+constexpr DWORD kWindowStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+constexpr UINT kErrorBoxStyle = MB_TOPMOST | MB_ICONERROR;
+constexpr WPARAM kDragCommand = SC_MOVE | HTCAPTION;
+
+// Handed to the host at creation; the host may keep the pointer, so it lives as long as the module.
+const UINT kWantedMessages[] = {HOST_MSG_RECONFIGURE, HOST_MSG_BROADCAST, 0};
+
+struct WindowState {
+    WidgetCommands commands;
+};
+WindowState windowState;
+
+void onCreate(HWND window) {
+    moduleHandles.widget = window;
+    SendMessageA(moduleHandles.host, HOST_MSG_REGISTER, reinterpret_cast<WPARAM>(window),
+                 reinterpret_cast<LPARAM>(kWantedMessages));
+    MakeSticky(window);
+    applyWindowSettings(window);
+}
+
+void onWindowPosChanged(HWND window, const WINDOWPOS* position) {
+    // In the slit the slit owns the place; x and y keep their settings values.
+    if (moduleHandles.slit || !position)
+        return;
+    // A minimized window is parked somewhere the user never put it (-32000 on Windows, the
+    // screen's edge under Wine); storing that would start the widget off-screen after a write.
+    if ((position->flags & SWP_NOMOVE) || IsIconic(window))
+        return;
+    widgetSettings.x = position->x;
+    widgetSettings.y = position->y;
+}
+
+void onLeftButtonDown(HWND window) {
+    // The key state now, not the message's flags: the drag is a Ctrl gesture whatever the flags
+    // say.
+    if (GetAsyncKeyState(VK_CONTROL) & 0x8000)
+        PostMessageA(window, WM_SYSCOMMAND, kDragCommand, 0);
+}
+
+void onRightButtonUp() {
+    if (windowState.commands.contextMenu)
+        windowState.commands.contextMenu();
+}
+
+void onExitSizeMove(HWND window) {
+    if (moduleHandles.slit)
+        SendMessageA(moduleHandles.slit, SLIT_MSG_UPDATE, 0, reinterpret_cast<LPARAM>(window));
+}
+
+void onReconfigure(HWND window) {
+    reload();
+    applyWindowSettings(window);
+}
+
+void onBroadcast(HWND window, const char* text) {
+    if (text && windowState.commands.broadcast)
+        windowState.commands.broadcast(window, text);
+}
+
+void restartTimer() {
+    if (!moduleHandles.timer || moduleHandles.timerPeriod == widgetSettings.timer)
+        return;
+    const UINT period = static_cast<UINT>(widgetSettings.timer);
+    // An existing thread timer's id replaces that timer; keep whatever id the platform answers.
+    if (UINT_PTR id = SetTimer(nullptr, moduleHandles.timer, period, moduleHandles.timerProc)) {
+        moduleHandles.timer = id;
+        moduleHandles.timerPeriod = widgetSettings.timer;
+    }
+}
+
+} // namespace
+
+bool createWidgetWindow(const WidgetCommands& commands) {
+    windowState.commands = commands;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = widgetWindowProc;
+    windowClass.hInstance = moduleHandles.instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kClassName;
+    if (!RegisterClassA(&windowClass)) {
+        MessageBoxA(moduleHandles.host, "Error registering window class", "Error", kErrorBoxStyle);
+        return false;
+    }
+    const DWORD extended = moduleHandles.slit ? WS_EX_TOOLWINDOW : WS_EX_TOOLWINDOW | WS_EX_LAYERED;
+    HWND window = CreateWindowExA(extended, kClassName, nullptr, kWindowStyle, 0, 0, 0, 0, nullptr,
+                                  nullptr, moduleHandles.instance, nullptr);
+    moduleHandles.widget = window;
+    if (!window) {
+        MessageBoxA(moduleHandles.host, "Error creating plugin window", "Error", kErrorBoxStyle);
+        return false;
+    }
+    return true;
+}
+
+void destroyWidgetWindow() {
+    if (moduleHandles.widget)
+        DestroyWindow(moduleHandles.widget);
+    moduleHandles.widget = nullptr;
+    UnregisterClassA(kClassName, moduleHandles.instance);
+    releaseCachedPicture();
+}
+
+void applyWindowSettings(HWND window) {
+    const WidgetSettings& settings = widgetSettings;
+    SetWindowPos(window, settings.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, settings.x,
+                 settings.y, settings.width, settings.height, SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+    if (moduleHandles.layered) {
+        const BYTE alpha =
+            settings.alphaEnabled ? static_cast<BYTE>(settings.alphaValue & 0xFF) : 255;
+        moduleHandles.layered(window, 0, alpha, LWA_ALPHA);
+        // Each call replaces the whole layered state: with the key set, the alpha no longer
+        // applies.
+        if (settings.sctEnabled)
+            moduleHandles.layered(window, settings.sctColor, 0, LWA_COLORKEY);
+    }
+    restartTimer();
+    invalidateWidget();
+}
+
+LRESULT CALLBACK widgetWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        onCreate(window);
+        return 0;
+    case WM_PAINT:
+        onPaint(window);
+        return 0;
+    case WM_WINDOWPOSCHANGED:
+        onWindowPosChanged(window, reinterpret_cast<const WINDOWPOS*>(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        onLeftButtonDown(window);
+        return 0;
+    case WM_RBUTTONUP:
+        onRightButtonUp();
+        return 0;
+    case WM_EXITSIZEMOVE:
+        onExitSizeMove(window);
+        return 0;
+    case HOST_MSG_RECONFIGURE:
+        onReconfigure(window);
+        return 0;
+    case HOST_MSG_BROADCAST:
+        onBroadcast(window, reinterpret_cast<const char*>(lParam));
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
