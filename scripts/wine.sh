@@ -18,12 +18,15 @@ wine_prepare_prefix() {
 }
 
 # Runs "$@" in one Xvfb session (24-bit, so exact colour checks hold) with one persistent
-# wineserver, unless a display is already set.
+# wineserver, unless a display is already set. The prefix's services are started first with no
+# pipes of ours: started by the first test instead, they inherit its output pipe and ctest waits
+# for them until the test times out.
 wine_session() {
   if [ -z "${DISPLAY:-}" ]; then
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'wineserver -p; "$@"; rc=$?; wineserver -k; exit $rc' _ "$@"
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c 'wineserver -p; wine cmd /c exit </dev/null >/dev/null 2>&1; "$@"; rc=$?; wineserver -k; exit $rc' _ "$@"
   else
     wineserver -p
+    wine cmd /c exit </dev/null >/dev/null 2>&1
     local rc=0
     "$@" || rc=$?
     wineserver -k

@@ -1,0 +1,268 @@
+// The shell's settings functions: the file is mapped read-only for each call and handed to the
+// syntax core; WriteInt builds the new file beside the old one and moves it over in one step.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "host.h"
+#include "plugin/shell.h"
+#include "settings_syntax.h"
+
+namespace {
+
+// A settings file opened for one call: its bytes, or none when it is missing or unreadable.
+class MappedFile {
+  public:
+    explicit MappedFile(const char* path) {
+        if (!path || !*path)
+            return;
+        file_ =
+            CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file_ == INVALID_HANDLE_VALUE) {
+            error_ = GetLastError();
+            return;
+        }
+        LARGE_INTEGER size;
+        if (!GetFileSizeEx(file_, &size) || size.QuadPart > static_cast<LONGLONG>(SIZE_MAX / 2)) {
+            error_ = ERROR_FILE_TOO_LARGE;
+            return;
+        }
+        opened_ = true;
+        if (size.QuadPart == 0)
+            return; // an empty file cannot be mapped, and holds nothing anyway
+        mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (mapping_)
+            data_ = static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
+        if (!data_) {
+            opened_ = false;
+            error_ = GetLastError();
+            return;
+        }
+        size_ = static_cast<std::size_t>(size.QuadPart);
+    }
+    ~MappedFile() { close(); }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    void close() {
+        if (data_)
+            UnmapViewOfFile(data_);
+        if (mapping_)
+            CloseHandle(mapping_);
+        if (file_ != INVALID_HANDLE_VALUE)
+            CloseHandle(file_);
+        data_ = nullptr;
+        mapping_ = nullptr;
+        file_ = INVALID_HANDLE_VALUE;
+    }
+
+    bool opened() const { return opened_; }
+    bool missing() const { return error_ == ERROR_FILE_NOT_FOUND; }
+    const char* data() const { return data_ ? data_ : ""; }
+    std::size_t size() const { return size_; }
+
+    bool find(const char* key, SettingValue& value) const {
+        return opened_ && findSetting(data(), size_, key, value);
+    }
+
+  private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    HANDLE mapping_ = nullptr;
+    const char* data_ = nullptr;
+    std::size_t size_ = 0;
+    bool opened_ = false;
+    DWORD error_ = 0;
+};
+
+// Log texts: quoted, backslashes and quotes escaped, long ones shortened so a line stays a line.
+std::string quoted(const char* text) {
+    if (!text)
+        return "NULL";
+    std::string out = "\"";
+    std::size_t length = std::strlen(text);
+    const std::size_t kShown = 200;
+    for (std::size_t i = 0; i < length && i < kShown; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\\' || c == '"') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02X", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    out += '"';
+    if (length > kShown)
+        out += "...";
+    return out;
+}
+
+std::string colorText(COLORREF color) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(color), GetGValue(color),
+                  GetBValue(color));
+    return text;
+}
+
+COLORREF parseDefaultColor(const char* text) {
+    std::uint32_t value = 0;
+    if (text)
+        parseSettingColor(text, std::strlen(text), value);
+    return value;
+}
+
+// ReadString's result stays valid until the next call; it grows to the longest value read.
+struct StringBuffer {
+    char* text = nullptr;
+    std::size_t capacity = 0;
+};
+StringBuffer stringBuffer;
+
+const char* keepString(const char* bytes, std::size_t length) {
+    if (length + 1 > stringBuffer.capacity) {
+        char* grown = static_cast<char*>(std::realloc(stringBuffer.text, length + 1));
+        if (!grown)
+            return nullptr;
+        stringBuffer.text = grown;
+        stringBuffer.capacity = length + 1;
+    }
+    std::memcpy(stringBuffer.text, bytes, length);
+    stringBuffer.text[length] = '\0';
+    return stringBuffer.text;
+}
+
+bool writeAll(HANDLE file, const char* bytes, std::size_t length) {
+    while (length > 0) {
+        DWORD chunk = length > 0x100000 ? 0x100000 : static_cast<DWORD>(length);
+        DWORD written = 0;
+        if (!WriteFile(file, bytes, chunk, &written, nullptr) || written != chunk)
+            return false;
+        bytes += chunk;
+        length -= chunk;
+    }
+    return true;
+}
+
+bool validKey(const char* key) {
+    return key && *key && !std::strpbrk(key, "\r\n");
+}
+
+// Writes the edited file to a fresh temporary file in the same folder and moves it over the old
+// one; on any failure the old file stays as it was and the temporary file is removed.
+bool replaceFile(const char* path, MappedFile& old, const SettingEdit& edit) {
+    char folder[MAX_PATH];
+    std::size_t pathLength = std::strlen(path);
+    if (pathLength >= MAX_PATH)
+        return false;
+    const char* slash = std::strrchr(path, '\\');
+    const char* forward = std::strrchr(path, '/');
+    if (forward && (!slash || forward > slash))
+        slash = forward;
+    if (slash) {
+        std::size_t length = static_cast<std::size_t>(slash - path) + 1;
+        std::memcpy(folder, path, length);
+        folder[length] = '\0';
+    } else {
+        std::strcpy(folder, ".");
+    }
+    char temporary[MAX_PATH];
+    if (!GetTempFileNameA(folder, "krc", 0, temporary))
+        return false;
+    HANDLE out = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool ok = out != INVALID_HANDLE_VALUE;
+    if (ok) {
+        ok = writeAll(out, old.data(), edit.begin) &&
+             writeAll(out, edit.text.data(), edit.text.size()) &&
+             writeAll(out, old.data() + edit.end, old.size() - edit.end) && FlushFileBuffers(out);
+        if (!CloseHandle(out))
+            ok = false;
+    }
+    // The old file's mapping must be gone before the move can replace it.
+    old.close();
+    if (ok)
+        ok = MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok)
+        DeleteFileA(temporary);
+    return ok;
+}
+
+} // namespace
+
+extern "C" int ReadInt(const char* path, const char* key, int defaultValue) {
+    int result = defaultValue;
+    MappedFile file(path);
+    SettingValue found;
+    std::int32_t value;
+    if (file.find(key, found) &&
+        parseSettingInt(file.data() + found.begin, found.end - found.begin, value))
+        result = value;
+    hostLog("ReadInt %s %s %d -> %d", quoted(path).c_str(), quoted(key).c_str(), defaultValue,
+            result);
+    return result;
+}
+
+extern "C" bool ReadBool(const char* path, const char* key, bool defaultValue) {
+    bool result = defaultValue;
+    MappedFile file(path);
+    SettingValue found;
+    bool value;
+    if (file.find(key, found) &&
+        parseSettingBool(file.data() + found.begin, found.end - found.begin, value))
+        result = value;
+    hostLog("ReadBool %s %s %s -> %s", quoted(path).c_str(), quoted(key).c_str(),
+            defaultValue ? "true" : "false", result ? "true" : "false");
+    return result;
+}
+
+extern "C" COLORREF ReadColor(const char* path, const char* key, const char* defaultColor) {
+    COLORREF result = parseDefaultColor(defaultColor);
+    MappedFile file(path);
+    SettingValue found;
+    std::uint32_t value;
+    if (file.find(key, found) &&
+        parseSettingColor(file.data() + found.begin, found.end - found.begin, value))
+        result = value;
+    hostLog("ReadColor %s %s %s -> %s", quoted(path).c_str(), quoted(key).c_str(),
+            quoted(defaultColor).c_str(), colorText(result).c_str());
+    return result;
+}
+
+extern "C" const char* ReadString(const char* path, const char* key, const char* defaultText) {
+    const char* result = defaultText;
+    MappedFile file(path);
+    SettingValue found;
+    if (file.find(key, found)) {
+        // Should the buffer not grow, the default is the answer rather than a stale text.
+        if (const char* kept = keepString(file.data() + found.begin, found.end - found.begin))
+            result = kept;
+    }
+    hostLog("ReadString %s %s %s -> %s", quoted(path).c_str(), quoted(key).c_str(),
+            quoted(defaultText).c_str(), quoted(result).c_str());
+    return result;
+}
+
+extern "C" void WriteInt(const char* path, const char* key, int value) {
+    hostLog("WriteInt %s %s %d", quoted(path).c_str(), quoted(key).c_str(), value);
+    if (!path || !*path || !validKey(key))
+        return;
+    // A read-only file is the user's word that it must not change, even though a move could
+    // replace it.
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return;
+    MappedFile old(path);
+    // Only a file that is not there may be started afresh; one that cannot be read is kept.
+    if (!old.opened() && !old.missing())
+        return;
+    char valueText[16];
+    std::snprintf(valueText, sizeof valueText, "%d", value);
+    SettingEdit edit = planSettingWrite(old.data(), old.size(), key, valueText);
+    replaceFile(path, old, edit);
+}

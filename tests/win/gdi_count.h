@@ -1,0 +1,117 @@
+// Counts the GDI objects and icons that the code linked into this executable makes and releases,
+// and records its message boxes, by patching this executable's import table (GetGuiResources is
+// a stub under Wine, so the process-wide count cannot be asked for).
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "win/import_patch.h"
+
+struct BoxCall {
+    HWND owner;
+    std::string text, caption;
+    UINT style;
+};
+
+namespace gdicount {
+
+struct State {
+    std::set<void*> live; // objects made and not yet released
+    long made = 0, released = 0;
+    std::vector<BoxCall> boxes;
+    bool installed = false;
+    decltype(&CreatePen) createPen;
+    decltype(&CreateSolidBrush) createSolidBrush;
+    decltype(&CreateFontA) createFontA;
+    decltype(&CreateFontIndirectA) createFontIndirectA;
+    decltype(&DeleteObject) deleteObject;
+    decltype(&LoadImageA) loadImageA;
+    decltype(&DestroyIcon) destroyIcon;
+    decltype(&MessageBoxA) messageBoxA;
+};
+
+inline State& state() {
+    static State s;
+    return s;
+}
+
+template <typename H> H made(H handle) {
+    if (handle) {
+        state().live.insert(handle);
+        ++state().made;
+    }
+    return handle;
+}
+
+inline void released(void* handle, BOOL ok) {
+    if (ok && state().live.erase(handle))
+        ++state().released;
+}
+
+inline HPEN WINAPI createPen(int style, int width, COLORREF color) {
+    return made(state().createPen(style, width, color));
+}
+inline HBRUSH WINAPI createSolidBrush(COLORREF color) {
+    return made(state().createSolidBrush(color));
+}
+inline HFONT WINAPI createFontA(int h, int w, int e, int o, int wt, DWORD i, DWORD u, DWORD s,
+                                DWORD c, DWORD op, DWORD cp, DWORD q, DWORD pf, LPCSTR face) {
+    return made(state().createFontA(h, w, e, o, wt, i, u, s, c, op, cp, q, pf, face));
+}
+inline HFONT WINAPI createFontIndirectA(const LOGFONTA* font) {
+    return made(state().createFontIndirectA(font));
+}
+inline BOOL WINAPI deleteObject(HGDIOBJ object) {
+    BOOL ok = state().deleteObject(object);
+    released(object, ok);
+    return ok;
+}
+inline HANDLE WINAPI loadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy,
+                                UINT flags) {
+    HANDLE image = state().loadImageA(instance, name, type, cx, cy, flags);
+    return type == IMAGE_ICON ? made(image) : image;
+}
+inline BOOL WINAPI destroyIcon(HICON icon) {
+    BOOL ok = state().destroyIcon(icon);
+    released(icon, ok);
+    return ok;
+}
+inline int WINAPI messageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
+    state().boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+    return state().messageBoxA(owner, text, caption, style);
+}
+
+template <typename F> void hook(F& original, const char* dll, const char* name, F replacement) {
+    original = reinterpret_cast<F>(patchImport(dll, name, reinterpret_cast<void*>(replacement)));
+}
+
+} // namespace gdicount
+
+// Installs the counting entries once for the whole test program. An entry that stays null was
+// not imported: nothing linked into the program calls that function.
+inline const gdicount::State& installGdiCounting() {
+    using namespace gdicount;
+    State& s = state();
+    if (!s.installed) {
+        hook(s.createPen, "gdi32.dll", "CreatePen", &createPen);
+        hook(s.createSolidBrush, "gdi32.dll", "CreateSolidBrush", &createSolidBrush);
+        hook(s.createFontA, "gdi32.dll", "CreateFontA", &createFontA);
+        hook(s.createFontIndirectA, "gdi32.dll", "CreateFontIndirectA", &createFontIndirectA);
+        hook(s.deleteObject, "gdi32.dll", "DeleteObject", &deleteObject);
+        hook(s.loadImageA, "user32.dll", "LoadImageA", &loadImageA);
+        hook(s.destroyIcon, "user32.dll", "DestroyIcon", &destroyIcon);
+        hook(s.messageBoxA, "user32.dll", "MessageBoxA", &messageBoxA);
+        s.installed = true;
+    }
+    return s;
+}
+
+inline std::size_t liveObjects() {
+    return gdicount::state().live.size();
+}
+inline std::vector<BoxCall>& boxCalls() {
+    return gdicount::state().boxes;
+}
