@@ -55,3 +55,21 @@ function(velnor_win_test name)
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${VELNOR_WINE_ENV};${T_ENV}" TIMEOUT 300)
 endfunction()
+
+# velnor_use_fake_iphlpapi(target): keeps a copy of the scripted Iphlpapi.dll (tests/fakes)
+# beside the target's executable, refreshed whenever the fake is rebuilt. Run the target with
+# WINEDLLOVERRIDES=iphlpapi=n,b so that Wine prefers it to its own.
+function(velnor_use_fake_iphlpapi target)
+  if(NOT WIN32)
+    return()
+  endif()
+  get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)
+  if(NOT dir)
+    set(dir ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  add_custom_command(OUTPUT ${dir}/Iphlpapi.dll
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:fake_iphlpapi> ${dir}/Iphlpapi.dll
+    DEPENDS fake_iphlpapi VERBATIM)
+  add_custom_target(${target}_iphlpapi DEPENDS ${dir}/Iphlpapi.dll)
+  add_dependencies(${target} ${target}_iphlpapi)
+endfunction()

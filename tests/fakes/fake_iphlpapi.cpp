@@ -1,0 +1,181 @@
+// A scripted Iphlpapi.dll: GetIfTable answers with rows a test chose, so that counters and
+// descriptions are known. Two ways to choose them:
+//
+// 1. In process: fakeIfTableSetRows / fakeIfTableStats (fake_iphlpapi.h), looked up with
+//    GetProcAddress on the loaded fake.
+// 2. From another process: when the environment variable VELNOR_FAKE_IFTABLE names a file, every
+//    GetIfTable call reads the rows from that file instead (re-read each call, so a test can
+//    change the counters of a widget running elsewhere). The file is plain text, one row per line:
+//
+//        <in-octets> <out-octets> <description>
+//
+//    in-octets and out-octets are decimal 0 ... 4294967295; the description is the rest of the
+//    line after the blanks that follow the second number (it may hold blanks, may be empty, and
+//    is cut at 256 bytes); the line ends at LF or CR LF. Empty lines and lines starting with '#'
+//    are skipped, so are lines that do not start with two numbers (counted as scriptErrors).
+//    At most 64 rows are used. When the file cannot be read, the rows of the last good read stay
+//    (none before the first). Write it to a temporary name and rename it over the old one, so
+//    that a reader never sees half a file.
+//
+// GetIfTable behaves as the platform's does: a null table or a size below what the rows need
+// sets the size and returns ERROR_INSUFFICIENT_BUFFER without touching the table; otherwise the
+// table is filled (rows in the given order, descriptions without a terminating zero).
+#include <cstring>
+
+#include <winsock2.h>
+#include <windows.h>
+#include <iprtrmib.h>
+
+#include "fake_iphlpapi.h"
+
+namespace {
+
+constexpr DWORD kScriptMax = 64 * 1024;
+
+struct FakeState {
+    FakeIfRow rows[kFakeIfRowsMax];
+    int count;
+    FakeIfRow scriptRows[kFakeIfRowsMax];
+    int scriptCount;
+    FakeIfStats stats;
+    char script[kScriptMax + 1];
+};
+
+FakeState fake;
+
+bool parseCounter(const char*& at, const char* end, std::uint32_t& value) {
+    const char* start = at;
+    std::uint64_t number = 0;
+    while (at < end && *at >= '0' && *at <= '9') {
+        number = number * 10 + static_cast<std::uint64_t>(*at - '0');
+        if (number > 0xFFFFFFFFu)
+            return false;
+        ++at;
+    }
+    value = static_cast<std::uint32_t>(number);
+    return at > start;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// One line without its end; false when it is not a row.
+bool parseRow(const char* at, const char* end, FakeIfRow& row) {
+    row = FakeIfRow{};
+    if (!parseCounter(at, end, row.inOctets) || at == end || !isBlank(*at))
+        return false;
+    while (at < end && isBlank(*at))
+        ++at;
+    if (!parseCounter(at, end, row.outOctets) || (at < end && !isBlank(*at)))
+        return false;
+    while (at < end && isBlank(*at))
+        ++at;
+    std::size_t length = static_cast<std::size_t>(end - at);
+    if (length > sizeof row.descr)
+        length = sizeof row.descr;
+    std::memcpy(row.descr, at, length);
+    row.descrLen = static_cast<std::uint32_t>(length);
+    return true;
+}
+
+void readScript(const char* path) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD length = 0;
+    BOOL read = ReadFile(file, fake.script, kScriptMax, &length, nullptr);
+    CloseHandle(file);
+    if (!read)
+        return;
+    fake.scriptCount = 0;
+    const char* at = fake.script;
+    const char* end = fake.script + length;
+    while (at < end) {
+        const char* lineEnd =
+            static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+        const char* next = lineEnd ? lineEnd + 1 : end;
+        if (!lineEnd)
+            lineEnd = end;
+        if (lineEnd > at && lineEnd[-1] == '\r')
+            --lineEnd;
+        if (lineEnd > at && *at != '#' && fake.scriptCount < kFakeIfRowsMax) {
+            if (parseRow(at, lineEnd, fake.scriptRows[fake.scriptCount]))
+                ++fake.scriptCount;
+            else
+                ++fake.stats.scriptErrors;
+        }
+        at = next;
+    }
+}
+
+// The rows of this call: the script's when one is named, else the test's.
+const FakeIfRow* currentRows(int& count) {
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA(kFakeIfTableScriptVariable, path, sizeof path);
+    if (length == 0 || length >= sizeof path) {
+        count = fake.count;
+        return fake.rows;
+    }
+    readScript(path);
+    count = fake.scriptCount;
+    return fake.scriptRows;
+}
+
+} // namespace
+
+extern "C" {
+
+DWORD WINAPI GetIfTable(MIB_IFTABLE* table, ULONG* size, BOOL order) {
+    (void)order; // the rows come in the order they were given
+    ++fake.stats.calls;
+    if (size == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    fake.stats.lastSize = *size;
+    if (table != nullptr) {
+        SIZE_T block = LocalSize(table);
+        if (block != 0 && *size > block)
+            ++fake.stats.oversized;
+    }
+    int count = 0;
+    const FakeIfRow* rows = currentRows(count);
+    ULONG needed = static_cast<ULONG>(offsetof(MIB_IFTABLE, table) + count * sizeof(MIB_IFROW));
+    if (table == nullptr || *size < needed) {
+        *size = needed;
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    std::memset(table, 0, needed);
+    table->dwNumEntries = static_cast<DWORD>(count);
+    for (int i = 0; i < count; ++i) {
+        MIB_IFROW& row = table->table[i];
+        row.dwIndex = static_cast<DWORD>(i + 1);
+        row.dwType = 6; // an Ethernet interface
+        row.dwInOctets = rows[i].inOctets;
+        row.dwOutOctets = rows[i].outOctets;
+        row.dwDescrLen = rows[i].descrLen;
+        std::memcpy(row.bDescr, rows[i].descr, sizeof row.bDescr);
+    }
+    *size = needed;
+    ++fake.stats.filled;
+    return NO_ERROR;
+}
+
+void fakeIfTableSetRows(const FakeIfRow* rows, int count) {
+    if (count < 0 || rows == nullptr)
+        count = 0;
+    if (count > kFakeIfRowsMax)
+        count = kFakeIfRowsMax;
+    if (count > 0)
+        std::memcpy(fake.rows, rows, static_cast<std::size_t>(count) * sizeof(FakeIfRow));
+    fake.count = count;
+    fake.stats = FakeIfStats{};
+}
+
+void fakeIfTableStats(FakeIfStats* stats) {
+    if (stats != nullptr)
+        *stats = fake.stats;
+}
+
+} // extern "C"

@@ -1,0 +1,31 @@
+// The control interface of the scripted Iphlpapi.dll (fake_iphlpapi.cpp). A test loads the fake
+// (it sits beside the test and is preferred with WINEDLLOVERRIDES=iphlpapi=n,b) and looks these
+// up with GetProcAddress; all are cdecl and exported undecorated.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kFakeIfRowsMax = 64;
+
+struct FakeIfRow {
+    std::uint32_t inOctets;
+    std::uint32_t outOctets;
+    std::uint32_t descrLen; // reported as is, even beyond the 256 stored bytes
+    unsigned char descr[256];
+};
+
+struct FakeIfStats {
+    std::uint32_t calls;        // GetIfTable calls since the last reset
+    std::uint32_t filled;       // of those, calls that filled the table
+    std::uint32_t oversized;    // calls whose size exceeded the block the buffer lives in
+    std::uint32_t lastSize;     // the size handed in by the last call
+    std::uint32_t scriptErrors; // script lines that were not rows
+};
+
+// Replaces the rows (at most kFakeIfRowsMax are kept) and clears the statistics.
+typedef void (*FakeIfTableSetRowsFn)(const FakeIfRow* rows, int count);
+typedef void (*FakeIfTableStatsFn)(FakeIfStats* stats);
+
+constexpr const char* kFakeIfTableSetRows = "fakeIfTableSetRows";
+constexpr const char* kFakeIfTableStats = "fakeIfTableStats";
+constexpr const char* kFakeIfTableScriptVariable = "VELNOR_FAKE_IFTABLE";

@@ -1,0 +1,105 @@
+// The interface table against Wine's own GetIfTable: this machine's interfaces and live counters.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform.h"
+#include <iprtrmib.h>
+
+#include "traffic/interface_table.h"
+#include "types.h"
+
+namespace {
+
+typedef DWORD(WINAPI* GetIfTableFn)(MIB_IFTABLE*, ULONG*, BOOL);
+
+// The table as the system gives it, read without the module under test.
+struct SystemTable {
+    std::vector<unsigned char> bytes;
+    const MIB_IFTABLE* table() const { return reinterpret_cast<const MIB_IFTABLE*>(bytes.data()); }
+};
+
+SystemTable readSystemTable() {
+    HMODULE library = LoadLibraryA("Iphlpapi.dll");
+    EXPECT_NE(library, nullptr);
+    auto query = reinterpret_cast<GetIfTableFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "GetIfTable")));
+    SystemTable result;
+    ULONG size = 0;
+    if (query != nullptr && query(nullptr, &size, TRUE) == ERROR_INSUFFICIENT_BUFFER) {
+        result.bytes.resize(size);
+        EXPECT_EQ(query(reinterpret_cast<MIB_IFTABLE*>(result.bytes.data()), &size, TRUE),
+                  DWORD{NO_ERROR});
+    }
+    FreeLibrary(library);
+    return result;
+}
+
+class RealInterfaceTable : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(InterfaceTable::load()); }
+    void TearDown() override { InterfaceTable::release(); }
+};
+
+TEST_F(RealInterfaceTable, DescriptionsAreTheSystemsOwn) {
+    SystemTable system = readSystemTable();
+    ASSERT_FALSE(system.bytes.empty());
+    int rows = static_cast<int>(system.table()->dwNumEntries);
+    ASSERT_GE(rows, 1) << "this machine has at least the loopback interface";
+    ASSERT_EQ(InterfaceTable::count(), rows);
+    for (int i = 0; i < rows; ++i) {
+        const MIB_IFROW& row = system.table()->table[i];
+        // Wine's descriptions carry no terminating zero: the length alone ends them.
+        std::string expected(reinterpret_cast<const char*>(row.bDescr), row.dwDescrLen);
+        SCOPED_TRACE(expected);
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(InterfaceTable::description(i), expected);
+    }
+}
+
+// Counters only grow between two reads (a wrap within the test is not expected) and are
+// widened without sign extension.
+TEST_F(RealInterfaceTable, CountersAreLiveAndUnsigned) {
+    SystemTable before = readSystemTable();
+    int rows = InterfaceTable::count();
+    ASSERT_EQ(rows, static_cast<int>(before.table()->dwNumEntries));
+    for (int i = 0; i < rows; ++i) {
+        SCOPED_TRACE(InterfaceTable::description(i));
+        const MIB_IFROW& row = before.table()->table[i];
+        std::int64_t received = InterfaceTable::counter(i, Channel::Receive);
+        std::int64_t sent = InterfaceTable::counter(i, Channel::Send);
+        EXPECT_GE(received, std::int64_t{row.dwInOctets});
+        EXPECT_GE(sent, std::int64_t{row.dwOutOctets});
+        EXPECT_LE(received, std::int64_t{0xFFFFFFFF});
+        EXPECT_LE(sent, std::int64_t{0xFFFFFFFF});
+    }
+}
+
+TEST_F(RealInterfaceTable, PositionsOutsideTheTableReadNothing) {
+    int rows = InterfaceTable::count();
+    const int positions[] = {-1, rows, rows + 1, 0x7FFFFFFF, -0x7FFFFFFF - 1};
+    for (int position : positions) {
+        SCOPED_TRACE(position);
+        EXPECT_STREQ(InterfaceTable::description(position), "");
+        EXPECT_EQ(InterfaceTable::counter(position, Channel::Receive), 0);
+        EXPECT_EQ(InterfaceTable::counter(position, Channel::Send), 0);
+    }
+}
+
+TEST(InterfaceTableLifecycle, ReleasedReadsNothingAndLoadsAgain) {
+    ASSERT_TRUE(InterfaceTable::load());
+    ASSERT_GE(InterfaceTable::count(), 1);
+    std::string first = InterfaceTable::description(0);
+    InterfaceTable::release();
+    EXPECT_EQ(InterfaceTable::count(), 0);
+    EXPECT_STREQ(InterfaceTable::description(0), "");
+    EXPECT_EQ(InterfaceTable::counter(0, Channel::Receive), 0);
+    InterfaceTable::release(); // twice is harmless
+    ASSERT_TRUE(InterfaceTable::load());
+    EXPECT_EQ(InterfaceTable::description(0), first);
+    InterfaceTable::release();
+}
+
+} // namespace
