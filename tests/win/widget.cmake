@@ -1,0 +1,5 @@
+# The painter and the window under Wine, against the stand-in shell's functions. The libraries are
+# named in link order: each before the shell functions it calls.
+velnor_win_test(widget_painter
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/widget_painter_test.cpp
+  LIBS velnor_widget velnor_settings velnor_traffic kestrum_shell)
