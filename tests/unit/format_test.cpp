@@ -42,11 +42,12 @@ TEST(FormatByteCount, UnitsThresholdsAndHalves) {
         {5368709120, "5.00 GB"},
         {1073741824LL * 1000 - 1, "1000.00 GB"},
         {std::numeric_limits<std::int64_t>::max(), "8589934592.00 GB"},
-        {std::numeric_limits<std::int64_t>::min(), "-9223372036854775808 B"},
+        {std::numeric_limits<std::int64_t>::min(), "-9223372036854775808 B"}, // the longest
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.value);
         EXPECT_EQ(byteCount(row.value), row.text);
+        EXPECT_LT(std::strlen(row.text) + 2, kTextSize); // a caption adds "/s"
     }
 }
 
@@ -119,12 +120,6 @@ TEST(Format, TinyBuffersAreNeverOverrun) {
             EXPECT_EQ(std::string(buffer), std::string(row.full, kept));
         }
     }
-}
-
-TEST(Format, LongestByteCountAndCaptionFitTheTextSize) {
-    std::string longest = byteCount(std::numeric_limits<std::int64_t>::min());
-    EXPECT_EQ(longest.size(), 22u);
-    EXPECT_LT(longest.size() + 2, kTextSize); // "/s" and the terminator
 }
 
 } // namespace
