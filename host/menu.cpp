@@ -108,10 +108,6 @@ HMENU buildPopup(const Menu* menu, std::vector<const Menu*>& path,
     if (!popup)
         return nullptr;
     path.push_back(menu);
-    if (path.size() == 1 && !menu->title.empty()) {
-        AppendMenuA(popup, MF_STRING | MF_DISABLED, 0, menu->title.c_str());
-        AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
-    }
     for (const auto& item : menu->items) {
         const char* text = item->text.c_str();
         switch (item->kind) {

@@ -445,3 +445,86 @@ TEST(HostLog, LogFileGetsEveryLineAtOnce) {
 }
 
 } // namespace
+
+namespace {
+
+// Plays the user in a real popup menu: from a thread timer, which keeps running inside the menu's
+// modal loop, presses keys in the open menu window.
+struct MenuKeys {
+    std::vector<WPARAM> keys;
+    size_t next = 0;
+    bool sawMenu = false;
+    std::vector<std::string> items; // the open menu as the platform holds it
+};
+
+std::vector<std::string> describePopup(HMENU menu, const std::string& indent) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[64] = "";
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        std::string line = indent + text;
+        if (state & MF_SEPARATOR)
+            line += " separator";
+        if (state & MF_CHECKED)
+            line += " checked";
+        lines.push_back(line);
+        if (HMENU sub = GetSubMenu(menu, i))
+            for (const std::string& subLine : describePopup(sub, indent + "  "))
+                lines.push_back(subLine);
+    }
+    return lines;
+}
+MenuKeys menuKeys;
+
+void CALLBACK pressMenuKey(HWND, UINT, UINT_PTR, DWORD) {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu))
+        return;
+    if (!menuKeys.sawMenu)
+        menuKeys.items =
+            describePopup(reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0)), "");
+    menuKeys.sawMenu = true;
+    // Once the keys are used up, a menu still open is closed, so that the test cannot hang.
+    const WPARAM key =
+        menuKeys.next < menuKeys.keys.size() ? menuKeys.keys[menuKeys.next++] : VK_ESCAPE;
+    PostMessageA(menu, WM_KEYDOWN, key, 0);
+    PostMessageA(menu, WM_KEYUP, key, 0);
+}
+
+TEST_F(HostShell, PopupMenuBroadcastsTheItemTheUserChose) {
+    HWND w = makeWindow();
+    registerFor(w, {HOST_MSG_BROADCAST});
+    struct Row {
+        const char* name;
+        std::vector<WPARAM> keys;
+        const char* command; // null: nothing chosen
+    };
+    const Row rows[] = {
+        {"an item, past the gap", {VK_DOWN, VK_DOWN, VK_RETURN}, "@Widget.about"},
+        {"into the sub-menu", {VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN}, "@Widget.adapter.1"},
+        {"an item without a command", {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}, nullptr},
+        {"escape", {VK_ESCAPE}, nullptr},
+    };
+    hostSetMenuMode(HostMenuMode::Popup);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        received.clear();
+        menuKeys = MenuKeys{};
+        menuKeys.keys = row.keys;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, pressMenuKey);
+        ShowMenu(buildMenu());
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(menuKeys.sawMenu);
+        EXPECT_EQ(menuKeys.items, (std::vector<std::string>{"Adapter", "  lo", "  eth0 checked",
+                                                            " separator", "About", "Inert"}));
+        if (row.command) {
+            ASSERT_EQ(received[w].size(), 1u);
+            EXPECT_EQ(received[w][0].text, row.command);
+        } else {
+            EXPECT_TRUE(received[w].empty());
+        }
+    }
+}
+
+} // namespace
