@@ -1,5 +1,6 @@
-// The shell's settings functions: the file is mapped read-only for each call and handed to the
-// syntax core; WriteInt builds the new file beside the old one and moves it over in one step.
+// The shell's settings functions: the file is read (or mapped, when large) for each call and handed
+// to the syntax core; WriteInt builds the new file beside the old one and moves it over in one
+// step.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,9 +13,9 @@
 namespace {
 
 // A settings file opened for one call: its bytes, or none when it is missing or unreadable.
-class MappedFile {
+class FileBytes {
   public:
-    explicit MappedFile(const char* path) {
+    explicit FileBytes(const char* path) {
         if (!path || !*path)
             return;
         file_ =
@@ -32,6 +33,10 @@ class MappedFile {
         opened_ = true;
         if (size.QuadPart == 0)
             return; // an empty file cannot be mapped, and holds nothing anyway
+        // Ordinary files are read into a buffer kept across calls: one read costs far less
+        // than setting up a mapping, and every key of a reload reads the file again.
+        if (size.QuadPart <= kReadLimit && readWhole(static_cast<std::size_t>(size.QuadPart)))
+            return;
         mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
         if (mapping_)
             data_ = static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
@@ -42,9 +47,11 @@ class MappedFile {
         }
         size_ = static_cast<std::size_t>(size.QuadPart);
     }
-    ~MappedFile() { close(); }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
+    ~FileBytes() { close(); }
+
+    static constexpr LONGLONG kReadLimit = 4 << 20;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
 
     void close() {
         if (data_)
@@ -54,13 +61,14 @@ class MappedFile {
         if (file_ != INVALID_HANDLE_VALUE)
             CloseHandle(file_);
         data_ = nullptr;
+        read_ = nullptr;
         mapping_ = nullptr;
         file_ = INVALID_HANDLE_VALUE;
     }
 
     bool opened() const { return opened_; }
     bool missing() const { return error_ == ERROR_FILE_NOT_FOUND; }
-    const char* data() const { return data_ ? data_ : ""; }
+    const char* data() const { return read_ ? read_ : data_ ? data_ : ""; }
     std::size_t size() const { return size_; }
 
     bool find(const char* key, SettingValue& value) const {
@@ -68,9 +76,28 @@ class MappedFile {
     }
 
   private:
+    bool readWhole(std::size_t size) {
+        static char* buffer = nullptr;
+        static std::size_t capacity = 0;
+        if (size > capacity) {
+            char* grown = static_cast<char*>(std::realloc(buffer, size));
+            if (!grown)
+                return false;
+            buffer = grown;
+            capacity = size;
+        }
+        DWORD got = 0;
+        if (!ReadFile(file_, buffer, static_cast<DWORD>(size), &got, nullptr))
+            return false;
+        read_ = buffer;
+        size_ = got;
+        return true;
+    }
+
     HANDLE file_ = INVALID_HANDLE_VALUE;
     HANDLE mapping_ = nullptr;
     const char* data_ = nullptr;
+    const char* read_ = nullptr; // the shared read buffer, when the file was read
     std::size_t size_ = 0;
     bool opened_ = false;
     DWORD error_ = 0;
@@ -154,7 +181,7 @@ bool validKey(const char* key) {
 
 // Writes the edited file to a fresh temporary file in the same folder and moves it over the old
 // one; on any failure the old file stays as it was and the temporary file is removed.
-bool replaceFile(const char* path, MappedFile& old, const SettingEdit& edit) {
+bool replaceFile(const char* path, FileBytes& old, const SettingEdit& edit) {
     char folder[MAX_PATH];
     std::size_t pathLength = std::strlen(path);
     if (pathLength >= MAX_PATH)
@@ -196,7 +223,7 @@ bool replaceFile(const char* path, MappedFile& old, const SettingEdit& edit) {
 
 extern "C" int ReadInt(const char* path, const char* key, int defaultValue) {
     int result = defaultValue;
-    MappedFile file(path);
+    FileBytes file(path);
     SettingValue found;
     std::int32_t value;
     if (file.find(key, found) &&
@@ -209,7 +236,7 @@ extern "C" int ReadInt(const char* path, const char* key, int defaultValue) {
 
 extern "C" bool ReadBool(const char* path, const char* key, bool defaultValue) {
     bool result = defaultValue;
-    MappedFile file(path);
+    FileBytes file(path);
     SettingValue found;
     bool value;
     if (file.find(key, found) &&
@@ -222,7 +249,7 @@ extern "C" bool ReadBool(const char* path, const char* key, bool defaultValue) {
 
 extern "C" COLORREF ReadColor(const char* path, const char* key, const char* defaultColor) {
     COLORREF result = parseDefaultColor(defaultColor);
-    MappedFile file(path);
+    FileBytes file(path);
     SettingValue found;
     std::uint32_t value;
     if (file.find(key, found) &&
@@ -235,7 +262,7 @@ extern "C" COLORREF ReadColor(const char* path, const char* key, const char* def
 
 extern "C" const char* ReadString(const char* path, const char* key, const char* defaultText) {
     const char* result = defaultText;
-    MappedFile file(path);
+    FileBytes file(path);
     SettingValue found;
     if (file.find(key, found)) {
         // Should the buffer not grow, the default is the answer rather than a stale text.
@@ -257,7 +284,7 @@ extern "C" void WriteInt(const char* path, const char* key, int value) {
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return;
-    MappedFile old(path);
+    FileBytes old(path);
     // Only a file that is not there may be started afresh; one that cannot be read is kept.
     if (!old.opened() && !old.missing())
         return;

@@ -1,11 +1,114 @@
 #include "settings/reload.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "handles.h"
 #include "settings/settings.h"
+#include "traffic/sampler.h"
 
 DrawingResources drawingResources;
+
+namespace {
+
+// What a reload builds before it puts anything in place.
+struct NewResources {
+    unsigned char styleCopy[kStyleRecordSize];
+    bool haveStyle;
+    HFONT styleFont;
+    HBRUSH sctBrush;
+};
+
+template <typename Handle> void deleteObject(Handle& handle) {
+    if (handle)
+        DeleteObject(handle);
+    handle = nullptr;
+}
+
+void destroyIcon(HICON& icon) {
+    if (icon)
+        DestroyIcon(icon);
+    icon = nullptr;
+}
+
+void freeHistory(std::int64_t*& history) {
+    if (history)
+        LocalFree(history);
+    history = nullptr;
+}
+
+// Zero-filled, or none when it cannot be had: the sampler and the painter skip a graph without
+// history. The size is checked first, since width x 8 overflows 32 bits long before the width
+// itself does.
+std::int64_t* newHistory(std::int32_t width) {
+    if (width < 1 || static_cast<std::uint64_t>(width) > SIZE_MAX / sizeof(std::int64_t))
+        return nullptr;
+    return static_cast<std::int64_t*>(LocalAlloc(
+        LMEM_FIXED | LMEM_ZEROINIT, static_cast<std::size_t>(width) * sizeof(std::int64_t)));
+}
+
+// Values the sampler and the timer cannot work with are mended once, here, right after reading.
+void normalise(WidgetSettings& settings) {
+    for (Graph& graph : settings.graphs)
+        if (graph.width < 1)
+            graph.width = 1;
+    if (settings.timer <= 0)
+        settings.timer = kDefaultPeriod;
+}
+
+void buildGraphs(WidgetSettings& settings) {
+    for (Graph& graph : settings.graphs) {
+        graph.history = newHistory(graph.width);
+        graph.pen = CreatePen(PS_SOLID, 1, graph.color);
+        graph.brush = CreateSolidBrush(graph.background);
+        graph.maximum = 0;
+    }
+}
+
+void buildResources(const WidgetSettings& settings, NewResources& made) {
+    const void* style = GetSettingPtr(1);
+    made.haveStyle = style != nullptr;
+    if (style)
+        std::memcpy(made.styleCopy, style, kStyleRecordSize);
+    style = GetSettingPtr(1);
+    made.styleFont = style ? CreateStyleFont(style) : nullptr;
+    made.sctBrush = settings.sctEnabled ? CreateSolidBrush(settings.sctColor) : nullptr;
+}
+
+// Releases every object of `settings` that the widget made: histories, pens, brushes, icons.
+void releaseSettingsObjects(WidgetSettings& settings) {
+    for (Graph& graph : settings.graphs) {
+        freeHistory(graph.history);
+        deleteObject(graph.pen);
+        deleteObject(graph.brush);
+    }
+    for (Label& label : settings.labels)
+        destroyIcon(label.icon);
+}
+
+// One step with no message loop in it: whatever was installed before (possibly by a reload that
+// ran inside this one's icon box) is swapped out and released, after the new objects are in.
+void install(const WidgetSettings& settings, NewResources& made) {
+    WidgetSettings replaced = widgetSettings;
+    widgetSettings = settings;
+    if (made.haveStyle)
+        std::memcpy(drawingResources.styleCopy, made.styleCopy, kStyleRecordSize);
+    HFONT oldFont = nullptr;
+    if (made.styleFont) {
+        oldFont = drawingResources.styleFont;
+        drawingResources.styleFont = made.styleFont;
+    }
+    HBRUSH oldSct = nullptr;
+    if (made.sctBrush) {
+        oldSct = drawingResources.sctBrush;
+        drawingResources.sctBrush = made.sctBrush;
+    }
+    releaseSettingsObjects(replaced);
+    deleteObject(oldFont);
+    deleteObject(oldSct);
+}
+
+} // namespace
 
 void makeFramePen() {
     if (!drawingResources.framePen)
@@ -37,4 +140,27 @@ HICON loadIcon(const char* value) {
         MessageBoxA(moduleHandles.host, path, "Cannot load icon",
                     MB_OK | MB_ICONERROR | MB_TOPMOST);
     return icon;
+}
+
+void reload() {
+    // Read into a staging record: the icon boxes run message loops in which ticks and paints go
+    // on with the installed settings, whose histories still match their widths.
+    WidgetSettings next{};
+    readSettings(next);
+    normalise(next);
+    buildGraphs(next);
+    NewResources made{};
+    buildResources(next, made);
+    install(next, made);
+    TrafficSampler::resetHistory(widgetSettings);
+}
+
+void releaseResources() {
+    releaseSettingsObjects(widgetSettings);
+    deleteObject(drawingResources.styleFont);
+    deleteObject(drawingResources.sctBrush);
+    deleteObject(drawingResources.framePen);
+    widgetSettings = WidgetSettings{};
+    drawingResources = DrawingResources{};
+    TrafficSampler::clear();
 }

@@ -19,8 +19,9 @@ namespace boxwatch {
 
 struct State {
     std::vector<SeenBox> seen;
-    std::vector<HWND> handled;
-    std::function<void(const SeenBox&)> onBox; // runs inside the box's loop, before it closes
+    std::vector<HWND> recorded, closed;
+    // Asked at every timer event while a box is open, from inside its loop: close it now?
+    std::function<bool(std::size_t index)> closeNow;
     UINT_PTR timer;
 };
 
@@ -29,14 +30,7 @@ inline State& state() {
     return s;
 }
 
-inline BOOL CALLBACK visit(HWND window, LPARAM) {
-    char className[16];
-    GetClassNameA(window, className, sizeof className);
-    State& s = state();
-    if (std::string(className) != "#32770" || !IsWindowVisible(window) ||
-        std::find(s.handled.begin(), s.handled.end(), window) != s.handled.end())
-        return TRUE;
-    s.handled.push_back(window);
+inline SeenBox describe(HWND window) {
     SeenBox box;
     char text[1024];
     GetWindowTextA(window, text, sizeof text);
@@ -51,9 +45,24 @@ inline BOOL CALLBACK visit(HWND window, LPARAM) {
             box.errorIcon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) ==
                             LoadIconA(nullptr, IDI_HAND);
     box.okOnly = GetDlgItem(window, IDOK) != nullptr && GetDlgItem(window, IDCANCEL) == nullptr;
-    s.seen.push_back(box);
-    if (s.onBox)
-        s.onBox(box);
+    return box;
+}
+inline BOOL CALLBACK visit(HWND window, LPARAM) {
+    char className[16];
+    GetClassNameA(window, className, sizeof className);
+    State& s = state();
+    if (std::string(className) != "#32770" || !IsWindowVisible(window) ||
+        std::find(s.closed.begin(), s.closed.end(), window) != s.closed.end())
+        return TRUE;
+    auto known = std::find(s.recorded.begin(), s.recorded.end(), window);
+    std::size_t index = static_cast<std::size_t>(known - s.recorded.begin());
+    if (known == s.recorded.end()) {
+        s.recorded.push_back(window);
+        s.seen.push_back(describe(window));
+    }
+    if (s.closeNow && !s.closeNow(index))
+        return TRUE;
+    s.closed.push_back(window);
     EndDialog(window, IDOK);
     return TRUE;
 }
@@ -67,16 +76,17 @@ inline void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
 // While alive, every box of this thread is recorded and closed.
 class BoxWatcher {
   public:
-    explicit BoxWatcher(std::function<void(const SeenBox&)> onBox = nullptr) {
+    explicit BoxWatcher(std::function<bool(std::size_t index)> closeNow = nullptr) {
         boxwatch::State& s = boxwatch::state();
         s.seen.clear();
-        s.handled.clear();
-        s.onBox = std::move(onBox);
+        s.recorded.clear();
+        s.closed.clear();
+        s.closeNow = std::move(closeNow);
         s.timer = SetTimer(nullptr, 0, 30, boxwatch::onTimer);
     }
     ~BoxWatcher() {
         KillTimer(nullptr, boxwatch::state().timer);
-        boxwatch::state().onBox = nullptr;
+        boxwatch::state().closeNow = nullptr;
     }
     BoxWatcher(const BoxWatcher&) = delete;
     BoxWatcher& operator=(const BoxWatcher&) = delete;

@@ -5,3 +5,6 @@ velnor_win_test(host_settings
 velnor_win_test(settings_read
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_read_test.cpp
   LIBS velnor_settings kestrum_shell)
+velnor_win_test(settings_reload
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/reload_test.cpp
+  LIBS velnor_settings kestrum_shell)

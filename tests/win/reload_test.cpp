@@ -1,0 +1,361 @@
+// The reload under Wine: what it builds, what it releases, and what ticks see while its icon
+// error box runs a message loop.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "handles.h"
+#include "host.h"
+#include "settings/reload.h"
+#include "settings/settings.h"
+#include "style.h"
+#include "traffic/sampler.h"
+#include "win/gdi_count.h"
+#include "win/message_boxes.h"
+#include "win/win_files.h"
+
+namespace {
+
+std::string folderFor(const char* name) {
+    std::string folder = freshFolder(name);
+    std::strcpy(pluginDirectory, folder.c_str());
+    std::strcpy(settingsPath, (folder + "Velnor.rc").c_str());
+    return folder;
+}
+
+std::size_t historyEntries(const Graph& graph) {
+    return graph.history ? LocalSize(graph.history) / sizeof(std::int64_t) : 0;
+}
+
+COLORREF penColour(HPEN pen) {
+    LOGPEN described{};
+    GetObjectA(pen, sizeof described, &described);
+    return described.lopnColor;
+}
+
+COLORREF brushColour(HBRUSH brush) {
+    LOGBRUSH described{};
+    GetObjectA(brush, sizeof described, &described);
+    return described.lbColor;
+}
+
+// Every handle one reload put in place, so that the next one can be checked to release them.
+std::vector<HGDIOBJ> installedObjects() {
+    std::vector<HGDIOBJ> objects;
+    for (const Graph& graph : widgetSettings.graphs) {
+        objects.push_back(graph.pen);
+        objects.push_back(graph.brush);
+    }
+    objects.push_back(drawingResources.styleFont);
+    objects.push_back(drawingResources.sctBrush);
+    return objects;
+}
+
+class Reload : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        installGdiCounting();
+        hostResetStyle();
+        baseline_ = liveObjects();
+    }
+    void TearDown() override {
+        releaseResources();
+        EXPECT_EQ(liveObjects(), baseline_) << "everything made is released at stop";
+        hostResetStyle();
+        hostLogLines().clear();
+    }
+    std::size_t baseline_ = 0;
+};
+
+TEST_F(Reload, BuildsFromTheSettings) {
+    folderFor("build");
+    writeFile(settingsPath, "Velnor.receiveGraph.width: 80\r\nVelnor.sendGraph.width: 1\r\n"
+                            "Velnor.receiveGraph.color: #FF0000\r\n"
+                            "Velnor.sendGraph.background: #0000FF\r\n"
+                            "Velnor.sctEnabled: true\r\nVelnor.sctColor: #00FF00\r\n");
+    reload();
+    const std::size_t widths[Channel::Count] = {80, 1};
+    const COLORREF pens[Channel::Count] = {RGB(255, 0, 0), RGB(255, 255, 255)};
+    const COLORREF brushes[Channel::Count] = {RGB(0, 0, 0), RGB(0, 0, 255)};
+    for (int c = 0; c < Channel::Count; ++c) {
+        SCOPED_TRACE(c);
+        const Graph& graph = widgetSettings.graphs[c];
+        ASSERT_EQ(historyEntries(graph), widths[c]);
+        for (std::size_t j = 0; j < widths[c]; ++j)
+            EXPECT_EQ(graph.history[j], 0);
+        EXPECT_EQ(graph.maximum, 0);
+        EXPECT_EQ(GetObjectType(graph.pen), static_cast<DWORD>(OBJ_PEN));
+        EXPECT_EQ(penColour(graph.pen), pens[c]);
+        EXPECT_EQ(brushColour(graph.brush), brushes[c]);
+    }
+    EXPECT_EQ(std::memcmp(drawingResources.styleCopy, &hostStyle(), kStyleRecordSize), 0);
+    EXPECT_EQ(GetObjectType(drawingResources.styleFont), static_cast<DWORD>(OBJ_FONT));
+    EXPECT_EQ(brushColour(drawingResources.sctBrush), RGB(0, 255, 0));
+}
+
+TEST_F(Reload, MendsWidthAndTimer) {
+    folderFor("mend");
+    const struct {
+        int width, timer;
+        std::size_t entries;
+        int period;
+    } rows[] = {{0, 0, 1, 1000}, {-7, -250, 1, 1000}, {1, 1, 1, 1}, {3, 250, 3, 250}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.width);
+        writeFile(settingsPath, "Velnor.sendGraph.width: " + std::to_string(row.width) +
+                                    "\r\nVelnor.timer: " + std::to_string(row.timer) + "\r\n");
+        reload();
+        const Graph& graph = widgetSettings.graphs[Channel::Send];
+        EXPECT_EQ(graph.width, static_cast<int>(row.entries));
+        EXPECT_EQ(historyEntries(graph), row.entries);
+        EXPECT_EQ(widgetSettings.timer, row.period);
+    }
+}
+
+TEST_F(Reload, TransparentColourBrushOnlyWhileTheModeIsOn) {
+    folderFor("sct");
+    const struct {
+        bool enabled;
+        long objectsMade; // two pens, two brushes, the font, and the mode's brush when on
+    } rows[] = {{false, 5}, {true, 6}, {true, 6}, {false, 5}};
+    HBRUSH previous = nullptr;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.enabled);
+        writeFile(settingsPath,
+                  std::string("Velnor.sctEnabled: ") + (row.enabled ? "true" : "false") + "\r\n");
+        long before = gdicount::state().made;
+        reload();
+        EXPECT_EQ(gdicount::state().made - before, row.objectsMade);
+        if (row.enabled) {
+            EXPECT_NE(drawingResources.sctBrush, previous);
+            if (previous) {
+                EXPECT_EQ(GetObjectType(previous), 0u) << "the replaced brush is released";
+            }
+        } else {
+            EXPECT_EQ(drawingResources.sctBrush, previous) << "kept while the mode is off";
+        }
+        previous = drawingResources.sctBrush;
+    }
+}
+
+TEST_F(Reload, NewStyleGivesNewCopyAndFont) {
+    folderFor("style");
+    reload();
+    HFONT first = drawingResources.styleFont;
+    hostStyle().gradientTop = RGB(9, 8, 7);
+    hostStyle().fontHeight = 23;
+    reload();
+    COLORREF top;
+    std::memcpy(&top, drawingResources.styleCopy, sizeof top);
+    EXPECT_EQ(top, RGB(9, 8, 7));
+    LOGFONTA font{};
+    GetObjectA(drawingResources.styleFont, sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -23);
+    EXPECT_EQ(GetObjectType(first), 0u);
+}
+
+TEST_F(Reload, FramePenIsMadeOnce) {
+    long before = gdicount::state().made;
+    makeFramePen();
+    HPEN pen = drawingResources.framePen;
+    makeFramePen();
+    EXPECT_EQ(drawingResources.framePen, pen);
+    EXPECT_EQ(gdicount::state().made - before, 1);
+    EXPECT_EQ(penColour(pen), RGB(0, 0, 0));
+    releaseResources();
+    EXPECT_EQ(GetObjectType(pen), 0u);
+    EXPECT_EQ(drawingResources.framePen, nullptr);
+}
+
+// Live objects are counted through this program's import table (see gdi_count.h): every
+// CreatePen, CreateSolidBrush, CreateFont(Indirect)A and icon LoadImageA made by the widget or
+// the shell for it, minus every DeleteObject and DestroyIcon that released one of them.
+// Every tenth reload reads a file with icons, so icons are both replaced by icons and dropped;
+// loading icons from files is slow under Wine, and 10,000 of them would take minutes.
+TEST_F(Reload, TenThousandReloadsLeakNothing) {
+    std::string folder = folderFor("leak");
+    const std::string plain = folder + "plain.rc", withIcons = folder + "icons.rc";
+    writeFile(folder + "a.ico", iconFileBytes());
+    writeFile(plain, "Velnor.sctEnabled: true\r\nVelnor.receiveGraph.width: 70\r\n");
+    writeFile(withIcons, "Velnor.sctEnabled: true\r\n"
+                         "Velnor.receiveLabel.icon: a.ico\r\nVelnor.costLabel.icon: a.ico\r\n");
+    const auto& counting = installGdiCounting();
+    ASSERT_TRUE(counting.createPen && counting.createSolidBrush && counting.createFontIndirectA &&
+                counting.deleteObject && counting.loadImageA && counting.destroyIcon);
+    makeFramePen();
+    std::strcpy(settingsPath, plain.c_str());
+    reload();
+    const std::size_t live = liveObjects();
+    EXPECT_EQ(live, baseline_ + 1 + 4 + 1 + 1) << "frame pen, graphs, font, mode brush";
+    std::size_t stillValid = 0, iconsKept = 0, iconsLoaded = 0;
+    for (int i = 1; i <= 10000; ++i) {
+        SCOPED_TRACE(i);
+        std::vector<HGDIOBJ> before = installedObjects();
+        std::vector<HICON> iconsBefore;
+        for (const Label& label : widgetSettings.labels)
+            if (label.icon)
+                iconsBefore.push_back(label.icon);
+        std::strcpy(settingsPath, (i % 10 == 5 ? withIcons : plain).c_str());
+        reload();
+        for (HGDIOBJ object : before)
+            stillValid += GetObjectType(object) != 0;
+        for (HICON icon : iconsBefore)
+            iconsKept += gdicount::state().live.count(icon);
+        iconsLoaded += widgetSettings.labels[LabelKind::Cost].icon != nullptr;
+        ASSERT_EQ(historyEntries(widgetSettings.graphs[Channel::Receive]),
+                  static_cast<std::size_t>(widgetSettings.graphs[Channel::Receive].width));
+        if (i % 500 == 0)
+            hostLogLines().clear();
+    }
+    EXPECT_EQ(iconsLoaded, 1000u);
+    EXPECT_EQ(stillValid, 0u) << "every replaced pen, brush and font is deleted";
+    EXPECT_EQ(iconsKept, 0u) << "every replaced icon is destroyed";
+    EXPECT_EQ(liveObjects(), live);
+    EXPECT_EQ(GetObjectType(drawingResources.framePen), static_cast<DWORD>(OBJ_PEN));
+}
+
+TEST_F(Reload, ReleaseResourcesReturnsToTheLoadedState) {
+    std::string folder = folderFor("release");
+    writeFile(folder + "a.ico", iconFileBytes());
+    writeFile(settingsPath, "Velnor.sctEnabled: true\r\nVelnor.bothLabel.icon: a.ico\r\n");
+    makeFramePen();
+    reload();
+    TrafficSampler::tick(widgetSettings);
+    std::vector<HGDIOBJ> objects = installedObjects();
+    objects.push_back(drawingResources.framePen);
+    releaseResources();
+    for (HGDIOBJ object : objects)
+        EXPECT_EQ(GetObjectType(object), 0u);
+    EXPECT_EQ(liveObjects(), baseline_);
+    for (const Graph& graph : widgetSettings.graphs)
+        EXPECT_EQ(graph.history, nullptr);
+    EXPECT_EQ(widgetSettings.labels[LabelKind::Both].icon, nullptr);
+    EXPECT_EQ(TrafficSampler::readings().cost, 0.0);
+    releaseResources(); // a second stop finds nothing to release
+    EXPECT_EQ(liveObjects(), baseline_);
+}
+
+// Ticks from a thread timer, which keeps firing inside the boxes' modal loops. Each checks, before
+// the sampler writes, that every history has exactly its graph's width.
+struct Ticker {
+    static Ticker* current;
+    UINT_PTR timer;
+    int ticks = 0, mismatches = 0;
+    std::vector<int> receiveWidths;
+
+    Ticker() {
+        current = this;
+        timer = SetTimer(nullptr, 0, 10, onTick);
+    }
+    ~Ticker() {
+        KillTimer(nullptr, timer);
+        current = nullptr;
+    }
+    Ticker(const Ticker&) = delete;
+    Ticker& operator=(const Ticker&) = delete;
+
+    static void CALLBACK onTick(HWND, UINT, UINT_PTR, DWORD) {
+        Ticker& t = *current;
+        for (const Graph& graph : widgetSettings.graphs)
+            if (historyEntries(graph) != static_cast<std::size_t>(graph.width))
+                ++t.mismatches;
+        t.receiveWidths.push_back(widgetSettings.graphs[Channel::Receive].width);
+        TrafficSampler::tick(widgetSettings);
+        ++t.ticks;
+    }
+};
+Ticker* Ticker::current = nullptr;
+
+class HostOwner {
+  public:
+    HostOwner() {
+        moduleHandles.host = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                             nullptr, nullptr, nullptr);
+    }
+    ~HostOwner() {
+        DestroyWindow(moduleHandles.host);
+        moduleHandles.host = nullptr;
+    }
+    HostOwner(const HostOwner&) = delete;
+    HostOwner& operator=(const HostOwner&) = delete;
+};
+
+TEST_F(Reload, TicksInsideTheIconBoxSeeMatchingHistories) {
+    folderFor("nested");
+    HostOwner owner;
+    reload();
+    ASSERT_EQ(widgetSettings.graphs[Channel::Receive].width, 50);
+    writeFile(settingsPath,
+              "Velnor.receiveGraph.width: 80\r\nVelnor.sendLabel.icon: missing.ico\r\n");
+    Ticker ticker;
+    int ticksAtOpen = -1;
+    BoxWatcher boxes([&](std::size_t) {
+        if (ticksAtOpen < 0)
+            ticksAtOpen = ticker.ticks;
+        return ticker.ticks - ticksAtOpen >= 10;
+    });
+    reload();
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_GE(ticker.ticks - ticksAtOpen, 10) << "ticks ran while the box was open";
+    EXPECT_EQ(ticker.mismatches, 0);
+    for (int width : ticker.receiveWidths)
+        EXPECT_EQ(width, 50) << "the new width is not in place until the reload ends";
+    EXPECT_EQ(widgetSettings.graphs[Channel::Receive].width, 80);
+    EXPECT_EQ(historyEntries(widgetSettings.graphs[Channel::Receive]), 80u);
+}
+
+// A reload started inside another's box (the shell's reconfigure message, say) finishes first;
+// the outer one then puts its own values in place and releases what the inner one installed.
+TEST_F(Reload, ReloadInsideTheIconBox) {
+    std::string folder = folderFor("reentry");
+    HostOwner owner;
+    reload();
+    const std::size_t live = liveObjects();
+    writeFile(settingsPath,
+              "Velnor.receiveGraph.width: 80\r\nVelnor.sendLabel.icon: missing.ico\r\n");
+    Ticker ticker;
+    std::vector<HGDIOBJ> innerObjects;
+    bool innerRunning = false, innerDone = false;
+    int ticksAtOpen[2] = {-1, -1};
+    BoxWatcher boxes([&](std::size_t index) {
+        if (index > 1)
+            return true;
+        if (ticksAtOpen[index] < 0)
+            ticksAtOpen[index] = ticker.ticks;
+        if (index == 0 && !innerDone) {
+            if (innerRunning)
+                return false;
+            innerRunning = true;
+            writeFile(settingsPath,
+                      "Velnor.receiveGraph.width: 30\r\nVelnor.costLabel.icon: gone.ico\r\n");
+            reload();
+            innerObjects = installedObjects();
+            EXPECT_EQ(widgetSettings.graphs[Channel::Receive].width, 30);
+            innerRunning = false;
+            innerDone = true;
+            return false;
+        }
+        return ticker.ticks - ticksAtOpen[index] >= 10;
+    });
+    reload();
+    ASSERT_TRUE(innerDone);
+    // The outer reload reads its remaining keys from the file as the inner one left it.
+    ASSERT_EQ(boxes.seen().size(), 3u);
+    EXPECT_EQ(boxes.seen()[0].text, folder + "missing.ico");
+    EXPECT_EQ(boxes.seen()[1].text, folder + "gone.ico");
+    EXPECT_EQ(boxes.seen()[2].text, folder + "gone.ico");
+    EXPECT_EQ(ticker.mismatches, 0);
+    bool sawInner = false;
+    for (int width : ticker.receiveWidths)
+        sawInner |= width == 30;
+    EXPECT_TRUE(sawInner) << "ticks ran between the two reloads' ends";
+    EXPECT_EQ(widgetSettings.graphs[Channel::Receive].width, 80);
+    EXPECT_EQ(historyEntries(widgetSettings.graphs[Channel::Receive]), 80u);
+    for (HGDIOBJ object : innerObjects)
+        EXPECT_EQ(GetObjectType(object), 0u) << "what the inner reload installed is released";
+    EXPECT_EQ(liveObjects(), live);
+}
+
+} // namespace
