@@ -103,32 +103,6 @@ class FileBytes {
     DWORD error_ = 0;
 };
 
-// Log texts: quoted, backslashes and quotes escaped, long ones shortened so a line stays a line.
-std::string quoted(const char* text) {
-    if (!text)
-        return "NULL";
-    std::string out = "\"";
-    std::size_t length = std::strlen(text);
-    const std::size_t kShown = 200;
-    for (std::size_t i = 0; i < length && i < kShown; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '\\' || c == '"') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    out += '"';
-    if (length > kShown)
-        out += "...";
-    return out;
-}
-
 std::string colorText(COLORREF color) {
     char text[8];
     std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(color), GetGValue(color),
@@ -229,7 +203,7 @@ extern "C" int ReadInt(const char* path, const char* key, int defaultValue) {
     if (file.find(key, found) &&
         parseSettingInt(file.data() + found.begin, found.end - found.begin, value))
         result = value;
-    hostLog("ReadInt %s %s %d -> %d", quoted(path).c_str(), quoted(key).c_str(), defaultValue,
+    hostLog("ReadInt %s %s %d -> %d", hostQuote(path).c_str(), hostQuote(key).c_str(), defaultValue,
             result);
     return result;
 }
@@ -242,7 +216,7 @@ extern "C" bool ReadBool(const char* path, const char* key, bool defaultValue) {
     if (file.find(key, found) &&
         parseSettingBool(file.data() + found.begin, found.end - found.begin, value))
         result = value;
-    hostLog("ReadBool %s %s %s -> %s", quoted(path).c_str(), quoted(key).c_str(),
+    hostLog("ReadBool %s %s %s -> %s", hostQuote(path).c_str(), hostQuote(key).c_str(),
             defaultValue ? "true" : "false", result ? "true" : "false");
     return result;
 }
@@ -255,8 +229,8 @@ extern "C" COLORREF ReadColor(const char* path, const char* key, const char* def
     if (file.find(key, found) &&
         parseSettingColor(file.data() + found.begin, found.end - found.begin, value))
         result = value;
-    hostLog("ReadColor %s %s %s -> %s", quoted(path).c_str(), quoted(key).c_str(),
-            quoted(defaultColor).c_str(), colorText(result).c_str());
+    hostLog("ReadColor %s %s %s -> %s", hostQuote(path).c_str(), hostQuote(key).c_str(),
+            hostQuote(defaultColor).c_str(), colorText(result).c_str());
     return result;
 }
 
@@ -269,13 +243,13 @@ extern "C" const char* ReadString(const char* path, const char* key, const char*
         if (const char* kept = keepString(file.data() + found.begin, found.end - found.begin))
             result = kept;
     }
-    hostLog("ReadString %s %s %s -> %s", quoted(path).c_str(), quoted(key).c_str(),
-            quoted(defaultText).c_str(), quoted(result).c_str());
+    hostLog("ReadString %s %s %s -> %s", hostQuote(path).c_str(), hostQuote(key).c_str(),
+            hostQuote(defaultText).c_str(), hostQuote(result).c_str());
     return result;
 }
 
 extern "C" void WriteInt(const char* path, const char* key, int value) {
-    hostLog("WriteInt %s %s %d", quoted(path).c_str(), quoted(key).c_str(), value);
+    hostLog("WriteInt %s %s %d", hostQuote(path).c_str(), hostQuote(key).c_str(), value);
     if (!path || !*path || !validKey(key))
         return;
     // A read-only file is the user's word that it must not change, even though a move could

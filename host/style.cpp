@@ -44,7 +44,7 @@ void hostResetStyle() {
 
 extern "C" void* GetSettingPtr(int which) {
     void* record = which == 1 ? &currentStyle : nullptr;
-    hostLog("GetSettingPtr %d -> %p", which, record);
+    hostLog("GetSettingPtr %d -> %s", which, hostHex(record).c_str());
     return record;
 }
 
@@ -60,16 +60,17 @@ extern "C" HFONT CreateStyleFont(const void* style) {
     std::memcpy(font.lfFaceName, record.fontFace, kStyleFaceSize - 1);
     font.lfFaceName[kStyleFaceSize - 1] = '\0';
     HFONT result = CreateFontIndirectA(&font);
-    hostLog("CreateStyleFont %p -> %p", style, static_cast<void*>(result));
+    hostLog("CreateStyleFont %s -> %s", hostHex(style).c_str(), hostHex(result).c_str());
     return result;
 }
 
 extern "C" void MakeStyleGradient(HDC dc, const RECT* rect, const void* style, bool bordered) {
     if (rect)
-        hostLog("MakeStyleGradient %p %ld %ld %ld %ld %p %d", static_cast<void*>(dc), rect->left,
-                rect->top, rect->right, rect->bottom, style, bordered ? 1 : 0);
+        hostLog("MakeStyleGradient %s %ld %ld %ld %ld %s %d", hostHex(dc).c_str(), rect->left,
+                rect->top, rect->right, rect->bottom, hostHex(style).c_str(), bordered ? 1 : 0);
     else
-        hostLog("MakeStyleGradient %p NULL %p %d", static_cast<void*>(dc), style, bordered ? 1 : 0);
+        hostLog("MakeStyleGradient %s null %s %d", hostHex(dc).c_str(), hostHex(style).c_str(),
+                bordered ? 1 : 0);
     if (!dc || !rect || rect->right <= rect->left || rect->bottom <= rect->top)
         return;
     const HostStyle& record = recordOf(style);

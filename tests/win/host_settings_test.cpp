@@ -128,7 +128,7 @@ TEST(HostSettingsFile, EveryCallLogsOneLine) {
     EXPECT_EQ(hostLogLines()[2],
               "ReadColor \"C:\\\\p\\\\Velnor.rc\" \"Velnor.sctColor:\" \"#FFFFFF\" -> #FFFFFF");
     EXPECT_EQ(hostLogLines()[3],
-              "ReadString \"C:\\\\p\\\\Velnor.rc\" \"Velnor.sendLabel.icon:\" NULL -> NULL");
+              "ReadString \"C:\\\\p\\\\Velnor.rc\" \"Velnor.sendLabel.icon:\" null -> null");
     EXPECT_EQ(hostLogLines()[4],
               "ReadString \"C:\\\\p\\\\Velnor.rc\" \"Velnor.price:\" \"1\" -> \"1\"");
 }
