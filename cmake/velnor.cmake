@@ -3,7 +3,12 @@
 
 set(VELNOR_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror)
 
+option(VELNOR_FUZZ "Build the libFuzzer targets (clang) instead of the unit tests" OFF)
+
 if(VELNOR_SANITIZE AND NOT WIN32)
+  if(VELNOR_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+  endif()
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
@@ -17,7 +22,7 @@ function(velnor_product target)
   endif()
 endfunction()
 
-if(VELNOR_TESTS)
+if(VELNOR_TESTS AND NOT VELNOR_FUZZ)
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -26,7 +31,7 @@ endif()
 
 # velnor_native_test(name SOURCES ... LIBS ...): a GoogleTest program of the host compiler.
 function(velnor_native_test name)
-  if(WIN32)
+  if(WIN32 OR VELNOR_FUZZ)
     return()
   endif()
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
