@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and runs every test: native (ASan, UBSan), then the 32-bit Windows build under Wine.
+# Builds and runs every test: native (ASan, UBSan), the fuzzers briefly, then the 32-bit Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -8,6 +8,11 @@ jobs=$(nproc)
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 ctest --preset native -j "$jobs"
+
+# A short run of every fuzzer from its committed seeds (VELNOR_FUZZ_SECONDS each).
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz -j "$jobs"
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"

@@ -22,3 +22,5 @@ endfunction()
 
 velnor_fuzzer(format_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/format_fuzz.cpp LIBS velnor_traffic)
 velnor_fuzzer(price_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/price_fuzz.cpp LIBS velnor_settings)
+velnor_fuzzer(settings_file_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_file_fuzz.cpp
+  ${PROJECT_SOURCE_DIR}/host/settings_syntax.cpp)
