@@ -3,3 +3,6 @@
 velnor_win_test(widget_painter
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/widget_painter_test.cpp
   LIBS velnor_widget velnor_settings velnor_traffic kestrum_shell)
+velnor_win_test(widget_window
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/widget_window_test.cpp
+  LIBS velnor_widget velnor_settings velnor_traffic kestrum_shell)

@@ -1,0 +1,726 @@
+// The widget window under Wine: class, styles, placement, transparency, messages and paints,
+// against a recording host window and slit.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "handles.h"
+#include "host.h"
+#include "plugin/shell.h"
+#include "settings/reload.h"
+#include "settings/settings.h"
+#include "widget/painter.h"
+#include "widget/window.h"
+
+namespace {
+
+constexpr COLORREF kReceiveFill = RGB(0, 90, 0);
+constexpr COLORREF kSendFill = RGB(90, 0, 0);
+
+struct Recorded {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    std::vector<UINT> wanted; // the list HOST_MSG_REGISTER carries, up to its 0
+    bool duringCreation;
+};
+
+struct Recorder {
+    std::vector<Recorded> host, slit;
+    bool creating;
+    int menus;
+    std::vector<std::pair<HWND, std::string>> broadcasts;
+};
+Recorder recorder;
+
+LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= HOST_MSG_REGISTER && message <= SLIT_MSG_UPDATE) {
+        Recorded r{message, wParam, lParam, {}, recorder.creating};
+        // At most a few entries: a list without its 0 shows as a long one, not as a crash.
+        const UINT* wanted = reinterpret_cast<const UINT*>(lParam);
+        for (int i = 0; message == HOST_MSG_REGISTER && wanted && i < 8; ++i) {
+            r.wanted.push_back(wanted[i]);
+            if (!wanted[i])
+                break;
+        }
+        (window == moduleHandles.host ? recorder.host : recorder.slit).push_back(r);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void recordMenu() {
+    ++recorder.menus;
+}
+void recordBroadcast(HWND window, const char* text) {
+    recorder.broadcasts.emplace_back(window, text);
+}
+const WidgetCommands kCommands{recordBroadcast, recordMenu};
+
+int gradientCalls() {
+    const auto& lines = hostLogLines();
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.rfind("MakeStyleGradient", 0) == 0;
+    }));
+}
+
+void pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// Reads a pixel of the window itself (section 7: GetDC and BitBlt see a layered window too).
+COLORREF windowPixel(HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP one = CreateCompatibleBitmap(dc, 1, 1);
+    HGDIOBJ old = SelectObject(memory, one);
+    BitBlt(memory, 0, 0, 1, 1, dc, x, y, SRCCOPY);
+    const COLORREF color = GetPixel(memory, 0, 0);
+    SelectObject(memory, old);
+    DeleteObject(one);
+    DeleteDC(memory);
+    ReleaseDC(window, dc);
+    return color;
+}
+
+class WindowTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        WNDCLASSA recording{};
+        recording.lpfnWndProc = recordingProc;
+        recording.hInstance = GetModuleHandleA(nullptr);
+        recording.lpszClassName = "RecordingHost";
+        RegisterClassA(&recording);
+    }
+
+    void SetUp() override {
+        recorder = Recorder{};
+        moduleHandles = ModuleHandles{};
+        moduleHandles.instance = GetModuleHandleA(nullptr);
+        moduleHandles.host = CreateWindowExA(0, "RecordingHost", "host", WS_POPUP, 0, 0, 10, 10,
+                                             nullptr, nullptr, moduleHandles.instance, nullptr);
+        moduleHandles.layered = reinterpret_cast<LayeredAttributesFn>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "SetLayeredWindowAttributes")));
+        hostSetWindow(moduleHandles.host);
+        resources();
+        WidgetSettings& s = widgetSettings;
+        s = WidgetSettings{};
+        s.x = 200;
+        s.y = 150;
+        s.width = 120;
+        s.height = 90;
+        s.timer = 1000;
+        placeGraph(Channel::Receive, 5, 5);
+        placeGraph(Channel::Send, 5, 46);
+        for (Label& l : s.labels)
+            l.y = 500;
+        hostLogLines().clear();
+    }
+    void TearDown() override {
+        destroyWidgetWindow();
+        EXPECT_EQ(moduleHandles.widget, nullptr);
+        EXPECT_EQ(cachedPicture(), nullptr);
+        DestroyWindow(moduleHandles.host);
+        if (slit)
+            DestroyWindow(slit);
+        for (Graph& g : widgetSettings.graphs) {
+            DeleteObject(g.pen);
+            DeleteObject(g.brush);
+            g.history = nullptr;
+        }
+        DeleteObject(drawingResources.framePen);
+        drawingResources = DrawingResources{};
+        pump();
+    }
+
+    void resources() {
+        drawingResources = DrawingResources{};
+        drawingResources.framePen = CreatePen(PS_SOLID, 1, 0);
+    }
+    void placeGraph(int channel, int x, int y) {
+        Graph& g = widgetSettings.graphs[channel];
+        g.x = x;
+        g.y = y;
+        g.width = 40;
+        g.height = 40;
+        g.pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+        g.brush = CreateSolidBrush(channel == Channel::Receive ? kReceiveFill : kSendFill);
+        histories[channel].assign(40, 0);
+        g.history = histories[channel].data();
+    }
+    void useSlit() {
+        slit = CreateWindowExA(0, "RecordingHost", "slit", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               moduleHandles.instance, nullptr);
+        moduleHandles.slit = slit;
+    }
+    HWND create() {
+        recorder.creating = true;
+        const bool made = createWidgetWindow(kCommands);
+        recorder.creating = false;
+        EXPECT_TRUE(made);
+        return moduleHandles.widget;
+    }
+
+    HWND slit = nullptr;
+    std::vector<std::int64_t> histories[Channel::Count];
+};
+
+TEST_F(WindowTest, ClassStylesAndPlaceInBothForms) {
+    struct Row {
+        bool slit;
+        LONG extended;
+    };
+    for (const Row row :
+         {Row{false, WS_EX_TOOLWINDOW | WS_EX_LAYERED}, Row{true, WS_EX_TOOLWINDOW}}) {
+        SCOPED_TRACE(row.slit ? "slit" : "free");
+        if (row.slit)
+            useSlit();
+        HWND window = create();
+        ASSERT_NE(window, nullptr);
+        char name[64] = {};
+        GetClassNameA(window, name, sizeof name);
+        EXPECT_STREQ(name, "VelnorClass");
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), 0x96000000u);
+        EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_TOPMOST, row.extended);
+        EXPECT_EQ(GetParent(window), nullptr);
+        WNDCLASSA info{};
+        ASSERT_TRUE(GetClassInfoA(moduleHandles.instance, "VelnorClass", &info));
+        EXPECT_EQ(info.style, 0u);
+        EXPECT_EQ(info.cbClsExtra, 0);
+        EXPECT_EQ(info.cbWndExtra, 0);
+        EXPECT_EQ(info.hbrBackground, nullptr);
+        EXPECT_EQ(info.hIcon, nullptr);
+        EXPECT_EQ(info.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+        EXPECT_EQ(info.lpfnWndProc, widgetWindowProc);
+        RECT place;
+        GetWindowRect(window, &place);
+        EXPECT_EQ(place.left, 200);
+        EXPECT_EQ(place.top, 150);
+        EXPECT_EQ(place.right - place.left, 120);
+        EXPECT_EQ(place.bottom - place.top, 90);
+        EXPECT_TRUE(IsWindowVisible(window));
+        // The first repaint request, made inside creation, reached this window.
+        EXPECT_TRUE(GetUpdateRect(window, nullptr, FALSE));
+        // The host hears of the window inside the creation call, with the wanted-message list.
+        ASSERT_EQ(recorder.host.size(), 1u);
+        EXPECT_EQ(recorder.host[0].message, HOST_MSG_REGISTER);
+        EXPECT_TRUE(recorder.host[0].duringCreation);
+        EXPECT_EQ(recorder.host[0].wParam, reinterpret_cast<WPARAM>(window));
+        EXPECT_EQ(recorder.host[0].wanted, (std::vector<UINT>{10103, 10901, 0}));
+        EXPECT_EQ(hostLogLines().front().rfind("MakeSticky", 0), 0u);
+        destroyWidgetWindow();
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_FALSE(GetClassInfoA(moduleHandles.instance, "VelnorClass", &info));
+        recorder.host.clear();
+        hostLogLines().clear();
+    }
+}
+
+TEST_F(WindowTest, TopmostBandFollowsTheSetting) {
+    HWND window = create();
+    for (const bool top : {true, false, true}) {
+        SCOPED_TRACE(top ? "topmost" : "not topmost");
+        widgetSettings.alwaysOnTop = top;
+        applyWindowSettings(window);
+        EXPECT_EQ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, top);
+    }
+}
+
+// The layered entry as the widget calls it: recorded, then passed on to the real one.
+LayeredAttributesFn realLayered;
+std::vector<std::string> layeredCalls;
+BOOL WINAPI recordLayered(HWND window, COLORREF key, BYTE alpha, DWORD flags) {
+    char call[64];
+    std::snprintf(call, sizeof call, "key %06lx alpha %u flags %lu", key, alpha, flags);
+    layeredCalls.emplace_back(call);
+    return realLayered(window, key, alpha, flags);
+}
+
+TEST_F(WindowTest, LayeredAlphaAndColourKey) {
+    struct Row {
+        const char* name;
+        bool slit, lookup, alphaEnabled;
+        int alphaValue;
+        bool sct;
+        std::vector<std::string> calls;
+        bool layered; // GetLayeredWindowAttributes answers at all
+        DWORD flags;
+        BYTE alpha;
+    };
+    const Row rows[] = {
+        {"alpha 300 is 44",
+         false,
+         true,
+         true,
+         300,
+         false,
+         {"key 000000 alpha 44 flags 2"},
+         true,
+         LWA_ALPHA,
+         44},
+        {"alpha off is opaque",
+         false,
+         true,
+         false,
+         17,
+         false,
+         {"key 000000 alpha 255 flags 2"},
+         true,
+         LWA_ALPHA,
+         255},
+        {"key after alpha",
+         false,
+         true,
+         true,
+         128,
+         true,
+         {"key 000000 alpha 128 flags 2", "key 030201 alpha 0 flags 1"},
+         true,
+         LWA_COLORKEY,
+         0},
+        {"no lookup, no transparency", false, false, true, 128, true, {}, false, 0, 0},
+        // The calls are made whatever the style; the platform refuses them.
+        {"slit form is not layered",
+         true,
+         true,
+         true,
+         128,
+         true,
+         {"key 000000 alpha 128 flags 2", "key 030201 alpha 0 flags 1"},
+         false,
+         0,
+         0},
+    };
+    realLayered = moduleHandles.layered;
+    ASSERT_NE(realLayered, nullptr);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        layeredCalls.clear();
+        if (row.slit)
+            useSlit();
+        moduleHandles.layered = row.lookup ? recordLayered : nullptr;
+        widgetSettings.alphaEnabled = row.alphaEnabled;
+        widgetSettings.alphaValue = row.alphaValue;
+        widgetSettings.sctEnabled = row.sct;
+        widgetSettings.sctColor = RGB(1, 2, 3);
+        HWND window = create();
+        COLORREF key = 0;
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        EXPECT_EQ(layeredCalls, row.calls);
+        const BOOL answered = GetLayeredWindowAttributes(window, &key, &alpha, &flags);
+        EXPECT_EQ(answered != FALSE, row.layered);
+        if (row.layered) {
+            EXPECT_EQ(flags, row.flags);
+            if (flags & LWA_ALPHA) {
+                EXPECT_EQ(alpha, row.alpha);
+            }
+            if (flags & LWA_COLORKEY) {
+                EXPECT_EQ(key, RGB(1, 2, 3));
+            }
+        }
+        destroyWidgetWindow();
+        if (slit) {
+            DestroyWindow(slit);
+            slit = nullptr;
+            moduleHandles.slit = nullptr;
+        }
+    }
+}
+
+TEST_F(WindowTest, PositionIsCopiedOnlyWithoutASlit) {
+    for (const bool withSlit : {false, true}) {
+        SCOPED_TRACE(withSlit ? "slit" : "free");
+        if (withSlit)
+            useSlit();
+        widgetSettings.x = 200;
+        widgetSettings.y = 150;
+        HWND window = create();
+        SetWindowPos(window, nullptr, 310, 260, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        EXPECT_EQ(widgetSettings.x, withSlit ? 200 : 310);
+        EXPECT_EQ(widgetSettings.y, withSlit ? 150 : 260);
+        // Records whose flags say "no move", or that arrive while minimized, are not positions.
+        WINDOWPOS still{window, nullptr, 7, 8, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER};
+        SendMessageA(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&still));
+        EXPECT_EQ(widgetSettings.x, withSlit ? 200 : 310);
+        EXPECT_EQ(widgetSettings.y, withSlit ? 150 : 260);
+        // The end of a drag tells the slit, and only the slit.
+        SendMessageA(window, WM_EXITSIZEMOVE, 0, 0);
+        ASSERT_EQ(recorder.slit.size(), withSlit ? 1u : 0u);
+        if (withSlit) {
+            EXPECT_EQ(recorder.slit[0].message, SLIT_MSG_UPDATE);
+            EXPECT_EQ(recorder.slit[0].wParam, 0u);
+            EXPECT_EQ(recorder.slit[0].lParam, reinterpret_cast<LPARAM>(window));
+        }
+        // A slit widget is still put where its settings say.
+        applyWindowSettings(window);
+        RECT place;
+        GetWindowRect(window, &place);
+        EXPECT_EQ(place.left, widgetSettings.x);
+        EXPECT_EQ(place.top, widgetSettings.y);
+        destroyWidgetWindow();
+    }
+}
+
+TEST_F(WindowTest, MinimizeHideAndShowKeepTheStoredPosition) {
+    HWND window = create();
+    SetWindowPos(window, nullptr, 240, 170, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    struct Step {
+        const char* name;
+        int show;
+    };
+    const Step steps[] = {{"minimize", SW_MINIMIZE},
+                          {"restore", SW_RESTORE},
+                          {"hide", SW_HIDE},
+                          {"show", SW_SHOWNOACTIVATE},
+                          {"minimize again", SW_SHOWMINNOACTIVE},
+                          {"hide while minimized", SW_HIDE},
+                          {"restore", SW_RESTORE}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        ShowWindow(window, step.show);
+        pump();
+        // What "settings.write" would store.
+        EXPECT_EQ(widgetSettings.x, 240);
+        EXPECT_EQ(widgetSettings.y, 170);
+    }
+    RECT place;
+    GetWindowRect(window, &place);
+    EXPECT_EQ(place.left, 240);
+    EXPECT_EQ(place.top, 170);
+    // After all that a real move is still followed.
+    SetWindowPos(window, nullptr, 250, 180, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(widgetSettings.x, 250);
+    EXPECT_EQ(widgetSettings.y, 180);
+}
+
+TEST_F(WindowTest, InvalidationsBeforeAPaintDrawOnePicture) {
+    HWND window = create();
+    UpdateWindow(window);
+    EXPECT_EQ(gradientCalls(), 1);
+    HBITMAP first = cachedPicture();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(windowPixel(window, 10, 10), kReceiveFill);
+    EXPECT_EQ(windowPixel(window, 10, 50), kSendFill);
+
+    invalidateWidget();
+    invalidateWidget();
+    EXPECT_EQ(GetObjectType(first), 0u) << "the discarded picture is deleted";
+    EXPECT_EQ(cachedPicture(), nullptr);
+    UpdateWindow(window);
+    EXPECT_EQ(gradientCalls(), 2);
+
+    // A repaint that is not an invalidation copies the kept picture and draws nothing.
+    HBITMAP kept = cachedPicture();
+    ASSERT_NE(kept, nullptr);
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    RECT part{0, 0, 20, 20};
+    InvalidateRect(window, &part, TRUE);
+    UpdateWindow(window);
+    EXPECT_EQ(gradientCalls(), 2);
+    EXPECT_EQ(cachedPicture(), kept);
+    EXPECT_EQ(windowPixel(window, 10, 10), kReceiveFill);
+}
+
+TEST_F(WindowTest, APictureThatCannotBeMadeIsTriedAgainAtTheNextPaint) {
+    HWND window = create();
+    UpdateWindow(window);
+    ASSERT_EQ(gradientCalls(), 1);
+    widgetSettings.width = -5;
+    invalidateWidget();
+    UpdateWindow(window);
+    EXPECT_EQ(gradientCalls(), 1);
+    EXPECT_EQ(cachedPicture(), nullptr);
+    // The window keeps what it showed.
+    EXPECT_EQ(windowPixel(window, 10, 10), kReceiveFill);
+    widgetSettings.width = 120;
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    EXPECT_EQ(gradientCalls(), 2);
+    EXPECT_NE(cachedPicture(), nullptr);
+}
+
+TEST_F(WindowTest, MouseAndBroadcastMessagesReachTheirHandlers) {
+    HWND window = create();
+    SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, 0);
+    EXPECT_EQ(recorder.menus, 0);
+    SendMessageA(window, WM_RBUTTONUP, 0, 0);
+    EXPECT_EQ(recorder.menus, 1);
+
+    SendMessageA(window, HOST_MSG_BROADCAST, 0, reinterpret_cast<LPARAM>("@Velnor.about"));
+    SendMessageA(window, HOST_MSG_BROADCAST, 0, 0);
+    ASSERT_EQ(recorder.broadcasts.size(), 1u);
+    EXPECT_EQ(recorder.broadcasts[0].first, window);
+    EXPECT_EQ(recorder.broadcasts[0].second, "@Velnor.about");
+
+    // The key flags of the message do not count: only the key state at this moment.
+    struct Row {
+        const char* name;
+        bool ctrlDown;
+        WPARAM keys;
+        bool drags;
+    };
+    const Row rows[] = {{"no ctrl", false, MK_LBUTTON, false},
+                        {"ctrl flag only", false, MK_LBUTTON | MK_CONTROL, false},
+                        {"ctrl down", true, MK_LBUTTON, true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.ctrlDown) {
+            INPUT down{};
+            down.type = INPUT_KEYBOARD;
+            down.ki.wVk = VK_CONTROL;
+            SendInput(1, &down, sizeof down);
+            pump();
+        }
+        ASSERT_EQ((GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0, row.ctrlDown);
+        SendMessageA(window, WM_LBUTTONDOWN, row.keys, MAKELPARAM(5, 5));
+        MSG msg;
+        const bool posted = PeekMessageA(&msg, window, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE);
+        EXPECT_EQ(posted, row.drags);
+        if (posted) {
+            EXPECT_EQ(msg.wParam, static_cast<WPARAM>(0xF012));
+            EXPECT_EQ(msg.lParam, 0);
+        }
+        if (row.ctrlDown) {
+            INPUT up{};
+            up.type = INPUT_KEYBOARD;
+            up.ki.wVk = VK_CONTROL;
+            up.ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(1, &up, sizeof up);
+            pump();
+        }
+    }
+}
+
+TEST_F(WindowTest, ReconfigureRereadsTheFileAndReappliesIt) {
+    char directory[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof directory, directory);
+    std::snprintf(pluginDirectory, sizeof pluginDirectory, "%s\\", directory);
+    std::snprintf(settingsPath, sizeof settingsPath, "%s\\reconfigure.rc", directory);
+    FILE* file = std::fopen(settingsPath, "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("Velnor.x: 260\nVelnor.y: 120\nVelnor.width: 140\nVelnor.height: 100\n"
+               "Velnor.alwaysOnTop: true\nVelnor.alphaEnabled: true\nVelnor.alphaValue: 456\n"
+               "Velnor.receiveGraph.x: 4\nVelnor.receiveGraph.y: 4\n"
+               "Velnor.receiveGraph.background: #102030\n",
+               file);
+    std::fclose(file);
+    // The reload owns what it replaces: hand it a state with nothing of this test's in it.
+    for (Graph& g : widgetSettings.graphs) {
+        DeleteObject(g.pen);
+        DeleteObject(g.brush);
+        g = Graph{};
+    }
+    HWND window = create();
+    UpdateWindow(window);
+    ASSERT_EQ(gradientCalls(), 1);
+
+    SendMessageA(window, HOST_MSG_RECONFIGURE, 0, 0);
+    EXPECT_EQ(widgetSettings.x, 260);
+    EXPECT_EQ(widgetSettings.width, 140);
+    RECT place;
+    GetWindowRect(window, &place);
+    EXPECT_EQ(place.left, 260);
+    EXPECT_EQ(place.top, 120);
+    EXPECT_EQ(place.right - place.left, 140);
+    EXPECT_EQ(place.bottom - place.top, 100);
+    EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(window, nullptr, &alpha, &flags));
+    EXPECT_EQ(alpha, 456 & 0xFF);
+    // A new picture, with the re-read graph colour.
+    EXPECT_EQ(cachedPicture(), nullptr);
+    UpdateWindow(window);
+    EXPECT_EQ(gradientCalls(), 2);
+    EXPECT_EQ(windowPixel(window, 10, 10), RGB(0x10, 0x20, 0x30));
+
+    destroyWidgetWindow();
+    releaseResources();
+    for (Graph& g : widgetSettings.graphs)
+        g = Graph{};
+    DeleteFileA(settingsPath);
+}
+
+// Ctrl with the left button, driven from another thread: the move loop blocks this one.
+DWORD WINAPI ctrlDrag(void* start) {
+    const POINT from = *static_cast<POINT*>(start);
+    auto send = [](DWORD type, WORD key, DWORD flags, int x, int y) {
+        INPUT in{};
+        in.type = type;
+        if (type == INPUT_KEYBOARD) {
+            in.ki.wVk = key;
+            in.ki.dwFlags = flags;
+        } else {
+            in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+            in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+            in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        }
+        SendInput(1, &in, sizeof in);
+        Sleep(30);
+    };
+    send(INPUT_MOUSE, 0, 0, from.x, from.y);
+    send(INPUT_KEYBOARD, VK_CONTROL, 0, 0, 0);
+    send(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTDOWN, from.x, from.y);
+    for (int step = 1; step <= 6; ++step)
+        send(INPUT_MOUSE, 0, 0, from.x + 5 * step, from.y + 4 * step);
+    send(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTUP, from.x + 30, from.y + 24);
+    send(INPUT_KEYBOARD, VK_CONTROL, KEYEVENTF_KEYUP, 0, 0);
+    return 0;
+}
+
+TEST_F(WindowTest, CtrlDragMovesTheWindow) {
+    for (const bool withSlit : {false, true}) {
+        SCOPED_TRACE(withSlit ? "slit" : "free");
+        if (withSlit)
+            useSlit();
+        recorder.slit.clear();
+        widgetSettings.x = 200;
+        widgetSettings.y = 150;
+        // Above whatever another test may show under the pointer.
+        widgetSettings.alwaysOnTop = true;
+        HWND window = create();
+        pump();
+        POINT start{260, 195};
+        HANDLE helper = CreateThread(nullptr, 0, ctrlDrag, &start, 0, nullptr);
+        while (MsgWaitForMultipleObjects(1, &helper, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+            pump();
+        CloseHandle(helper);
+        pump();
+        RECT place;
+        GetWindowRect(window, &place);
+        EXPECT_EQ(place.left, 230);
+        EXPECT_EQ(place.top, 174);
+        EXPECT_EQ(widgetSettings.x, withSlit ? 200 : 230);
+        EXPECT_EQ(widgetSettings.y, withSlit ? 150 : 174);
+        const bool told = std::any_of(recorder.slit.begin(), recorder.slit.end(), [&](auto& r) {
+            return r.message == SLIT_MSG_UPDATE && r.lParam == reinterpret_cast<LPARAM>(window);
+        });
+        EXPECT_EQ(told, withSlit);
+        destroyWidgetWindow();
+    }
+}
+
+int ticks;
+void CALLBACK countTick(HWND, UINT, UINT_PTR, DWORD) {
+    ++ticks;
+}
+
+TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
+    ticks = 0;
+    const TIMERPROC count = countTick;
+    HWND window = create();
+
+    // No timer yet (creation runs before the start entry starts it): nothing is started.
+    widgetSettings.timer = 30;
+    applyWindowSettings(window);
+    EXPECT_EQ(moduleHandles.timer, 0u);
+
+    moduleHandles.timer = SetTimer(nullptr, 0, 30, count);
+    moduleHandles.timerProc = count;
+    moduleHandles.timerPeriod = 30;
+    ASSERT_NE(moduleHandles.timer, 0u);
+    widgetSettings.timer = 5000;
+    applyWindowSettings(window);
+    EXPECT_EQ(moduleHandles.timerPeriod, 5000);
+    // The 30 ms timer is gone: nothing ticks in 300 ms.
+    const DWORD until = GetTickCount() + 300;
+    while (GetTickCount() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        pump();
+    }
+    EXPECT_EQ(ticks, 0);
+    KillTimer(nullptr, moduleHandles.timer);
+}
+
+// Message boxes are found by a CBT hook as they activate, then read and closed from a thread
+// timer once their dialog has been set up.
+struct BoxSeen {
+    std::string caption, text;
+    HWND owner;
+    bool errorIcon;
+};
+std::vector<BoxSeen> boxes;
+HWND openBox;
+bool refuseWidget;
+
+void CALLBACK readAndCloseBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    char caption[64] = {}, text[128] = {};
+    GetWindowTextA(openBox, caption, sizeof caption);
+    GetDlgItemTextA(openBox, 0xFFFF, text, sizeof text);
+    bool errorIcon = false;
+    for (HWND child = GetWindow(openBox, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            errorIcon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) ==
+                        LoadIconA(nullptr, IDI_HAND);
+    boxes.push_back({caption, text, GetWindow(openBox, GW_OWNER), errorIcon});
+    PostMessageA(openBox, WM_COMMAND, IDOK, 0);
+}
+
+LRESULT CALLBACK boxHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && refuseWidget) {
+        const CBT_CREATEWNDA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+        const char* name = create->lpcs->lpszClass;
+        if (HIWORD(reinterpret_cast<UINT_PTR>(name)) && std::strcmp(name, "VelnorClass") == 0)
+            return 1;
+    }
+    if (code == HCBT_ACTIVATE) {
+        char className[16] = {};
+        GetClassNameA(reinterpret_cast<HWND>(wParam), className, sizeof className);
+        if (std::strcmp(className, "#32770") == 0) {
+            openBox = reinterpret_cast<HWND>(wParam);
+            SetTimer(nullptr, 0, 20, readAndCloseBox);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(WindowTest, CreationFailuresAreShownAndReported) {
+    HHOOK hook = SetWindowsHookExA(WH_CBT, boxHook, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    struct Row {
+        const char* name;
+        bool classTaken, refuse;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"class already registered", true, false, "Error registering window class"},
+        {"window refused", false, true, "Error creating plugin window"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        boxes.clear();
+        WNDCLASSA taken{};
+        taken.lpfnWndProc = DefWindowProcA;
+        taken.hInstance = moduleHandles.instance;
+        taken.lpszClassName = "VelnorClass";
+        if (row.classTaken) {
+            ASSERT_TRUE(RegisterClassA(&taken));
+        }
+        refuseWidget = row.refuse;
+        EXPECT_FALSE(createWidgetWindow(kCommands));
+        refuseWidget = false;
+        EXPECT_EQ(moduleHandles.widget, nullptr);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, "Error");
+        EXPECT_EQ(boxes[0].text, row.text);
+        EXPECT_EQ(boxes[0].owner, moduleHandles.host);
+        // Wine puts no box into the topmost band, MB_TOPMOST or not (its extended style reads
+        // 0x10101 either way), so only the error icon of the style can be read back here.
+        EXPECT_TRUE(boxes[0].errorIcon);
+        UnregisterClassA("VelnorClass", moduleHandles.instance);
+    }
+    UnhookWindowsHookEx(hook);
+}
+
+} // namespace
