@@ -32,6 +32,9 @@
 //   mark <text>          log "> mark <text>", to tell phases apart
 //   quit                 end the run here
 //
+// An interactive run (no commands given) starts the plug-in and then reads further commands from
+// standard input while it runs, until "quit", Ctrl+C or the end of the process.
+//
 // The plug-in window is the first live window registered with the host, else the first window in
 // the slit. Boxes are found by a thread timer, which keeps running inside their modal loops, and
 // logged as: > box "caption" "text" <style> owner <window>, the style rebuilt from the buttons,
@@ -41,6 +44,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "host.h"
 #include "plugin/shell.h"
@@ -123,6 +127,11 @@ bool parseInts(const std::string& text, int* values, int count) {
 
 // --- messages ----------------------------------------------------------------------------------
 
+// A command typed while the shell runs: posted to this thread by the reader of standard input.
+constexpr UINT kCommandMessage = WM_APP + 1;
+
+void runCommand(const std::string& line);
+
 void handleMessages(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     for (;;) {
@@ -131,6 +140,14 @@ void handleMessages(DWORD milliseconds) {
             if (message.message == WM_QUIT) {
                 driver.quit = true;
                 return;
+            }
+            if (message.hwnd == nullptr && message.message == kCommandMessage) {
+                std::unique_ptr<std::string> command(
+                    reinterpret_cast<std::string*>(message.lParam));
+                runCommand(*command);
+                if (driver.quit)
+                    return;
+                continue;
             }
             TranslateMessage(&message);
             DispatchMessageA(&message);
@@ -720,7 +737,31 @@ void runCommand(const std::string& line) {
     }
 }
 
+// Reads standard input on a thread of its own and hands each line to the shell's thread. The
+// thread ends at the end of input; the shell does not wait for it.
+DWORD WINAPI readCommands(LPVOID parameter) {
+    const DWORD shellThread = static_cast<DWORD>(reinterpret_cast<uintptr_t>(parameter));
+    char line[4096];
+    while (fgets(line, sizeof line, stdin)) {
+        const std::string command = trimmed(line);
+        if (command.empty() || command[0] == '#')
+            continue;
+        auto posted = std::make_unique<std::string>(command);
+        if (PostThreadMessageA(shellThread, kCommandMessage, 0,
+                               reinterpret_cast<LPARAM>(posted.get())))
+            posted.release();
+    }
+    return 0;
+}
+
 } // namespace
+
+void startCommandReader() {
+    const auto shellThread = static_cast<uintptr_t>(GetCurrentThreadId());
+    if (HANDLE thread = CreateThread(nullptr, 0, readCommands,
+                                     reinterpret_cast<LPVOID>(shellThread), 0, nullptr))
+        CloseHandle(thread);
+}
 
 std::vector<std::string> splitScript(const std::string& text) {
     std::vector<std::string> commands;

@@ -16,6 +16,10 @@ struct DriverOptions {
 // 0 when every command could be carried out, 1 otherwise.
 int runDriver(const DriverOptions& options);
 
+// Takes commands from standard input, one a line, while runDriver handles messages; for
+// interactive runs. Call on the thread that then calls runDriver.
+void startCommandReader();
+
 // Splits a script into its commands: one a line, blank lines and lines starting with '#' skipped,
 // surrounding blanks and a line's carriage return dropped.
 std::vector<std::string> splitScript(const std::string& text);

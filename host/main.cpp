@@ -1,7 +1,8 @@
 // kestrum.exe, the stand-in shell:
 //   kestrum.exe [--log FILE] [--script FILE] [--start free|slit|ex] PLUGIN.dll [COMMAND ...]
 // With a script or commands the run is scripted (see driver.cpp); without, the plug-in is started
-// (free unless --start says otherwise) and runs until Ctrl+C.
+// (free unless --start says otherwise) and runs, taking further commands from standard input,
+// until "quit" or Ctrl+C.
 #include <cstdio>
 #include <cstring>
 
@@ -74,9 +75,11 @@ int main(int argc, char** argv) {
         options.commands.emplace_back(argv[i]);
         options.scripted = true;
     }
-    if (!options.scripted)
-        options.commands = {"start " + startMode, "run"};
     mainState.thread = GetCurrentThreadId();
+    if (!options.scripted) {
+        options.commands = {"start " + startMode, "run"};
+        startCommandReader();
+    }
     SetConsoleCtrlHandler(onConsoleControl, TRUE);
     return runDriver(options);
 }

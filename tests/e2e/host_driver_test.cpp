@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,10 @@ std::vector<std::string> readLines(const char* path) {
     return lines;
 }
 
-// Runs kestrum.exe beside this test with the probe plug-in and one argument per command.
-ShellRun runShell(const std::vector<std::string>& commands, const char* plugin = "host_probe.dll") {
+// Runs kestrum.exe beside this test with the probe plug-in and one argument per command; with
+// `input`, that is the shell's standard input.
+ShellRun runShell(const std::vector<std::string>& commands, const char* plugin = "host_probe.dll",
+                  const char* input = nullptr) {
     const char* logFile = "kestrum-run.log";
     DeleteFileA(logFile);
     std::string line = std::string("kestrum.exe --log ") + logFile + " " + plugin;
@@ -51,8 +54,30 @@ ShellRun runShell(const std::vector<std::string>& commands, const char* plugin =
     ShellRun run;
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
-    if (!CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (input) {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+            ADD_FAILURE() << "no pipe";
+            return run;
+        }
+        SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = readEnd;
+        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    }
+    const BOOL started =
+        CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, input ? TRUE : FALSE, 0,
+                       nullptr, nullptr, &startup, &process);
+    if (input) {
+        CloseHandle(readEnd);
+        DWORD written = 0;
+        if (started)
+            WriteFile(writeEnd, input, static_cast<DWORD>(strlen(input)), &written, nullptr);
+        CloseHandle(writeEnd);
+    }
+    if (!started) {
         ADD_FAILURE() << "cannot start " << line;
         return run;
     }
@@ -245,31 +270,43 @@ TEST(HostDriver, CtrlDragMovesThePluginWindow) {
                             "> ctrl-drag done at 230 220"});
 }
 
+TEST(HostDriver, InteractiveRunTakesCommandsFromItsInput) {
+    const ShellRun run =
+        runShell({}, "host_probe.dll", "# typed by the user\nbroadcast @Probe.color.red\nquit\n");
+    EXPECT_EQ(run.exitCode, 0u) << joined(run.log);
+    expectInOrder(run.log, {"> beginPlugin -> 0", "HOST_MSG_BROADCAST \"@Probe.color.red\"",
+                            "> endPlugin done", "> FreeLibrary"});
+}
+
 TEST(HostDriver, CommandsThatCannotBeCarriedOutFailTheRun) {
-    struct Row {
-        std::vector<std::string> commands;
-        const char* plugin;
-        const char* error;
+    // One run: a failed command is logged and the run goes on with the next one.
+    const ShellRun run = runShell({"frobnicate", "start sideways", "stop", "wait soon",
+                                   "rightclick", "start free", "start free", "choose red",
+                                   "rightclick", "choose Colour", "move 1", "mark still running"});
+    EXPECT_EQ(run.exitCode, 1u);
+    const char* errors[] = {
+        "> error: unknown command \"frobnicate\"",
+        "> error: start takes free, slit or ex, not \"sideways\"",
+        "> error: not started",
+        "> error: wait takes milliseconds, not \"soon\"",
+        "> error: rightclick: the plug-in has no window",
+        "> error: already started: stop first",
+        "> error: no menu item to choose for \"red\"",
+        "> error: no menu item to choose for \"Colour\"", // a sub-menu has no command
+        "> error: move takes x y, not \"1\"",
+        "> mark still running",
     };
-    const Row rows[] = {
-        {{"frobnicate"}, "host_probe.dll", "> error: unknown command \"frobnicate\""},
-        {{"start sideways"}, "host_probe.dll", "> error: start takes free, slit or ex"},
-        {{"start free", "start free"}, "host_probe.dll", "> error: already started"},
-        {{"stop"}, "host_probe.dll", "> error: not started"},
-        {{"wait soon"}, "host_probe.dll", "> error: wait takes milliseconds"},
-        {{"rightclick"}, "host_probe.dll", "> error: rightclick: the plug-in has no window"},
-        {{"start free", "choose red"}, "host_probe.dll", "> error: no menu item to choose"},
-        {{"start free", "rightclick", "choose Colour"},
-         "host_probe.dll",
-         "> error: no menu item to choose"},
-        {{"start free"}, "missing.dll", "> error: cannot load \"missing.dll\""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.error);
-        const ShellRun run = runShell(row.commands, row.plugin);
-        EXPECT_EQ(run.exitCode, 1u);
-        EXPECT_GE(findLine(run.log, row.error), 0) << joined(run.log);
+    int at = 0;
+    for (const char* error : errors) {
+        SCOPED_TRACE(error);
+        const int found = findLine(run.log, error, at);
+        ASSERT_GE(found, 0) << joined(run.log);
+        at = found + 1;
     }
+    const ShellRun missing = runShell({"start free"}, "missing.dll");
+    EXPECT_EQ(missing.exitCode, 1u);
+    EXPECT_GE(findLine(missing.log, "> error: cannot load \"missing.dll\""), 0)
+        << joined(missing.log);
 }
 
 TEST(HostDriver, InfoAndSendMessage) {
