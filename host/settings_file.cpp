@@ -25,31 +25,40 @@ class FileBytes {
             error_ = GetLastError();
             return;
         }
+        // Ordinary files are read into a buffer kept across calls, since every key of a reload
+        // reads the file again: a first read that comes back short holds a small file whole.
+        // Only larger files are measured, and the largest mapped rather than copied.
+        DWORD got = 0;
+        if (readInto(kFirstRead, got) && got < kFirstRead) {
+            opened_ = true;
+            size_ = got;
+            return;
+        }
         LARGE_INTEGER size;
+        LARGE_INTEGER start{};
         if (!GetFileSizeEx(file_, &size) || size.QuadPart > static_cast<LONGLONG>(SIZE_MAX / 2)) {
             error_ = ERROR_FILE_TOO_LARGE;
             return;
         }
-        opened_ = true;
-        if (size.QuadPart == 0)
-            return; // an empty file cannot be mapped, and holds nothing anyway
-        // Ordinary files are read into a buffer kept across calls: one read costs far less
-        // than setting up a mapping, and every key of a reload reads the file again.
-        if (size.QuadPart <= kReadLimit && readWhole(static_cast<std::size_t>(size.QuadPart)))
+        if (size.QuadPart <= kReadLimit && SetFilePointerEx(file_, start, nullptr, FILE_BEGIN) &&
+            readInto(static_cast<DWORD>(size.QuadPart), got)) {
+            opened_ = true;
+            size_ = got;
             return;
+        }
+        read_ = nullptr;
         mapping_ = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
         if (mapping_)
             data_ = static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
         if (!data_) {
-            opened_ = false;
             error_ = GetLastError();
             return;
         }
+        opened_ = true;
         size_ = static_cast<std::size_t>(size.QuadPart);
     }
     ~FileBytes() { close(); }
 
-    static constexpr LONGLONG kReadLimit = 4 << 20;
     FileBytes(const FileBytes&) = delete;
     FileBytes& operator=(const FileBytes&) = delete;
 
@@ -76,7 +85,11 @@ class FileBytes {
     }
 
   private:
-    bool readWhole(std::size_t size) {
+    static constexpr DWORD kFirstRead = 64 << 10;
+    static constexpr LONGLONG kReadLimit = 4 << 20;
+
+    // Reads up to `size` bytes from the file's current position into the shared buffer.
+    bool readInto(DWORD size, DWORD& got) {
         static char* buffer = nullptr;
         static std::size_t capacity = 0;
         if (size > capacity) {
@@ -86,11 +99,10 @@ class FileBytes {
             buffer = grown;
             capacity = size;
         }
-        DWORD got = 0;
-        if (!ReadFile(file_, buffer, static_cast<DWORD>(size), &got, nullptr))
+        got = 0;
+        if (!ReadFile(file_, buffer, size, &got, nullptr))
             return false;
         read_ = buffer;
-        size_ = got;
         return true;
     }
 

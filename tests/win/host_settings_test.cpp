@@ -98,6 +98,25 @@ TEST(HostSettingsFile, ReadsEveryTypeFromAMessyFile) {
     }
 }
 
+// Small files are read in one go, larger ones measured first, the largest mapped: the key on
+// the very last line is found whatever the size.
+TEST(HostSettingsFile, KeyAtTheEndOfFilesOfEverySize) {
+    std::string folder = freshFolder("sizes");
+    const std::string tail = "\nVelnor.x: 321";
+    const std::size_t sizes[] = {tail.size(),   (64 << 10) - 1, 64 << 10,      (64 << 10) + 1,
+                                 (4 << 20) - 1, 4 << 20,        (4 << 20) + 1, 9 << 20};
+    for (std::size_t size : sizes) {
+        SCOPED_TRACE(size);
+        std::string path = folder + "Velnor.rc";
+        writeFile(path, std::string(size - tail.size(), '#') + tail);
+        EXPECT_EQ(ReadInt(path.c_str(), "Velnor.x:", 1), 321);
+        WriteInt(path.c_str(), "Velnor.x:", 42);
+        std::string after = readFile(path);
+        EXPECT_EQ(after.size(), size - 1);
+        EXPECT_EQ(after.substr(after.size() - 13), "\nVelnor.x: 42");
+    }
+}
+
 TEST(HostSettingsFile, NoFileGivesTheDefaults) {
     std::string folder = freshFolder("nofile");
     const std::string paths[] = {folder + "absent.rc", folder + "no\\such\\folder\\x.rc", folder,

@@ -168,23 +168,6 @@ TEST(ReadSettings, EveryFieldFromAFile) {
     EXPECT_EQ(s.adapter, 99) << "left for the sampler to guard";
 }
 
-TEST(ReadSettings, PriceTextsThroughTheShell) {
-    std::string folder = freshFolder("price");
-    useFolder(folder);
-    const struct {
-        const char* text;
-        double price;
-    } rows[] = {{"1e-3", 0.001}, {"1d3", 1000}, {"2,5", 2}, {"0x10", 0},
-                {"inf", 0},      {"abc", 0},    {"", 0}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.text);
-        writeFile(settingsPath, std::string("Velnor.price: ") + row.text + "\n");
-        WidgetSettings s{};
-        readSettings(s);
-        EXPECT_EQ(s.price, row.price);
-    }
-}
-
 TEST(WriteSettings, ThreeKeysInOrderAndNothingElse) {
     std::string folder = freshFolder("writeback");
     useFolder(folder);
