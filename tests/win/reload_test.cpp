@@ -169,53 +169,6 @@ TEST_F(Reload, FramePenIsMadeOnce) {
     EXPECT_EQ(drawingResources.framePen, nullptr);
 }
 
-// Live objects are counted through this program's import table (see gdi_count.h): every
-// CreatePen, CreateSolidBrush, CreateFont(Indirect)A and icon LoadImageA made by the widget or
-// the shell for it, minus every DeleteObject and DestroyIcon that released one of them.
-// Every tenth reload reads a file with icons, so icons are both replaced by icons and dropped;
-// loading icons from files is slow under Wine, and 10,000 of them would take minutes.
-TEST_F(Reload, TenThousandReloadsLeakNothing) {
-    std::string folder = folderFor("leak");
-    const std::string plain = folder + "plain.rc", withIcons = folder + "icons.rc";
-    writeFile(folder + "a.ico", iconFileBytes());
-    writeFile(plain, "Velnor.sctEnabled: true\r\nVelnor.receiveGraph.width: 70\r\n");
-    writeFile(withIcons, "Velnor.sctEnabled: true\r\n"
-                         "Velnor.receiveLabel.icon: a.ico\r\nVelnor.costLabel.icon: a.ico\r\n");
-    const auto& counting = installGdiCounting();
-    ASSERT_TRUE(counting.createPen && counting.createSolidBrush && counting.createFontIndirectA &&
-                counting.deleteObject && counting.loadImageA && counting.destroyIcon);
-    makeFramePen();
-    std::strcpy(settingsPath, plain.c_str());
-    reload();
-    const std::size_t live = liveObjects();
-    EXPECT_EQ(live, baseline_ + 1 + 4 + 1 + 1) << "frame pen, graphs, font, mode brush";
-    std::size_t stillValid = 0, iconsKept = 0, iconsLoaded = 0;
-    for (int i = 1; i <= 10000; ++i) {
-        SCOPED_TRACE(i);
-        std::vector<HGDIOBJ> before = installedObjects();
-        std::vector<HICON> iconsBefore;
-        for (const Label& label : widgetSettings.labels)
-            if (label.icon)
-                iconsBefore.push_back(label.icon);
-        std::strcpy(settingsPath, (i % 10 == 5 ? withIcons : plain).c_str());
-        reload();
-        for (HGDIOBJ object : before)
-            stillValid += GetObjectType(object) != 0;
-        for (HICON icon : iconsBefore)
-            iconsKept += gdicount::state().live.count(icon);
-        iconsLoaded += widgetSettings.labels[LabelKind::Cost].icon != nullptr;
-        ASSERT_EQ(historyEntries(widgetSettings.graphs[Channel::Receive]),
-                  static_cast<std::size_t>(widgetSettings.graphs[Channel::Receive].width));
-        if (i % 500 == 0)
-            hostLogLines().clear();
-    }
-    EXPECT_EQ(iconsLoaded, 1000u);
-    EXPECT_EQ(stillValid, 0u) << "every replaced pen, brush and font is deleted";
-    EXPECT_EQ(iconsKept, 0u) << "every replaced icon is destroyed";
-    EXPECT_EQ(liveObjects(), live);
-    EXPECT_EQ(GetObjectType(drawingResources.framePen), static_cast<DWORD>(OBJ_PEN));
-}
-
 TEST_F(Reload, ReleaseResourcesReturnsToTheLoadedState) {
     std::string folder = folderFor("release");
     writeFile(folder + "a.ico", iconFileBytes());
