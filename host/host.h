@@ -46,6 +46,8 @@ const std::vector<HostRegistration>& hostRegistrations();
 int hostSendToRegistered(UINT message, WPARAM wParam, LPARAM lParam);
 // HOST_MSG_BROADCAST with `text` to every window registered for it.
 int hostBroadcast(const char* text);
+// The same, later: when the host window's message comes up in the message loop.
+bool hostPostBroadcast(const char* text);
 
 // The slit's windows, top to bottom, and its layout: each window at kSlitPadding from the left,
 // stacked with kSlitPadding between them and around them; the slit's client area fits them.
@@ -72,7 +74,8 @@ struct Menu {
     std::vector<std::unique_ptr<MenuItem>> items;
 };
 
-// Popup: ShowMenu pops the menu up (TrackPopupMenu) and broadcasts the chosen item's command.
+// Popup: ShowMenu pops the menu up (TrackPopupMenu); the chosen item's command is broadcast from
+// the message loop, after ShowMenu and the plug-in's handler that called it have returned.
 // Record: ShowMenu only logs and records the menu, and hostChooseMenuItem plays the user.
 enum class HostMenuMode { Popup, Record };
 void hostSetMenuMode(HostMenuMode mode);

@@ -86,7 +86,9 @@ const MenuItem* find(const Menu* menu, const std::string& key, std::vector<const
     return found;
 }
 
-void broadcastChoice(const std::string& key, const MenuItem* item) {
+enum class Delivery { Now, Posted };
+
+void broadcastChoice(const std::string& key, const MenuItem* item, Delivery delivery) {
     if (!item) {
         hostLog("MenuChoice %s -> not found", hostQuote(key.c_str()).c_str());
         return;
@@ -98,7 +100,10 @@ void broadcastChoice(const std::string& key, const MenuItem* item) {
     const std::string command = item->command;
     hostLog("MenuChoice %s -> %s", hostQuote(key.c_str()).c_str(),
             hostQuote(command.c_str()).c_str());
-    hostBroadcast(command.c_str());
+    if (delivery == Delivery::Posted)
+        hostPostBroadcast(command.c_str());
+    else
+        hostBroadcast(command.c_str());
 }
 
 // The popup form of a menu tree; commands get ids 1, 2, ... in `commands`.
@@ -159,7 +164,7 @@ void popUp(const Menu* menu) {
     DestroyMenu(popup);
     if (chosen >= 1 && chosen <= static_cast<int>(commands.size())) {
         const MenuItem* item = commands[chosen - 1];
-        broadcastChoice(item->text, item);
+        broadcastChoice(item->text, item, Delivery::Posted);
     }
 }
 
@@ -189,7 +194,7 @@ bool hostChooseMenuItem(const char* key) {
         std::vector<const Menu*> path;
         item = find(menuState.lastShown, wanted, path);
     }
-    broadcastChoice(wanted, item);
+    broadcastChoice(wanted, item, Delivery::Now);
     return item && item->kind == MenuItem::Kind::Command && item->hasCommand;
 }
 

@@ -1,6 +1,7 @@
 // The host window: GetKSWnd's answer, the register of which window wants which host messages, and
 // the delivery of broadcasts. Also MakeSticky, which has nothing to do on a single workspace.
 #include <algorithm>
+#include <memory>
 
 #include "host.h"
 #include "plugin/shell.h"
@@ -69,10 +70,21 @@ LRESULT onRegister(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+// A broadcast posted to the host window, delivered when its message comes up.
+constexpr UINT kPostedBroadcast = WM_APP + 2;
+
+LRESULT onPostedBroadcast(LPARAM lParam) {
+    std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
+    hostBroadcast(text->c_str());
+    return 0;
+}
+
 LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case HOST_MSG_REGISTER:
         return onRegister(wParam, lParam);
+    case kPostedBroadcast:
+        return onPostedBroadcast(lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -186,6 +198,17 @@ int hostBroadcast(const char* text) {
     hostLog("HOST_MSG_BROADCAST %s ->%s", hostQuote(text).c_str(), windowList(receivers).c_str());
     return deliver(receivers, HOST_MSG_BROADCAST, 0,
                    text ? reinterpret_cast<LPARAM>(copy.c_str()) : 0);
+}
+
+bool hostPostBroadcast(const char* text) {
+    if (!hostState.created || !text)
+        return false;
+    auto posted = std::make_unique<std::string>(text);
+    if (!PostMessageA(hostState.created, kPostedBroadcast, 0,
+                      reinterpret_cast<LPARAM>(posted.get())))
+        return false;
+    posted.release();
+    return true;
 }
 
 extern "C" HWND GetKSWnd(void) {

@@ -515,6 +515,11 @@ TEST_F(HostShell, PopupMenuBroadcastsTheItemTheUserChose) {
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, pressMenuKey);
         ShowMenu(buildMenu());
         KillTimer(nullptr, timer);
+        // The choice arrives from the message loop, not inside ShowMenu.
+        EXPECT_TRUE(received[w].empty());
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
         EXPECT_TRUE(menuKeys.sawMenu);
         EXPECT_EQ(menuKeys.items, (std::vector<std::string>{"Adapter", "  lo", "  eth0 checked",
                                                             " separator", "About", "Inert"}));
