@@ -55,6 +55,7 @@ using PluginInfoEntry = const char* (*)(int);
 using BeginPluginEntry = int (*)(HINSTANCE);
 using BeginSlitEntry = int (*)(HINSTANCE, HWND);
 using EndPluginEntry = void (*)();
+using MessageBoxEntry = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
 
 constexpr UINT kBoxTimerPeriod = 50;
 
@@ -66,6 +67,7 @@ struct DriverState {
     bool quit = false;
     int failures = 0;
     std::vector<HWND> handledBoxes;
+    MessageBoxEntry originalMessageBox = nullptr; // what the plug-in's import pointed at
 };
 DriverState driver;
 
@@ -279,19 +281,12 @@ void CALLBACK onBoxTimer(HWND, UINT, UINT_PTR, DWORD) {
 
 // --- the plug-in's own message boxes -------------------------------------------------------
 
-using MessageBoxEntry = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
-
-struct BoxHook {
-    MessageBoxEntry original = nullptr;
-};
-BoxHook boxHook;
-
 // What the plug-in asked for exactly: a shown box's style cannot be read back whole (Wine sets no
 // WS_EX_TOPMOST for MB_TOPMOST).
 int WINAPI loggedMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
     hostLog("> MessageBoxA %s %s %s %s", hostHex(owner).c_str(), hostQuote(text).c_str(),
             hostQuote(caption).c_str(), hostHex(static_cast<uintptr_t>(style)).c_str());
-    const int answer = boxHook.original(owner, text, caption, style);
+    const int answer = driver.originalMessageBox(owner, text, caption, style);
     hostLog("> MessageBoxA -> %d", answer);
     return answer;
 }
@@ -303,7 +298,7 @@ void hookMessageBox(HMODULE module) {
         reinterpret_cast<void*>(GetProcAddress(user32, "MessageBoxA")));
     if (!original)
         return;
-    boxHook.original = original;
+    driver.originalMessageBox = original;
     auto* base = reinterpret_cast<BYTE*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
