@@ -1,20 +1,144 @@
-// The plug-in's exported entry points.
+// The plug-in's exported entry points: start, dock, stop, and the information fields.
 #include "platform.h"
+
+#include "handles.h"
+#include "plugin/commands.h"
+#include "plugin/shell.h"
+#include "settings/reload.h"
+#include "settings/settings.h"
+#include "traffic/interface_table.h"
+#include "traffic/sampler.h"
+#include "widget/painter.h"
+#include "widget/window.h"
 
 namespace {
 
 constexpr const char* kInfo[] = {
-    "Velnor 0.0.4",               // any code without a field of its own
-    "Velnor",                     // 1: name
-    "0.0.4",                      // 2: version
-    "Velnor developers",          // 3: author
-    "2007-07-28",                 // 4: release date
-    "https://velnor.example/",    // 5: link
-    "developers@velnor.example",  // 6: e-mail
+    "Velnor 0.0.4",              // any code without a field of its own
+    "Velnor",                    // 1: name
+    "0.0.4",                     // 2: version
+    "Velnor developers",         // 3: author
+    "2007-07-28",                // 4: release date
+    "https://velnor.example/",   // 5: link
+    "developers@velnor.example", // 6: e-mail
 };
+
+constexpr const char* kWindowClass = "VelnorClass";
+constexpr const char* kFatalText = "Unable to load symbol \"GetIfTable\" from \"Iphlpapi.dll\"!";
+
+const WidgetCommands kWidgetCommands = {handleBroadcast, showContextMenu};
+
+struct EntryState {
+    bool running; // a start returned 0 and no stop has run since
+};
+EntryState entryState;
+
+// The platform's timer-callback form; the tick reads none of its arguments.
+void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
+    TrafficSampler::tick(widgetSettings);
+    invalidateWidget();
+}
+
+LayeredAttributesFn lookUpLayeredAttributes() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (user32 == nullptr)
+        return nullptr;
+    FARPROC entry = GetProcAddress(user32, "SetLayeredWindowAttributes");
+    // Through the generic function type, which converts to any other without a warning.
+    return reinterpret_cast<LayeredAttributesFn>(reinterpret_cast<void (*)()>(entry));
+}
+
+// Releases whatever a start acquired, in the reverse order of the start, and returns every
+// module-level value to its loaded state, so that a later start begins as the first did.
+// Safe for any prefix of the start: each release tolerates what was never made.
+void returnToLoadedState() {
+    if (moduleHandles.timer != 0)
+        KillTimer(nullptr, moduleHandles.timer);
+    if (moduleHandles.widget != nullptr)
+        destroyWidgetWindow();
+    if (moduleHandles.instance != nullptr)
+        UnregisterClassA(kWindowClass, moduleHandles.instance);
+    InterfaceTable::release();
+    // The histories go with the other drawing-time objects, after the window: no paint can
+    // read them once they are freed.
+    releaseCachedPicture();
+    releaseResources();
+    TrafficSampler::clear();
+    widgetSettings = WidgetSettings{};
+    pluginDirectory[0] = '\0';
+    settingsPath[0] = '\0';
+    moduleHandles = ModuleHandles{};
+    entryState = EntryState{};
+}
+
+int startWidget(HINSTANCE instance) {
+    moduleHandles.host = GetKSWnd();
+    moduleHandles.instance = instance;
+    makeFramePen();
+    if (!InterfaceTable::load()) {
+        MessageBoxA(nullptr, kFatalText, "Fatal", MB_OK);
+        returnToLoadedState();
+        return 1;
+    }
+    derivePaths(instance);
+    reload();
+    moduleHandles.layered = lookUpLayeredAttributes();
+    // Creation registers with the host window and applies the settings just read, so it comes
+    // after the reload and the lookup; the box of a failure is shown inside.
+    if (!createWidgetWindow(kWidgetCommands)) {
+        returnToLoadedState();
+        return 1;
+    }
+    // Last: the tick needs the histories, the baseline and the window.
+    moduleHandles.timerProc = onTimer;
+    moduleHandles.timerPeriod = widgetSettings.timer;
+    moduleHandles.timer =
+        SetTimer(nullptr, 0, static_cast<UINT>(widgetSettings.timer), moduleHandles.timerProc);
+    entryState.running = true;
+    return 0;
+}
+
+// The slit is stored before the start, so the window is created in its slit form; it is told
+// of the window only once the whole start has succeeded. Whether "Ex" docks is known only after
+// the start's reload has read "Velnor.inSlit:".
+int startWithSlit(HINSTANCE instance, HWND slit, bool alwaysDock) {
+    moduleHandles.slit = slit;
+    if (startWidget(instance) != 0)
+        return 1;
+    if (slit != nullptr && (alwaysDock || widgetSettings.inSlit))
+        SendMessageA(slit, SLIT_MSG_ADD, 0, reinterpret_cast<LPARAM>(moduleHandles.widget));
+    return 0;
+}
 
 } // namespace
 
 extern "C" const char* pluginInfo(int field) {
     return field >= 1 && field <= 6 ? kInfo[field] : kInfo[0];
+}
+
+// A start while the widget runs would replace the running widget's objects under it; it fails
+// without touching anything. There is one widget per process.
+extern "C" int beginPlugin(HINSTANCE instance) {
+    return entryState.running ? 1 : startWidget(instance);
+}
+
+extern "C" int beginSlitPlugin(HINSTANCE instance, HWND slit) {
+    return entryState.running ? 1 : startWithSlit(instance, slit, true);
+}
+
+extern "C" int beginPluginEx(HINSTANCE instance, HWND slit) {
+    return entryState.running ? 1 : startWithSlit(instance, slit, false);
+}
+
+extern "C" void endPlugin() {
+    if (!entryState.running)
+        return;
+    // The timer first, so no tick runs into what is released below; the slit is told while the
+    // window still exists; the class goes after its one window.
+    KillTimer(nullptr, moduleHandles.timer);
+    moduleHandles.timer = 0;
+    if (moduleHandles.slit != nullptr)
+        SendMessageA(moduleHandles.slit, SLIT_MSG_REMOVE, 0,
+                     reinterpret_cast<LPARAM>(moduleHandles.widget));
+    returnToLoadedState();
 }

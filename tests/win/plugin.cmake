@@ -1,0 +1,8 @@
+# The entry points, commands and menu in process, against the stand-in shell's functions and the
+# scripted Iphlpapi.dll.
+velnor_win_test(plugin_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/plugin_commands_test.cpp ${CMAKE_CURRENT_LIST_DIR}/plugin_entry_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/plugin_rig.cpp ${PROJECT_SOURCE_DIR}/src/plugin/entry.cpp
+  LIBS velnor_plugin velnor_widget velnor_settings velnor_traffic kestrum_shell
+  ENV WINEDLLOVERRIDES=iphlpapi=n,b)
+velnor_use_fake_iphlpapi(plugin_test)

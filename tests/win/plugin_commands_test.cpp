@@ -1,0 +1,330 @@
+// The broadcast commands and the context menu of a widget started in this process, against the
+// stand-in shell's functions and the scripted interface table.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "handles.h"
+#include "host.h"
+#include "plugin/commands.h"
+#include "plugin_rig.h"
+#include "settings/settings.h"
+#include "traffic/sampler.h"
+
+extern "C" int beginPlugin(HINSTANCE instance);
+extern "C" void endPlugin();
+
+namespace {
+
+const std::vector<RigInterface> kThreeInterfaces = {
+    {100, 200, "lo"}, {1000, 2000, "eth0"}, {5, 6, "wlan0 with a long name"}};
+
+class CommandsTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(hostCreateWindows(rigInstance()));
+        hostSetMenuMode(HostMenuMode::Record);
+        hostSetExecuteEnabled(false);
+    }
+    static void TearDownTestSuite() { hostDestroyWindows(); }
+
+    void start(const std::string& settings,
+               const std::vector<RigInterface>& interfaces = kThreeInterfaces) {
+        rigSetInterfaces(interfaces);
+        rigWriteSettings(settings);
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+        started = true;
+        widget = moduleHandles.widget;
+        ASSERT_NE(widget, nullptr);
+        hostLogLines().clear();
+    }
+    void TearDown() override {
+        if (started)
+            endPlugin();
+    }
+
+    bool started = false;
+    HWND widget = nullptr;
+};
+
+struct BroadcastCase {
+    const char* text;
+    bool toggle;      // "Velnor.pluginToggle:"
+    bool startHidden; // the window is hidden before the text arrives
+    bool visible;     // afterwards
+    int adapter;      // afterwards; the file says 1
+    bool reloads, writes, edits, about;
+};
+
+const BroadcastCase kBroadcastCases[] = {
+    // text                              toggle hidden visible adapter read write edit about
+    {"@KSShowPlugins", false, true, true, 1, false, false, false, false},
+    {"@KSShowPlugins", true, true, true, 1, false, false, false, false},
+    {"@KSShowPlugins ", false, true, false, 1, false, false, false, false},
+    {"@ksshowplugins", false, true, false, 1, false, false, false, false},
+    {"@KSHidePlugins", false, false, true, 1, false, false, false, false},
+    {"@KSHidePlugins", true, false, false, 1, false, false, false, false},
+    {"@KSHidePluginsX", true, false, true, 1, false, false, false, false},
+    {"@KSHideplugins", true, false, true, 1, false, false, false, false},
+    {"@Velnor.adapter.2", false, false, true, 2, false, false, false, false},
+    {"@Velnor.adapter.0", false, false, true, 0, false, false, false, false},
+    {"@Velnor.adapter.2 and more", false, false, true, 2, false, false, false, false},
+    {"@Velnor.adapter.3", false, false, true, 1, false, false, false, false},
+    {"@Velnor.adapter.-1", false, false, true, 1, false, false, false, false},
+    {"@Velnor.adapter.", false, false, true, 1, false, false, false, false},
+    {"@Velnor.adapter.two", false, false, true, 1, false, false, false, false},
+    {"@Velnor.adapter.4294967296", false, false, true, 1, false, false, false, false},
+    {"@Velnor.adapter.99999999999999999999", false, false, true, 1, false, false, false, false},
+    {"@Velnor.Adapter.2", false, false, true, 1, false, false, false, false},
+    {"@velnor.adapter.2", false, false, true, 1, false, false, false, false},
+    {"@Velnor.settings.read", false, false, true, 1, true, false, false, false},
+    {"@Velnor.settings.reading", false, false, true, 1, true, false, false, false},
+    {"@Velnor.Settings.read", false, false, true, 1, false, false, false, false},
+    {"@Velnor.settings.write", false, false, true, 1, false, true, false, false},
+    {"@Velnor.settings.WRITE", false, false, true, 1, false, false, false, false},
+    {"@Velnor.settings.edit", false, false, true, 1, false, false, true, false},
+    {"@Velnor.about", false, false, true, 1, false, false, false, true},
+    {"@Velnor.about more", false, false, true, 1, false, false, false, true},
+    {"@Velnor.About", false, false, true, 1, false, false, false, false},
+    // The later words are tested on what follows "adapter.".
+    {"@Velnor.adapter.settings.write", false, false, true, 1, false, true, false, false},
+    {"@Velnor.adapter.about", false, false, true, 1, false, false, false, true},
+    {"@Velnor.adapter.0about", false, false, true, 0, false, false, false, false},
+    {"@Velnor.", false, false, true, 1, false, false, false, false},
+    {"@Velnor.unknown", false, false, true, 1, false, false, false, false},
+    {"@Velnor", false, false, true, 1, false, false, false, false},
+    {"Velnor.about", false, false, true, 1, false, false, false, false},
+    {"", false, false, true, 1, false, false, false, false},
+};
+
+TEST_F(CommandsTest, EachTextHasExactlyItsEffect) {
+    for (const BroadcastCase& c : kBroadcastCases) {
+        SCOPED_TRACE(testing::Message() << '"' << c.text << "\" toggle " << c.toggle);
+        start(std::string("Velnor.adapter: 1\nVelnor.pluginToggle: ") +
+              (c.toggle ? "true" : "false") + "\n");
+        if (c.startHidden)
+            ShowWindow(widget, SW_HIDE);
+        hostLogLines().clear();
+        BoxWatch watch;
+        rigBroadcast(widget, c.text);
+        EXPECT_EQ(IsWindowVisible(widget) != FALSE, c.visible);
+        EXPECT_EQ(widgetSettings.adapter, c.adapter);
+        EXPECT_EQ(rigLogLines("ReadInt ").empty(), !c.reloads);
+        EXPECT_EQ(rigLogLines("WriteInt ").size(), c.writes ? 3u : 0u);
+        EXPECT_EQ(rigLogLines("KSExecute ").size(), c.edits ? 1u : 0u);
+        EXPECT_EQ(watch.boxes.size(), c.about ? 1u : 0u);
+        endPlugin();
+        started = false;
+    }
+}
+
+TEST_F(CommandsTest, NullTextIsIgnored) {
+    start("Velnor.pluginToggle: true\n");
+    BoxWatch watch;
+    handleBroadcast(widget, nullptr);
+    EXPECT_TRUE(IsWindowVisible(widget));
+    EXPECT_TRUE(hostLogLines().empty());
+    EXPECT_TRUE(watch.boxes.empty());
+}
+
+// The maximum stays until the next tick recomputes it.
+bool historiesCleared() {
+    for (const Graph& graph : widgetSettings.graphs) {
+        for (int j = 0; j < graph.width; ++j)
+            if (graph.history[j] != 0)
+                return false;
+    }
+    return true;
+}
+
+TEST_F(CommandsTest, AdapterSelectsAndRebasesOnlyForAPositionInTheTable) {
+    std::vector<RigInterface> rows = kThreeInterfaces;
+    start("Velnor.adapter: 1\n", rows);
+    rows[1].inOctets += 40;
+    rows[2].inOctets += 300;
+    rows[2].outOctets += 600;
+    rigSetInterfaces(rows);
+    TrafficSampler::tick(widgetSettings);
+    ASSERT_FALSE(historiesCleared());
+    // Ignored: the history and the totals stay those of interface 1.
+    rigBroadcast(widget, "@Velnor.adapter.3");
+    EXPECT_FALSE(historiesCleared());
+    EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], 1040);
+    // Taken: cleared, and the totals are interface 2's counters as they stand.
+    rigBroadcast(widget, "@Velnor.adapter.2");
+    EXPECT_EQ(widgetSettings.adapter, 2);
+    EXPECT_TRUE(historiesCleared());
+    EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], 305);
+    EXPECT_EQ(TrafficSampler::readings().totals[Channel::Send], 606);
+}
+
+TEST_F(CommandsTest, ReadReloadsAndAppliesTheWindowSettings) {
+    start("Velnor.x: 30\nVelnor.y: 40\nVelnor.adapter: 1\n");
+    rigBroadcast(widget, "@Velnor.adapter.2");
+    rigWriteSettings("Velnor.x: 70\nVelnor.y: 80\nVelnor.width: 120\nVelnor.adapter: 0\n");
+    rigBroadcast(widget, "@Velnor.settings.read");
+    RECT rect{};
+    GetWindowRect(widget, &rect);
+    EXPECT_EQ(rect.left, 70);
+    EXPECT_EQ(rect.top, 80);
+    EXPECT_EQ(rect.right - rect.left, 120);
+    // A selection that was not written gives way to the file's.
+    EXPECT_EQ(widgetSettings.adapter, 0);
+}
+
+TEST_F(CommandsTest, WriteStoresPositionAndAdapterInOrder) {
+    start("! kept\nVelnor.x: 30\nVelnor.y: 40\nVelnor.adapter: 1\nVelnor.width: 90\n");
+    // A free-floating window's move is what x and y follow.
+    SetWindowPos(widget, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    rigBroadcast(widget, "@Velnor.adapter.2");
+    hostLogLines().clear();
+    rigBroadcast(widget, "@Velnor.settings.write");
+    const std::string path = hostQuote(settingsPath);
+    const std::vector<std::string> expected = {
+        "WriteInt " + path + " \"Velnor.x:\" 123",
+        "WriteInt " + path + " \"Velnor.y:\" 45",
+        "WriteInt " + path + " \"Velnor.adapter:\" 2",
+    };
+    EXPECT_EQ(rigLogLines("WriteInt "), expected);
+    EXPECT_EQ(rigReadSettings(),
+              "! kept\nVelnor.x: 123\nVelnor.y: 45\nVelnor.adapter: 2\nVelnor.width: 90\n");
+}
+
+TEST_F(CommandsTest, EditHandsTheEditorTheQuotedSettingsPath) {
+    start("");
+    const std::string spaced = "C:\\Program Files\\Kestrum\\plugins\\Velnor.rc";
+    std::strcpy(settingsPath, spaced.c_str());
+    rigBroadcast(widget, "@Velnor.settings.edit");
+    const std::vector<std::string> executed = rigLogLines("KSExecute ");
+    ASSERT_EQ(executed.size(), 1u);
+    EXPECT_NE(executed[0].find(" " + hostQuote(("\"" + spaced + "\"").c_str()) + " null 1 0"),
+              std::string::npos)
+        << executed[0];
+    EXPECT_EQ(executed[0].compare(0, 19, "KSExecute 0x0 null "), 0) << executed[0];
+    EXPECT_EQ(rigLogLines("GetKestrumEditor").size(), 1u);
+}
+
+TEST_F(CommandsTest, AboutBoxShowsTheThreeLinesOwnedByTheWidget) {
+    start("");
+    BoxWatch watch;
+    rigBroadcast(widget, "@Velnor.about");
+    ASSERT_EQ(watch.boxes.size(), 1u);
+    const SeenBox& box = watch.boxes[0];
+    EXPECT_EQ(box.text, "Velnor 0.0.4\ncreated by Velnor developers\nhttps://velnor.example/");
+    EXPECT_EQ(box.caption, "About");
+    EXPECT_EQ(box.owner, widget);
+    // Wine shows MB_TOPMOST without WS_EX_TOPMOST; the end-to-end tests read the style the
+    // shell's log records for the call.
+    EXPECT_TRUE(box.okOnly);
+    EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_INFORMATION));
+}
+
+TEST_F(CommandsTest, CommandsRunWhileAnAboutBoxIsOpen) {
+    start("Velnor.adapter: 1\n");
+    BoxWatch watch([this](int index) {
+        if (index != 0)
+            return;
+        rigBroadcast(widget, "@Velnor.adapter.2");
+        rigBroadcast(widget, "@Velnor.about");
+    });
+    rigBroadcast(widget, "@Velnor.about");
+    EXPECT_EQ(watch.boxes.size(), 2u);
+    EXPECT_EQ(widgetSettings.adapter, 2);
+}
+
+// The menu tree as lines: "title id" for a menu, then its items indented.
+void describeMenu(const Menu* menu, int depth, std::vector<std::string>& lines) {
+    const std::string indent(2 * static_cast<size_t>(depth), ' ');
+    lines.push_back(indent + "menu " + menu->title + " " + menu->id +
+                    (menu->popup ? "" : " !popup"));
+    for (const auto& item : menu->items) {
+        switch (item->kind) {
+        case MenuItem::Kind::Command:
+            lines.push_back(indent + "  item " + item->text + " " + item->command +
+                            (item->checked ? " checked" : ""));
+            break;
+        case MenuItem::Kind::Nop:
+            lines.push_back(indent + "  nop" + (item->hasText ? " with text" : ""));
+            break;
+        case MenuItem::Kind::Submenu:
+            lines.push_back(indent + "  submenu " + item->text);
+            describeMenu(item->submenu, depth + 2, lines);
+            break;
+        }
+    }
+}
+
+std::vector<std::string> menuAround(const std::vector<std::string>& adapterItems) {
+    std::vector<std::string> lines = {"menu Velnor Velnor_IDMain", "  submenu Adapter",
+                                      "    menu Adapter Velnor_IDAdapter"};
+    for (const std::string& item : adapterItems)
+        lines.push_back("      item " + item);
+    const std::vector<std::string> rest = {
+        "  nop",
+        "  submenu Settings",
+        "    menu Settings Velnor_IDSettings",
+        "      item read settings @Velnor.settings.read",
+        "      item write settings @Velnor.settings.write",
+        "      item edit settings @Velnor.settings.edit",
+        "  item About @Velnor.about",
+    };
+    lines.insert(lines.end(), rest.begin(), rest.end());
+    return lines;
+}
+
+struct MenuCase {
+    const char* name;
+    std::vector<RigInterface> interfaces;
+    int adapter;
+    std::vector<std::string> expected;
+};
+
+TEST_F(CommandsTest, MenuListsTheInterfacesAndChecksTheSelectedOne) {
+    const std::string longest(256, 'd');
+    const MenuCase cases[] = {
+        {"three, adapter 1", kThreeInterfaces, 1,
+         menuAround({"lo @Velnor.adapter.0", "eth0 @Velnor.adapter.1 checked",
+                     "wlan0 with a long name @Velnor.adapter.2"})},
+        {"three, adapter 0", kThreeInterfaces, 0,
+         menuAround({"lo @Velnor.adapter.0 checked", "eth0 @Velnor.adapter.1",
+                     "wlan0 with a long name @Velnor.adapter.2"})},
+        {"adapter at the count", kThreeInterfaces, 3,
+         menuAround({"lo @Velnor.adapter.0", "eth0 @Velnor.adapter.1",
+                     "wlan0 with a long name @Velnor.adapter.2"})},
+        {"empty table", {}, 0, menuAround({})},
+        {"a full 256-byte description",
+         {{1, 2, longest}},
+         0,
+         menuAround({longest + " @Velnor.adapter.0 checked"})},
+    };
+    for (const MenuCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        start("Velnor.adapter: " + std::to_string(c.adapter) + "\n", c.interfaces);
+        SendMessageA(widget, WM_RBUTTONUP, 0, 0);
+        const Menu* shown = hostLastMenu();
+        ASSERT_NE(shown, nullptr);
+        std::vector<std::string> lines;
+        describeMenu(shown, 0, lines);
+        EXPECT_EQ(lines, c.expected);
+        EXPECT_EQ(rigLogLines("ShowMenu ").size(), 1u);
+        endPlugin();
+        started = false;
+    }
+}
+
+TEST_F(CommandsTest, ChosenMenuItemsReachTheCommands) {
+    start("Velnor.adapter: 1\n");
+    SendMessageA(widget, WM_RBUTTONUP, 0, 0);
+    ASSERT_TRUE(hostChooseMenuItem("wlan0 with a long name"));
+    EXPECT_EQ(widgetSettings.adapter, 2);
+    hostLogLines().clear();
+    ASSERT_TRUE(hostChooseMenuItem("write settings"));
+    EXPECT_EQ(rigLogLines("WriteInt ").size(), 3u);
+    BoxWatch watch;
+    ASSERT_TRUE(hostChooseMenuItem("About"));
+    EXPECT_EQ(watch.boxes.size(), 1u);
+}
+
+} // namespace
