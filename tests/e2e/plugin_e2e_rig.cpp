@@ -1,0 +1,189 @@
+#include "plugin_e2e_rig.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The build's Unix paths, as Wine's Z: drive sees them.
+std::string windowsPath(const char* unixPath) {
+    std::string path = std::string("Z:") + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+bool writeFile(const std::string& path, const std::string& text) {
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out)
+        return false;
+    const bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return std::fclose(out) == 0 && ok;
+}
+
+std::string absolute(const std::string& path) {
+    char full[MAX_PATH] = {};
+    GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return full;
+}
+
+// The loader reads its overrides from the Unix environment, which a Windows parent cannot set
+// for a Windows child: so the case runs through /bin/sh, which gets the overrides as a variable
+// of another name and starts kestrum.exe with them.
+std::string overridesFor(Iphlpapi iphlpapi) {
+    switch (iphlpapi) {
+    case Iphlpapi::Missing:
+        return "iphlpapi=";
+    case Iphlpapi::Scripted:
+    case Iphlpapi::WithoutEntry:
+        return "iphlpapi=n,b";
+    case Iphlpapi::Wine:
+        break;
+    }
+    return "";
+}
+
+std::vector<char> environmentFor(const E2eRun& run) {
+    std::vector<char> block;
+    char* strings = GetEnvironmentStringsA();
+    for (const char* entry = strings; *entry; entry += std::strlen(entry) + 1)
+        block.insert(block.end(), entry, entry + std::strlen(entry) + 1);
+    FreeEnvironmentStringsA(strings);
+    const std::string added[] = {
+        "E2E_OVERRIDES=" + overridesFor(run.iphlpapi),
+        "E2E_IFTABLE=" + absolute(run.folder + "\\rows.txt"),
+    };
+    for (const std::string& entry : added)
+        block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+    block.push_back('\0');
+    return block;
+}
+
+bool copyInto(const char* unixSource, const std::string& folder, const char* name) {
+    return CopyFileA(windowsPath(unixSource).c_str(), (folder + "\\" + name).c_str(), FALSE) != 0;
+}
+
+} // namespace
+
+bool e2eLaunch(const E2eRun& run, E2eProcess& launched) {
+    CreateDirectoryA(run.folder.c_str(), nullptr);
+    DeleteFileA((run.folder + "\\kestrum.log").c_str());
+    DeleteFileA((run.folder + "\\Iphlpapi.dll").c_str());
+    if (!copyInto(E2E_KESTRUM_EXE, run.folder, "kestrum.exe") ||
+        !copyInto(E2E_VELNOR_DLL, run.folder, "Velnor.dll"))
+        return false;
+    if (run.iphlpapi == Iphlpapi::Scripted &&
+        !copyInto(E2E_FAKE_IPHLPAPI, run.folder, "Iphlpapi.dll"))
+        return false;
+    if (run.iphlpapi == Iphlpapi::WithoutEntry &&
+        !copyInto(E2E_IPHLPAPI_WITHOUT_ENTRY, run.folder, "Iphlpapi.dll"))
+        return false;
+    std::string script;
+    for (const std::string& line : run.script)
+        script += line + "\n";
+    if (!writeFile(run.folder + "\\Velnor.rc", run.settings) ||
+        !writeFile(run.folder + "\\rows.txt", run.rows) ||
+        !writeFile(run.folder + "\\script.txt", script))
+        return false;
+    DeleteFileA((run.folder + "\\exit.txt").c_str());
+    // The folder is relative to this test's working folder, which is E2E_WORK_DIR.
+    const std::string unixFolder = std::string(E2E_WORK_DIR) + "/" + run.folder;
+    std::string command =
+        "/bin/sh -c \"cd '" + unixFolder +
+        "' && WINEDLLOVERRIDES=$E2E_OVERRIDES VELNOR_FAKE_IFTABLE=\\\"$E2E_IFTABLE\\\" "
+        "wine kestrum.exe --log kestrum.log --script script.txt Velnor.dll "
+        ">output.txt 2>&1; echo $? >exit.new && mv exit.new exit.txt\"";
+    std::vector<char> commandLine(command.begin(), command.end());
+    commandLine.push_back('\0');
+    std::vector<char> environment = environmentFor(run);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA("Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        environment.data(), nullptr, &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    launched.running = true;
+    launched.folder = run.folder;
+    return true;
+}
+
+int e2eFinish(E2eProcess& launched) {
+    if (!launched.running)
+        return -1;
+    launched.running = false;
+    // A Unix child gives no process handle to wait on: the shell leaves the exit code in a file.
+    const std::string exitFile = launched.folder + "\\exit.txt";
+    for (int waited = 0; waited < 60000; waited += 20) {
+        const std::string code = e2eReadFile(exitFile);
+        if (!code.empty())
+            return std::atoi(code.c_str());
+        Sleep(20);
+    }
+    return -1;
+}
+
+int e2eRunScript(const E2eRun& run) {
+    E2eProcess launched;
+    if (!e2eLaunch(run, launched))
+        return -2;
+    return e2eFinish(launched);
+}
+
+std::string e2eReadFile(const std::string& path) {
+    std::string text;
+    if (FILE* in = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+            text.append(buffer, got);
+        std::fclose(in);
+    }
+    return text;
+}
+
+std::vector<std::string> e2eLog(const std::string& folder) {
+    std::vector<std::string> lines;
+    const std::string text = e2eReadFile(folder + "\\kestrum.log");
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+void e2eWriteRows(const std::string& folder, const std::string& rows) {
+    const std::string temporary = folder + "\\rows.new";
+    if (writeFile(temporary, rows))
+        MoveFileExA(temporary.c_str(), (folder + "\\rows.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+int e2eFind(const std::vector<std::string>& lines, const std::string& prefix, int from) {
+    for (int i = from < 0 ? 0 : from; i < static_cast<int>(lines.size()); ++i)
+        if (lines[static_cast<size_t>(i)].compare(0, prefix.size(), prefix) == 0)
+            return i;
+    return -1;
+}
+
+int e2eCount(const std::vector<std::string>& lines, const std::string& prefix) {
+    return static_cast<int>(e2eSelect(lines, prefix).size());
+}
+
+std::vector<std::string> e2eSelect(const std::vector<std::string>& lines,
+                                   const std::string& prefix) {
+    std::vector<std::string> selected;
+    for (const std::string& line : lines)
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            selected.push_back(line);
+    return selected;
+}

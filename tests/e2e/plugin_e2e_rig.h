@@ -1,0 +1,43 @@
+// Runs the real Velnor.dll in kestrum.exe, each case in its own folder, and reads back the
+// shell's log.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+enum class Iphlpapi { Wine, Scripted, Missing, WithoutEntry };
+
+struct E2eRun {
+    std::string folder; // relative to the test's working folder
+    Iphlpapi iphlpapi = Iphlpapi::Scripted;
+    std::string settings; // Velnor.rc
+    std::string rows;     // the scripted table: "<in> <out> <description>" lines
+    std::vector<std::string> script;
+};
+
+struct E2eProcess {
+    bool running = false;
+    std::string folder;
+};
+
+// Prepares the folder and starts kestrum.exe on the script; the caller waits with e2eFinish.
+bool e2eLaunch(const E2eRun& run, E2eProcess& launched);
+// Waits for the run (at most a minute) and gives its exit code, or -1 when it had to be ended.
+int e2eFinish(E2eProcess& launched);
+// Launch and finish in one.
+int e2eRunScript(const E2eRun& run);
+
+std::vector<std::string> e2eLog(const std::string& folder);
+// Replaces the scripted table's rows of a running case, atomically.
+void e2eWriteRows(const std::string& folder, const std::string& rows);
+std::string e2eReadFile(const std::string& path);
+
+// Index of the first line at or after `from` that starts with `prefix`, or -1.
+int e2eFind(const std::vector<std::string>& lines, const std::string& prefix, int from = 0);
+int e2eCount(const std::vector<std::string>& lines, const std::string& prefix);
+// The lines that start with `prefix`, in order.
+std::vector<std::string> e2eSelect(const std::vector<std::string>& lines,
+                                   const std::string& prefix);

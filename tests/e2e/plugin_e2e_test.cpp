@@ -1,0 +1,490 @@
+// Velnor.dll as the shell runs it: kestrum.exe with a script, checked from the shell's log and
+// from a screenshot.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "host.h"
+#include "plugin/shell.h"
+#include "plugin_e2e_rig.h"
+#include "win/host_png.h"
+
+namespace {
+
+const char* const kThreeRows = "100 200 lo\n1000 2000 eth0\n5 6 wlan0\n";
+
+// A text as the shell's log writes it.
+std::string quoted(const std::string& text) {
+    return hostQuote(text.c_str());
+}
+
+// The widget window as the host saw it register.
+std::string widgetOf(const std::vector<std::string>& log, int from = 0) {
+    const int at = e2eFind(log, "HOST_MSG_REGISTER ", from);
+    if (at < 0)
+        return "none";
+    const std::string& line = log[static_cast<size_t>(at)];
+    const size_t start = std::strlen("HOST_MSG_REGISTER ");
+    return line.substr(start, line.find(' ', start) - start);
+}
+
+struct EntryCase {
+    const char* name;
+    const char* start; // the driver's start word
+    const char* entry; // as the driver logs it
+    const char* settings;
+    bool adds, removes;
+};
+
+TEST(PluginE2e, EachStartEntryTellsTheSlitExactlyOnce) {
+    const EntryCase cases[] = {
+        {"free", "free", "beginPlugin", "Velnor.inSlit: true\n", false, false},
+        {"slit", "slit", "beginSlitPlugin", "", true, true},
+        {"ex_in_slit", "ex", "beginPluginEx", "Velnor.inSlit: true\n", true, true},
+        {"ex_not_in_slit", "ex", "beginPluginEx", "", false, true},
+    };
+    for (const EntryCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        E2eRun run;
+        run.folder = std::string("entry_") + c.name;
+        run.settings = c.settings;
+        run.rows = kThreeRows;
+        run.script = {std::string("start ") + c.start, "wait 300", "stop"};
+        ASSERT_EQ(e2eRunScript(run), 0);
+        const std::vector<std::string> log = e2eLog(run.folder);
+        const std::string widget = widgetOf(log);
+        const std::string add = "SLIT_MSG_ADD 0x0 " + widget;
+        const std::string remove = "SLIT_MSG_REMOVE 0x0 " + widget;
+        EXPECT_EQ(e2eCount(log, "SLIT_MSG_ADD"), c.adds ? 1 : 0);
+        EXPECT_EQ(e2eCount(log, "SLIT_MSG_REMOVE"), c.removes ? 1 : 0);
+        EXPECT_EQ(e2eCount(log, "SLIT_MSG_UPDATE"), 0);
+        const int started = e2eFind(log, std::string("> ") + c.entry + " -> 0");
+        const int stopping = e2eFind(log, "> endPlugin");
+        const int stopped = e2eFind(log, "> endPlugin done");
+        ASSERT_GE(started, 0);
+        // The add follows the window's creation (its registration and MakeSticky) and ends the
+        // start; the remove falls inside the stop.
+        if (c.adds) {
+            const int added = e2eFind(log, add);
+            EXPECT_GT(added, e2eFind(log, "MakeSticky " + widget));
+            EXPECT_EQ(added, started - 1);
+        }
+        if (c.removes) {
+            const int removed = e2eFind(log, remove);
+            EXPECT_GT(removed, stopping);
+            EXPECT_LT(removed, stopped);
+        }
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    Iphlpapi iphlpapi;
+};
+
+TEST(PluginE2e, AMissingInterfaceQueryFailsTheStartBeforeAnythingIsReadOrMade) {
+    const FailureCase cases[] = {
+        {"no_library", Iphlpapi::Missing},
+        {"no_entry", Iphlpapi::WithoutEntry},
+    };
+    const std::string fatal =
+        "> MessageBoxA 0x0 " +
+        quoted("Unable to load symbol \"GetIfTable\" from \"Iphlpapi.dll\"!") + " \"Fatal\" 0x0";
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        E2eRun run;
+        run.folder = std::string("failure_") + c.name;
+        run.iphlpapi = c.iphlpapi;
+        run.settings = "Velnor.inSlit: true\n";
+        // A failed start leaves the module as it was loaded: the second fails the same way.
+        run.script = {"start slit", "start ex"};
+        e2eRunScript(run);
+        const std::vector<std::string> log = e2eLog(run.folder);
+        EXPECT_EQ(e2eSelect(log, "> MessageBoxA 0"), std::vector<std::string>({fatal, fatal}));
+        EXPECT_EQ(e2eCount(log, "> beginSlitPlugin -> 1"), 1);
+        EXPECT_EQ(e2eCount(log, "> beginPluginEx -> 1"), 1);
+        for (const char* never : {"Read", "GetSettingPtr", "CreateStyleFont", "HOST_MSG_REGISTER",
+                                  "MakeSticky", "SLIT_MSG", "MakeStyleGradient"})
+            EXPECT_EQ(e2eCount(log, never), 0) << never;
+    }
+}
+
+TEST(PluginE2e, WriteStoresExactlyThreeKeysInOrder) {
+    E2eRun run;
+    run.folder = "write";
+    run.settings = "! mine\nVelnor.x: 30\nVelnor.y: 40\nVelnor.adapter: 1\nVelnor.width: 90\n";
+    run.rows = kThreeRows;
+    run.script = {"start free", "move 123 45", "broadcast @Velnor.adapter.2",
+                  "broadcast @Velnor.settings.write", "stop"};
+    ASSERT_EQ(e2eRunScript(run), 0);
+    const std::vector<std::string> log = e2eLog(run.folder);
+    const int read = e2eFind(log, "ReadInt ");
+    ASSERT_GE(read, 0);
+    // The settings path as the plug-in names it in every call.
+    const std::string& first = log[static_cast<size_t>(read)];
+    const std::string path = first.substr(8, first.find("\" ") + 1 - 8);
+    const std::vector<std::string> expected = {
+        "WriteInt " + path + " \"Velnor.x:\" 123",
+        "WriteInt " + path + " \"Velnor.y:\" 45",
+        "WriteInt " + path + " \"Velnor.adapter:\" 2",
+    };
+    std::vector<std::string> written = e2eSelect(log, "WriteInt ");
+    for (std::string& line : written)
+        line = line.substr(0, line.find(" ->"));
+    EXPECT_EQ(written, expected);
+    EXPECT_EQ(e2eReadFile(run.folder + "\\Velnor.rc"),
+              "! mine\nVelnor.x: 123\nVelnor.y: 45\nVelnor.adapter: 2\nVelnor.width: 90\n");
+}
+
+struct VisibilityCase {
+    const char* name;
+    const char* settings;
+    const char* command;
+    bool visible;
+};
+
+TEST(PluginE2e, TheShellHidesTheWidgetOnlyWhenTheSettingsAllowIt) {
+    const VisibilityCase cases[] = {
+        {"hide_toggle", "Velnor.pluginToggle: true\n", "hide", false},
+        {"hide_no_toggle", "", "hide", true},
+        {"hide_other_case", "Velnor.pluginToggle: true\n", "broadcast @KSHideplugins", true},
+    };
+    for (const VisibilityCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        E2eRun run;
+        run.folder = c.name;
+        run.settings = c.settings;
+        run.rows = kThreeRows;
+        run.script = {"start free", c.command, "window", "show", "window", "stop"};
+        ASSERT_EQ(e2eRunScript(run), 0);
+        const std::vector<std::string> windows = e2eSelect(e2eLog(run.folder), "> window ");
+        ASSERT_EQ(windows.size(), 2u);
+        EXPECT_NE(windows[0].find(c.visible ? " visible 1" : " visible 0"), std::string::npos)
+            << windows[0];
+        EXPECT_NE(windows[1].find(" visible 1"), std::string::npos) << windows[1];
+    }
+}
+
+TEST(PluginE2e, CommandsDifferingInLetterCaseDoNothing) {
+    E2eRun run;
+    run.folder = "letter_case";
+    run.settings = "Velnor.adapter: 1\n";
+    run.rows = kThreeRows;
+    run.script = {"start free",
+                  "broadcast @Velnor.Settings.write",
+                  "broadcast @velnor.about",
+                  "broadcast @Velnor.SETTINGS.READ",
+                  "broadcast @Velnor.Adapter.2",
+                  "broadcast @Velnor.settings.write",
+                  "stop"};
+    ASSERT_EQ(e2eRunScript(run), 0);
+    const std::vector<std::string> log = e2eLog(run.folder);
+    EXPECT_EQ(e2eCount(log, "> MessageBoxA"), 0);
+    EXPECT_EQ(e2eCount(log, "Read"), 54); // the start's reading only
+    // Only the last broadcast wrote, and the adapter it wrote is still the file's.
+    const std::vector<std::string> written = e2eSelect(log, "WriteInt ");
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_NE(written[2].find("\"Velnor.adapter:\" 1"), std::string::npos) << written[2];
+    EXPECT_GT(e2eFind(log, "WriteInt "),
+              e2eFind(log, "HOST_MSG_BROADCAST \"@Velnor.settings.write\""));
+}
+
+TEST(PluginE2e, AboutAndEditReachTheShell) {
+    E2eRun run;
+    run.folder = "about and edit";
+    run.rows = kThreeRows;
+    run.script = {"start free", "broadcast @Velnor.about", "broadcast @Velnor.settings.edit",
+                  "stop"};
+    ASSERT_EQ(e2eRunScript(run), 0);
+    const std::vector<std::string> log = e2eLog(run.folder);
+    const std::string widget = widgetOf(log);
+    const std::string about =
+        quoted("Velnor 0.0.4\ncreated by Velnor developers\nhttps://velnor.example/");
+    EXPECT_EQ(
+        e2eSelect(log, "> MessageBoxA 0"),
+        std::vector<std::string>({"> MessageBoxA " + widget + " " + about + " \"About\" 0x40040"}));
+    EXPECT_EQ(e2eCount(log, "> box \"About\" " + about), 1);
+    // The folder's name has a space: the editor gets the path as one quoted argument.
+    char folder[MAX_PATH] = {};
+    GetFullPathNameA((run.folder + "\\Velnor.rc").c_str(), sizeof folder, folder, nullptr);
+    const std::vector<std::string> executed = e2eSelect(log, "KSExecute ");
+    ASSERT_EQ(executed.size(), 1u);
+    EXPECT_NE(executed[0].find(" " + quoted(std::string("\"") + folder + "\"") + " null 1 0"),
+              std::string::npos)
+        << executed[0];
+}
+
+struct MenuCase {
+    const char* name;
+    const char* rows;
+    const char* settings;
+    std::vector<std::string> adapterItems;
+};
+
+TEST(PluginE2e, TheMenuListsTheTableAndChecksTheSelection) {
+    const MenuCase cases[] = {
+        {"menu_three",
+         kThreeRows,
+         "Velnor.adapter: 1\n",
+         {"    item \"lo\" \"@Velnor.adapter.0\" 0", "    item \"eth0\" \"@Velnor.adapter.1\" 1",
+          "    item \"wlan0\" \"@Velnor.adapter.2\" 0"}},
+        {"menu_empty", "", "Velnor.adapter: 0\n", {}},
+    };
+    for (const MenuCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        E2eRun run;
+        run.folder = c.name;
+        run.settings = c.settings;
+        run.rows = c.rows;
+        run.script = {"start free", "rightclick", "stop"};
+        ASSERT_EQ(e2eRunScript(run), 0);
+        const std::vector<std::string> log = e2eLog(run.folder);
+        const int shown = e2eFind(log, "ShowMenu ");
+        ASSERT_GE(shown, 0);
+        std::vector<std::string> expected = {
+            "  submenu \"Adapter\" \"Adapter\" \"Velnor_IDAdapter\""};
+        expected.insert(expected.end(), c.adapterItems.begin(), c.adapterItems.end());
+        const std::vector<std::string> rest = {
+            "  nop null",
+            "  submenu \"Settings\" \"Settings\" \"Velnor_IDSettings\"",
+            "    item \"read settings\" \"@Velnor.settings.read\" 0",
+            "    item \"write settings\" \"@Velnor.settings.write\" 0",
+            "    item \"edit settings\" \"@Velnor.settings.edit\" 0",
+            "  item \"About\" \"@Velnor.about\" 0",
+        };
+        expected.insert(expected.end(), rest.begin(), rest.end());
+        EXPECT_NE(log[static_cast<size_t>(shown)].find(" \"Velnor\" \"Velnor_IDMain\""),
+                  std::string::npos);
+        const std::vector<std::string> tree(
+            log.begin() + shown + 1, log.begin() + shown + 1 + static_cast<long>(expected.size()));
+        EXPECT_EQ(tree, expected);
+    }
+}
+
+TEST(PluginE2e, EveryMenuItemRunsItsCommand) {
+    E2eRun run;
+    run.folder = "menu_choices";
+    run.settings = "Velnor.adapter: 1\n";
+    run.rows = kThreeRows;
+    run.script = {"start free",   "rightclick",
+                  "choose wlan0", "rightclick",
+                  "mark write",   "choose write settings",
+                  "mark read",    "choose read settings",
+                  "mark edit",    "choose edit settings",
+                  "mark about",   "choose About",
+                  "stop"};
+    ASSERT_EQ(e2eRunScript(run), 0);
+    const std::vector<std::string> log = e2eLog(run.folder);
+    EXPECT_EQ(e2eCount(log, "> error"), 0);
+    // The second menu carries the check on the interface chosen from the first.
+    const int second = e2eFind(log, "ShowMenu ", e2eFind(log, "ShowMenu ") + 1);
+    ASSERT_GT(second, 0);
+    EXPECT_EQ(log[static_cast<size_t>(second) + 2], "    item \"lo\" \"@Velnor.adapter.0\" 0");
+    EXPECT_EQ(log[static_cast<size_t>(second) + 4], "    item \"wlan0\" \"@Velnor.adapter.2\" 1");
+    const int write = e2eFind(log, "> mark write"), read = e2eFind(log, "> mark read"),
+              edit = e2eFind(log, "> mark edit"), about = e2eFind(log, "> mark about");
+    const std::vector<std::string> writing(log.begin() + write, log.begin() + read);
+    ASSERT_EQ(e2eCount(writing, "WriteInt "), 3);
+    EXPECT_NE(e2eSelect(writing, "WriteInt ")[2].find("\"Velnor.adapter:\" 2"), std::string::npos);
+    const std::vector<std::string> reading(log.begin() + read, log.begin() + edit);
+    EXPECT_EQ(e2eCount(reading, "Read"), 54);
+    const std::vector<std::string> editing(log.begin() + edit, log.begin() + about);
+    EXPECT_EQ(e2eCount(editing, "KSExecute "), 1);
+    const std::vector<std::string> aboutBox(log.begin() + about, log.end());
+    EXPECT_EQ(e2eCount(aboutBox, "> box \"About\" "), 1);
+}
+
+TEST(PluginE2e, AStopAndASecondStartInOneProcessBeginAnew) {
+    E2eRun run;
+    run.folder = "restart";
+    run.settings = "Velnor.x: 31\nVelnor.y: 32\n";
+    run.rows = kThreeRows;
+    run.script = {"start slit", "wait 200", "stop",   "mark again",
+                  "start free", "wait 200", "window", "stop"};
+    ASSERT_EQ(e2eRunScript(run), 0);
+    const std::vector<std::string> log = e2eLog(run.folder);
+    const int again = e2eFind(log, "> mark again");
+    ASSERT_GT(again, 0);
+    EXPECT_EQ(e2eCount(log, "> beginPlugin -> 0"), 1);
+    // The second start reads everything again, makes a new window, and the slit of the first run
+    // is forgotten: no slit message, a layered window at the file's position.
+    EXPECT_EQ(e2eCount(log, "Read"), 2 * 54);
+    EXPECT_GE(e2eFind(log, "HOST_MSG_REGISTER ", again), 0);
+    EXPECT_EQ(e2eFind(log, "SLIT_MSG", again), -1);
+    const std::vector<std::string> windows = e2eSelect(log, "> window ");
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_NE(windows[0].find(" rect 31 32 131 132 "), std::string::npos) << windows[0];
+    EXPECT_NE(windows[0].find(" exstyle 0x80080 "), std::string::npos) << windows[0];
+}
+
+} // namespace
+
+namespace {
+
+// A graph caption as the painter should draw it: the shell's style font and text colour over the
+// graph's background, centred on one line.
+std::vector<std::uint32_t> expectedCaption(const char* text, int width, int height,
+                                           COLORREF background) {
+    std::vector<std::uint32_t> pixels;
+    const void* style = GetSettingPtr(1);
+    COLORREF color;
+    std::memcpy(&color, static_cast<const char*>(style) + kStyleTextColorOffset, sizeof color);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HFONT font = CreateStyleFont(style);
+    HBRUSH brush = CreateSolidBrush(background);
+    if (dc && bitmap && font && brush) {
+        HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+        HGDIOBJ oldFont = SelectObject(dc, font);
+        RECT box{0, 0, width, height};
+        FillRect(dc, &box, brush);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, color);
+        DrawTextA(dc, text, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+        GdiFlush();
+        const auto* source = static_cast<const std::uint32_t*>(bits);
+        pixels.assign(source, source + width * height);
+        for (std::uint32_t& pixel : pixels)
+            pixel &= 0x00FFFFFF;
+        SelectObject(dc, oldFont);
+        SelectObject(dc, oldBitmap);
+    }
+    DeleteObject(brush);
+    DeleteObject(font);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+std::uint32_t rgb(COLORREF color) {
+    return (std::uint32_t(GetRValue(color)) << 16) | (std::uint32_t(GetGValue(color)) << 8) |
+           GetBValue(color);
+}
+
+struct ShownGraph {
+    const char* name;
+    int x, y, width, height;
+    COLORREF color, background;
+    const char* caption;
+    const char* otherCaption;  // a near miss that must not match
+    std::vector<int> lastBars; // the newest columns' bar heights, oldest first
+};
+
+// Pixels of the graph area, bars excluded, that differ from the expected caption picture.
+int captionMismatches(const DecodedPng& shot, const ShownGraph& graph, const char* caption) {
+    const std::vector<std::uint32_t> expected =
+        expectedCaption(caption, graph.width, graph.height, graph.background);
+    if (expected.empty())
+        return -1;
+    const int barColumns = static_cast<int>(graph.lastBars.size());
+    int mismatches = 0;
+    for (int y = 0; y < graph.height; ++y)
+        for (int x = 0; x < graph.width - barColumns; ++x)
+            if (shot.at(graph.x + x, graph.y + y) !=
+                expected[static_cast<size_t>(y * graph.width + x)])
+                ++mismatches;
+    return mismatches;
+}
+
+int barHeight(const DecodedPng& shot, const ShownGraph& graph, int column) {
+    int height = 0;
+    for (int y = graph.y + graph.height - 1; y >= graph.y; --y, ++height)
+        if (shot.at(graph.x + column, y) != rgb(graph.color))
+            break;
+    return height;
+}
+
+} // namespace
+
+TEST(PluginE2e, KnownCountersGiveTheirCaptionsAndBars) {
+    // One tick a second; the counters move by these amounts before each of three ticks.
+    const unsigned receiveSteps[] = {1024, 3072, 1536};
+    const unsigned sendSteps[] = {512, 512, 512};
+    E2eRun run;
+    run.folder = "screenshot";
+    run.settings = "Velnor.x: 20\nVelnor.y: 300\nVelnor.width: 240\nVelnor.height: 100\n"
+                   "Velnor.timer: 1000\n"
+                   "Velnor.receiveGraph.x: 10\nVelnor.receiveGraph.y: 5\n"
+                   "Velnor.receiveGraph.width: 100\nVelnor.receiveGraph.height: 40\n"
+                   "Velnor.receiveGraph.color: #00FF00\nVelnor.receiveGraph.background: #000000\n"
+                   "Velnor.sendGraph.x: 10\nVelnor.sendGraph.y: 55\n"
+                   "Velnor.sendGraph.width: 100\nVelnor.sendGraph.height: 40\n"
+                   "Velnor.sendGraph.color: #FF0000\nVelnor.sendGraph.background: #000040\n"
+                   "Velnor.receiveLabel.left: 130\nVelnor.receiveLabel.right: 230\n"
+                   "Velnor.sendLabel.left: 130\nVelnor.sendLabel.right: 230\n"
+                   "Velnor.bothLabel.left: 130\nVelnor.bothLabel.right: 230\n"
+                   "Velnor.costLabel.left: 130\nVelnor.costLabel.right: 230\n";
+    unsigned received = 100000, sent = 200000;
+    auto rows = [&] { return std::to_string(received) + " " + std::to_string(sent) + " eth0\n"; };
+    run.rows = rows();
+    run.script = {"start free", "mark started", "wait 3500", "screenshot shot.png", "stop"};
+    E2eProcess launched;
+    ASSERT_TRUE(e2eLaunch(run, launched));
+    // The ticks come a second apart from the end of the start; each step lands half-way between.
+    DWORD started = 0;
+    for (int waited = 0; waited < 30000 && started == 0; waited += 10) {
+        if (e2eFind(e2eLog(run.folder), "> mark started") >= 0)
+            started = GetTickCount();
+        else
+            Sleep(10);
+    }
+    ASSERT_NE(started, 0u);
+    for (int step = 0; step < 3; ++step) {
+        const DWORD due = started + 500 + 1000 * static_cast<DWORD>(step);
+        const int wait = static_cast<int>(due - GetTickCount());
+        if (wait > 0)
+            Sleep(static_cast<DWORD>(wait));
+        received += receiveSteps[step];
+        sent += sendSteps[step];
+        e2eWriteRows(run.folder, rows());
+    }
+    ASSERT_EQ(e2eFinish(launched), 0);
+
+    DecodedPng shot;
+    ASSERT_EQ(decodePngFile((run.folder + "\\shot.png").c_str(), shot), "");
+    ASSERT_EQ(shot.width, 240);
+    ASSERT_EQ(shot.height, 100);
+    // Scaled to each graph's largest rate: 1024, 3072 and 1536 of 3072 over 40 pixels.
+    const ShownGraph graphs[] = {
+        {"receive",
+         10,
+         5,
+         100,
+         40,
+         RGB(0, 255, 0),
+         RGB(0, 0, 0),
+         "1.500 KB/s",
+         "1.000 KB/s",
+         {0, 13, 40, 20}},
+        {"send",
+         10,
+         55,
+         100,
+         40,
+         RGB(255, 0, 0),
+         RGB(0, 0, 0x40),
+         "512 B/s",
+         "513 B/s",
+         {0, 40, 40, 40}},
+    };
+    for (const ShownGraph& graph : graphs) {
+        SCOPED_TRACE(graph.name);
+        const int first = graph.width - static_cast<int>(graph.lastBars.size());
+        for (size_t i = 0; i < graph.lastBars.size(); ++i)
+            EXPECT_EQ(barHeight(shot, graph, first + static_cast<int>(i)), graph.lastBars[i])
+                << "column " << first + static_cast<int>(i);
+        EXPECT_EQ(captionMismatches(shot, graph, graph.caption), 0);
+        EXPECT_GT(captionMismatches(shot, graph, graph.otherCaption), 0);
+    }
+}
