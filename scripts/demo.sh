@@ -1,11 +1,56 @@
 #!/usr/bin/env bash
-# Builds the 32-bit Windows build and shows, under Wine, what Velnor measures on this machine.
-# Usage: scripts/demo.sh [ticks [position]]
+# Builds everything and runs Velnor in the stand-in shell under Wine on this machine's real
+# interfaces: in a live window when a display is set, under Xvfb otherwise. After a few seconds of
+# ticks it writes a screenshot of the widget to build/demo/velnor.png.
+# Usage: scripts/demo.sh [seconds [interface]]   (5 seconds; the busiest interface, e.g. eth0)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+seconds=${1:-5}
+wanted=${2:-}
+case "$seconds" in '' | *[!0-9]*) echo "demo: seconds must be a number" >&2; exit 2 ;; esac
+
 scripts/setup.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$(nproc)"
 . scripts/wine.sh build/win32
 wine_prepare_prefix
-wine build/win32/bin/ifstat.exe "${1:-3}" "${2:-0}"
+
+# The interface that moved most over one second (its total breaks ties), so that the graphs show
+# something; the loopback only when nothing else is there.
+busiest_interface() {
+  local before after
+  before=$(tail -n +3 /proc/net/dev)
+  sleep 1
+  after=$(tail -n +3 /proc/net/dev)
+  join <(echo "$before" | tr ':' ' ' | awk '{print $1, $2 + $10}' | sort) \
+       <(echo "$after" | tr ':' ' ' | awk '{print $1, $2 + $10}' | sort) |
+    awk '{ lo = ($1 == "lo") ? 1 : 0; print lo, $3 - $2, $3, $1 }' |
+    sort -k1,1n -k2,2nr -k3,3nr | head -n 1 | awk '{print $4}'
+}
+
+demo=build/demo
+mkdir -p "$demo"
+cp build/win32/bin/kestrum.exe build/win32/bin/Velnor.dll "$demo/"
+
+[ -n "$wanted" ] || [ ! -r /proc/net/dev ] || wanted=$(busiest_interface)
+# Wine names each interface after its Linux name; find its position in the table the widget sees.
+# Inside a session of its own: a Wine started without the display would keep the desktop from the
+# widget's session.
+listing=$(wine_session wine build/win32/bin/ifstat.exe 0 2>/dev/null | tr -d '\r')
+echo "$listing" | grep -E "^ *[0-9]+: "
+position=$(echo "$listing" | awk -v name="$wanted" '$1 ~ /^[0-9]+:$/ && $2 == name { sub(":", "", $1); print $1; exit }')
+position=${position:-0}
+echo "demo: showing interface $position (${wanted:-the first}) for $seconds seconds"
+
+{ cat samples/demo.rc; echo "Velnor.adapter: $position"; } >"$demo/Velnor.rc"
+rm -f "$demo/velnor.png" "$demo/kestrum.log"
+(
+  cd "$demo"
+  wine_session wine kestrum.exe --log kestrum.log Velnor.dll \
+    "start free" "wait $((seconds * 1000))" "screenshot velnor.png" "stop"
+)
+if [ ! -s "$demo/velnor.png" ]; then
+  echo "demo: no screenshot was written; see $demo/kestrum.log" >&2
+  exit 1
+fi
+echo "demo: wrote $demo/velnor.png"
