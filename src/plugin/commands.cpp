@@ -14,14 +14,9 @@
 namespace {
 
 constexpr const char* kCommandPrefix = "@Velnor.";
-constexpr const char* kAdapterWord = "adapter.";
 constexpr const char* kAboutText =
     "Velnor 0.0.4\ncreated by Velnor developers\nhttps://velnor.example/";
 constexpr UINT kAboutStyle = MB_TOPMOST | MB_ICONINFORMATION;
-
-bool startsWith(const char* text, const char* prefix) {
-    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
-}
 
 void selectAdapter(const char* number) {
     int position = 0;
@@ -52,40 +47,26 @@ void showAbout(HWND window) {
     MessageBoxA(window, kAboutText, "About", kAboutStyle);
 }
 
-// The widget's own command words, each tried in turn on the same rest of the text.
-struct CommandWord {
-    const char* word;
-    void (*run)(HWND window);
-};
-
-const CommandWord kCommandWords[] = {
-    {"settings.read", readSettingsCommand},
-    {"settings.write", [](HWND) { writeSettings(); }},
-    {"settings.edit", [](HWND) { editSettings(); }},
-    {"about", showAbout},
-};
-
 } // namespace
 
 void handleBroadcast(HWND window, const char* text) {
-    if (text == nullptr)
-        return;
-    if (std::strcmp(text, "@KSShowPlugins") == 0)
+    const CommandMatch match = matchCommand(text);
+    if (match.show)
         ShowWindow(window, SW_SHOW);
-    if (std::strcmp(text, "@KSHidePlugins") == 0 && widgetSettings.pluginToggle)
+    if (match.hide && widgetSettings.pluginToggle)
         ShowWindow(window, SW_HIDE);
-    if (!startsWith(text, kCommandPrefix))
-        return;
-    const char* rest = text + std::strlen(kCommandPrefix);
-    if (startsWith(rest, kAdapterWord)) {
-        rest += std::strlen(kAdapterWord);
-        selectAdapter(rest);
-    }
-    // Each word is tested on the same rest. Nothing here outlives the call, so the About box's
-    // nested message loop may run further broadcasts meanwhile.
-    for (const CommandWord& command : kCommandWords)
-        if (startsWith(rest, command.word))
-            command.run(window);
+    if (match.adapterNumber)
+        selectAdapter(match.adapterNumber);
+    // Nothing here outlives the call, so the About box's nested message loop may run further
+    // broadcasts meanwhile.
+    if (match.read)
+        readSettingsCommand(window);
+    if (match.write)
+        writeSettings();
+    if (match.edit)
+        editSettings();
+    if (match.about)
+        showAbout(window);
 }
 
 void showContextMenu() {
@@ -96,7 +77,7 @@ void showContextMenu() {
         char description[InterfaceTable::kDescriptionMax + 1];
         std::snprintf(description, sizeof description, "%s", InterfaceTable::description(i));
         char command[64];
-        std::snprintf(command, sizeof command, "%s%s%d", kCommandPrefix, kAdapterWord, i);
+        std::snprintf(command, sizeof command, "%s%s%d", kCommandPrefix, "adapter.", i);
         MakeMenuItem(adapterMenu, description, command, i == widgetSettings.adapter);
     }
     MakeSubmenu(mainMenu, adapterMenu, "Adapter");

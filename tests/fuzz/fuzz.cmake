@@ -24,3 +24,5 @@ velnor_fuzzer(format_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/format_fuzz.cpp LIBS
 velnor_fuzzer(price_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/price_fuzz.cpp LIBS velnor_settings)
 velnor_fuzzer(settings_file_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_file_fuzz.cpp
   ${PROJECT_SOURCE_DIR}/host/settings_syntax.cpp)
+velnor_fuzzer(command_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/command_fuzz.cpp
+  ${PROJECT_SOURCE_DIR}/src/plugin/command_words.cpp)
