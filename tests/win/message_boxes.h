@@ -7,19 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "handles.h"
 #include "platform.h"
 
 struct SeenBox {
     std::string caption, text;
     HWND owner;
-    bool errorIcon, okOnly;
+    HICON icon;  // null when the box shows none
+    bool okOnly; // an OK button and no other
 };
 
 namespace boxwatch {
 
 struct State {
     std::vector<SeenBox> seen;
-    std::vector<HWND> recorded, closed;
+    std::vector<HWND> recorded, closed, asking;
     // Asked at every timer event while a box is open, from inside its loop: close it now?
     std::function<bool(std::size_t index)> closeNow;
     UINT_PTR timer;
@@ -30,6 +32,26 @@ inline State& state() {
     return s;
 }
 
+inline bool okOnly(HWND box) {
+    const int others[] = {IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO};
+    HWND ok = GetDlgItem(box, IDOK);
+    if (ok == nullptr || !IsWindowVisible(ok))
+        return false;
+    for (int id : others) {
+        HWND button = GetDlgItem(box, id);
+        if (button != nullptr && IsWindowVisible(button))
+            return false;
+    }
+    return true;
+}
+
+inline HICON icon(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(child))
+            return reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    return nullptr;
+}
+
 inline SeenBox describe(HWND window) {
     SeenBox box;
     char text[1024];
@@ -38,21 +60,23 @@ inline SeenBox describe(HWND window) {
     GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
     box.text = text;
     box.owner = GetWindow(window, GW_OWNER);
-    box.errorIcon = false;
-    HWND child = nullptr;
-    while ((child = FindWindowExA(window, child, "Static", nullptr)) != nullptr)
-        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-            box.errorIcon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) ==
-                            LoadIconA(nullptr, IDI_HAND);
-    box.okOnly = GetDlgItem(window, IDOK) != nullptr && GetDlgItem(window, IDCANCEL) == nullptr;
+    box.icon = icon(window);
+    box.okOnly = okOnly(window);
     return box;
 }
+
+inline bool listed(const std::vector<HWND>& windows, HWND window) {
+    return std::find(windows.begin(), windows.end(), window) != windows.end();
+}
+
 inline BOOL CALLBACK visit(HWND window, LPARAM) {
     char className[16];
     GetClassNameA(window, className, sizeof className);
     State& s = state();
+    // A box whose question is being answered (and may open boxes of its own) is left alone by
+    // the timer events of those inner loops.
     if (std::string(className) != "#32770" || !IsWindowVisible(window) ||
-        std::find(s.closed.begin(), s.closed.end(), window) != s.closed.end())
+        listed(s.closed, window) || listed(s.asking, window))
         return TRUE;
     auto known = std::find(s.recorded.begin(), s.recorded.end(), window);
     std::size_t index = static_cast<std::size_t>(known - s.recorded.begin());
@@ -60,9 +84,15 @@ inline BOOL CALLBACK visit(HWND window, LPARAM) {
         s.recorded.push_back(window);
         s.seen.push_back(describe(window));
     }
-    if (s.closeNow && !s.closeNow(index))
-        return TRUE;
+    if (s.closeNow) {
+        s.asking.push_back(window);
+        const bool close = s.closeNow(index);
+        s.asking.erase(std::find(s.asking.begin(), s.asking.end(), window));
+        if (!close)
+            return TRUE;
+    }
     s.closed.push_back(window);
+    // Not WM_CLOSE: under Wine that answers IDCANCEL.
     EndDialog(window, IDOK);
     return TRUE;
 }
@@ -73,7 +103,7 @@ inline void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
 
 } // namespace boxwatch
 
-// While alive, every box of this thread is recorded and closed.
+// While alive, every box of this thread is recorded and closed with OK, in the order they open.
 class BoxWatcher {
   public:
     explicit BoxWatcher(std::function<bool(std::size_t index)> closeNow = nullptr) {
@@ -81,8 +111,9 @@ class BoxWatcher {
         s.seen.clear();
         s.recorded.clear();
         s.closed.clear();
+        s.asking.clear();
         s.closeNow = std::move(closeNow);
-        s.timer = SetTimer(nullptr, 0, 30, boxwatch::onTimer);
+        s.timer = SetTimer(nullptr, 0, 20, boxwatch::onTimer);
     }
     ~BoxWatcher() {
         KillTimer(nullptr, boxwatch::state().timer);
@@ -91,6 +122,26 @@ class BoxWatcher {
     BoxWatcher(const BoxWatcher&) = delete;
     BoxWatcher& operator=(const BoxWatcher&) = delete;
     const std::vector<SeenBox>& seen() const { return boxwatch::state().seen; }
+};
+
+// A hidden window standing in for the shell's, so that box ownership can be checked.
+class HostWindow {
+  public:
+    HostWindow() {
+        window_ = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+        moduleHandles.host = window_;
+    }
+    ~HostWindow() {
+        moduleHandles.host = nullptr;
+        DestroyWindow(window_);
+    }
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+    HWND get() const { return window_; }
+
+  private:
+    HWND window_;
 };
 
 // A 16 x 16 icon in 32 bits: directory, entry, bitmap header, colour rows, mask rows.

@@ -107,14 +107,14 @@ TEST_F(CommandsTest, EachTextHasExactlyItsEffect) {
         if (c.startHidden)
             ShowWindow(widget, SW_HIDE);
         hostLogLines().clear();
-        BoxWatch watch;
+        BoxWatcher watch;
         rigBroadcast(widget, c.text);
         EXPECT_EQ(IsWindowVisible(widget) != FALSE, c.visible);
         EXPECT_EQ(widgetSettings.adapter, c.adapter);
         EXPECT_EQ(rigLogLines("ReadInt ").empty(), !c.reloads);
         EXPECT_EQ(rigLogLines("WriteInt ").size(), c.writes ? 3u : 0u);
         EXPECT_EQ(rigLogLines("KSExecute ").size(), c.edits ? 1u : 0u);
-        EXPECT_EQ(watch.boxes.size(), c.about ? 1u : 0u);
+        EXPECT_EQ(watch.seen().size(), c.about ? 1u : 0u);
         endPlugin();
         started = false;
     }
@@ -122,11 +122,11 @@ TEST_F(CommandsTest, EachTextHasExactlyItsEffect) {
 
 TEST_F(CommandsTest, NullTextIsIgnored) {
     start("Velnor.pluginToggle: true\n");
-    BoxWatch watch;
+    BoxWatcher watch;
     handleBroadcast(widget, nullptr);
     EXPECT_TRUE(IsWindowVisible(widget));
     EXPECT_TRUE(hostLogLines().empty());
-    EXPECT_TRUE(watch.boxes.empty());
+    EXPECT_TRUE(watch.seen().empty());
 }
 
 // The maximum stays until the next tick recomputes it.
@@ -208,10 +208,10 @@ TEST_F(CommandsTest, EditHandsTheEditorTheQuotedSettingsPath) {
 
 TEST_F(CommandsTest, AboutBoxShowsTheThreeLinesOwnedByTheWidget) {
     start("");
-    BoxWatch watch;
+    BoxWatcher watch;
     rigBroadcast(widget, "@Velnor.about");
-    ASSERT_EQ(watch.boxes.size(), 1u);
-    const SeenBox& box = watch.boxes[0];
+    ASSERT_EQ(watch.seen().size(), 1u);
+    const SeenBox& box = watch.seen()[0];
     EXPECT_EQ(box.text, "Velnor 0.0.4\ncreated by Velnor developers\nhttps://velnor.example/");
     EXPECT_EQ(box.caption, "About");
     EXPECT_EQ(box.owner, widget);
@@ -223,14 +223,15 @@ TEST_F(CommandsTest, AboutBoxShowsTheThreeLinesOwnedByTheWidget) {
 
 TEST_F(CommandsTest, CommandsRunWhileAnAboutBoxIsOpen) {
     start("Velnor.adapter: 1\n");
-    BoxWatch watch([this](int index) {
-        if (index != 0)
-            return;
-        rigBroadcast(widget, "@Velnor.adapter.2");
-        rigBroadcast(widget, "@Velnor.about");
+    BoxWatcher watch([this](std::size_t index) {
+        if (index == 0) {
+            rigBroadcast(widget, "@Velnor.adapter.2");
+            rigBroadcast(widget, "@Velnor.about");
+        }
+        return true;
     });
     rigBroadcast(widget, "@Velnor.about");
-    EXPECT_EQ(watch.boxes.size(), 2u);
+    EXPECT_EQ(watch.seen().size(), 2u);
     EXPECT_EQ(widgetSettings.adapter, 2);
 }
 
@@ -322,9 +323,9 @@ TEST_F(CommandsTest, ChosenMenuItemsReachTheCommands) {
     hostLogLines().clear();
     ASSERT_TRUE(hostChooseMenuItem("write settings"));
     EXPECT_EQ(rigLogLines("WriteInt ").size(), 3u);
-    BoxWatch watch;
+    BoxWatcher watch;
     ASSERT_TRUE(hostChooseMenuItem("About"));
-    EXPECT_EQ(watch.boxes.size(), 1u);
+    EXPECT_EQ(watch.seen().size(), 1u);
 }
 
 } // namespace

@@ -253,15 +253,15 @@ TEST_F(EntryTest, AFailedStartShowsItsBoxAndReturnsToTheLoadedState) {
             hook = SetWindowsHookExA(WH_CBT, refuseWidgetWindow, nullptr, GetCurrentThreadId());
         int result = 0;
         {
-            BoxWatch watch;
+            BoxWatcher watch;
             result = beginSlitPlugin(rigInstance(), hostSlitWindow());
-            ASSERT_EQ(watch.boxes.size(), 1u);
-            EXPECT_EQ(watch.boxes[0].text, c.text);
-            EXPECT_EQ(watch.boxes[0].caption, "Error");
-            EXPECT_EQ(watch.boxes[0].owner, hostWindow());
+            ASSERT_EQ(watch.seen().size(), 1u);
+            EXPECT_EQ(watch.seen()[0].text, c.text);
+            EXPECT_EQ(watch.seen()[0].caption, "Error");
+            EXPECT_EQ(watch.seen()[0].owner, hostWindow());
             // Wine shows MB_TOPMOST without WS_EX_TOPMOST; the end-to-end tests read the style
             // the shell's log records for the call.
-            EXPECT_EQ(watch.boxes[0].icon, LoadIconA(nullptr, IDI_HAND));
+            EXPECT_EQ(watch.seen()[0].icon, LoadIconA(nullptr, IDI_HAND));
         }
         if (hook)
             UnhookWindowsHookEx(hook);

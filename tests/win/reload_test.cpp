@@ -221,23 +221,9 @@ struct Ticker {
 };
 Ticker* Ticker::current = nullptr;
 
-class HostOwner {
-  public:
-    HostOwner() {
-        moduleHandles.host = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                             nullptr, nullptr, nullptr);
-    }
-    ~HostOwner() {
-        DestroyWindow(moduleHandles.host);
-        moduleHandles.host = nullptr;
-    }
-    HostOwner(const HostOwner&) = delete;
-    HostOwner& operator=(const HostOwner&) = delete;
-};
-
 TEST_F(Reload, TicksInsideTheIconBoxSeeMatchingHistories) {
     folderFor("nested");
-    HostOwner owner;
+    HostWindow owner;
     reload();
     ASSERT_EQ(widgetSettings.graphs[Channel::Receive].width, 50);
     writeFile(settingsPath,
@@ -263,7 +249,7 @@ TEST_F(Reload, TicksInsideTheIconBoxSeeMatchingHistories) {
 // the outer one then puts its own values in place and releases what the inner one installed.
 TEST_F(Reload, ReloadInsideTheIconBox) {
     std::string folder = folderFor("reentry");
-    HostOwner owner;
+    HostWindow owner;
     reload();
     const std::size_t live = liveObjects();
     writeFile(settingsPath,

@@ -15,6 +15,7 @@
 #include "settings/settings.h"
 #include "widget/painter.h"
 #include "widget/window.h"
+#include "win/message_boxes.h"
 
 namespace {
 
@@ -642,51 +643,21 @@ TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
     KillTimer(nullptr, moduleHandles.timer);
 }
 
-// Message boxes are found by a CBT hook as they activate, then read and closed from a thread
-// timer once their dialog has been set up.
-struct BoxSeen {
-    std::string caption, text;
-    HWND owner;
-    bool errorIcon;
-};
-std::vector<BoxSeen> boxes;
-HWND openBox;
 bool refuseWidget;
 
-void CALLBACK readAndCloseBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    char caption[64] = {}, text[128] = {};
-    GetWindowTextA(openBox, caption, sizeof caption);
-    GetDlgItemTextA(openBox, 0xFFFF, text, sizeof text);
-    bool errorIcon = false;
-    for (HWND child = GetWindow(openBox, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-            errorIcon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) ==
-                        LoadIconA(nullptr, IDI_HAND);
-    boxes.push_back({caption, text, GetWindow(openBox, GW_OWNER), errorIcon});
-    PostMessageA(openBox, WM_COMMAND, IDOK, 0);
-}
-
-LRESULT CALLBACK boxHook(int code, WPARAM wParam, LPARAM lParam) {
+// Makes CreateWindowExA fail for the widget's class while refuseWidget is set.
+LRESULT CALLBACK refusingHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND && refuseWidget) {
         const CBT_CREATEWNDA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
         const char* name = create->lpcs->lpszClass;
         if (HIWORD(reinterpret_cast<UINT_PTR>(name)) && std::strcmp(name, "VelnorClass") == 0)
             return 1;
     }
-    if (code == HCBT_ACTIVATE) {
-        char className[16] = {};
-        GetClassNameA(reinterpret_cast<HWND>(wParam), className, sizeof className);
-        if (std::strcmp(className, "#32770") == 0) {
-            openBox = reinterpret_cast<HWND>(wParam);
-            SetTimer(nullptr, 0, 20, readAndCloseBox);
-        }
-    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 TEST_F(WindowTest, CreationFailuresAreShownAndReported) {
-    HHOOK hook = SetWindowsHookExA(WH_CBT, boxHook, nullptr, GetCurrentThreadId());
+    HHOOK hook = SetWindowsHookExA(WH_CBT, refusingHook, nullptr, GetCurrentThreadId());
     ASSERT_NE(hook, nullptr);
     struct Row {
         const char* name;
@@ -699,7 +670,8 @@ TEST_F(WindowTest, CreationFailuresAreShownAndReported) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        boxes.clear();
+        BoxWatcher watch;
+        const std::vector<SeenBox>& boxes = watch.seen();
         WNDCLASSA taken{};
         taken.lpfnWndProc = DefWindowProcA;
         taken.hInstance = moduleHandles.instance;
@@ -717,7 +689,7 @@ TEST_F(WindowTest, CreationFailuresAreShownAndReported) {
         EXPECT_EQ(boxes[0].owner, moduleHandles.host);
         // Wine puts no box into the topmost band, MB_TOPMOST or not (its extended style reads
         // 0x10101 either way), so only the error icon of the style can be read back here.
-        EXPECT_TRUE(boxes[0].errorIcon);
+        EXPECT_EQ(boxes[0].icon, LoadIconA(nullptr, IDI_HAND));
         UnregisterClassA("VelnorClass", moduleHandles.instance);
     }
     UnhookWindowsHookEx(hook);

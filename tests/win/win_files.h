@@ -25,14 +25,17 @@ inline std::string freshFolder(const std::string& name) {
     return folder + "\\";
 }
 
-inline void writeFile(const std::string& path, const std::string& bytes) {
+// False when the file could not be written whole.
+inline bool writeFile(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
     DWORD written = 0;
-    if (file != INVALID_HANDLE_VALUE) {
+    const BOOL ok =
         WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-    }
+    CloseHandle(file);
+    return ok && written == bytes.size();
 }
 
 // The file's bytes; "<missing>" when it cannot be read.
