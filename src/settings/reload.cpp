@@ -19,6 +19,11 @@ struct NewResources {
     HBRUSH sctBrush;
 };
 
+struct ReloadState {
+    unsigned stops; // counts releaseResources calls, so a reload can tell it was stopped
+};
+ReloadState reloadState;
+
 template <typename Handle> void deleteObject(Handle& handle) {
     if (handle)
         DeleteObject(handle);
@@ -145,8 +150,14 @@ HICON loadIcon(const char* value) {
 void reload() {
     // Read into a staging record: the icon boxes run message loops in which ticks and paints go
     // on with the installed settings, whose histories still match their widths.
+    const unsigned stopsBefore = reloadState.stops;
     WidgetSettings next{};
     readSettings(next);
+    // A stop inside an icon box took the widget down: nothing is installed into it afterwards.
+    if (reloadState.stops != stopsBefore) {
+        releaseSettingsObjects(next);
+        return;
+    }
     normalise(next);
     buildGraphs(next);
     NewResources made{};
@@ -156,6 +167,7 @@ void reload() {
 }
 
 void releaseResources() {
+    ++reloadState.stops;
     releaseSettingsObjects(widgetSettings);
     deleteObject(drawingResources.styleFont);
     deleteObject(drawingResources.sctBrush);

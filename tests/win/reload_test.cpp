@@ -245,6 +245,30 @@ TEST_F(Reload, TicksInsideTheIconBoxSeeMatchingHistories) {
     EXPECT_EQ(historyEntries(widgetSettings.graphs[Channel::Receive]), 80u);
 }
 
+// The shell may stop the plug-in while an icon box is open: the reload then installs nothing and
+// keeps none of what it loaded before the box.
+TEST_F(Reload, StopInsideTheIconBoxLeavesNothingBehind) {
+    std::string folder = folderFor("stopped");
+    HostOwner owner;
+    writeFile(folder + "a.ico", iconFileBytes());
+    writeFile(settingsPath,
+              "Velnor.receiveLabel.icon: a.ico\r\nVelnor.sendLabel.icon: missing.ico\r\n");
+    bool stopped = false;
+    BoxWatcher boxes([&](std::size_t) {
+        if (!stopped) {
+            releaseResources();
+            stopped = true;
+        }
+        return true;
+    });
+    reload();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(liveObjects(), baseline_) << "the icon loaded before the box is released too";
+    EXPECT_EQ(widgetSettings.graphs[Channel::Receive].history, nullptr);
+    EXPECT_EQ(widgetSettings.labels[LabelKind::Receive].icon, nullptr);
+    EXPECT_EQ(drawingResources.styleFont, nullptr);
+}
+
 // A reload started inside another's box (the shell's reconfigure message, say) finishes first;
 // the outer one then puts its own values in place and releases what the inner one installed.
 TEST_F(Reload, ReloadInsideTheIconBox) {
