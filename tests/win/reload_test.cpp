@@ -249,7 +249,7 @@ TEST_F(Reload, TicksInsideTheIconBoxSeeMatchingHistories) {
 // keeps none of what it loaded before the box.
 TEST_F(Reload, StopInsideTheIconBoxLeavesNothingBehind) {
     std::string folder = folderFor("stopped");
-    HostOwner owner;
+    HostWindow owner;
     writeFile(folder + "a.ico", iconFileBytes());
     writeFile(settingsPath,
               "Velnor.receiveLabel.icon: a.ico\r\nVelnor.sendLabel.icon: missing.ico\r\n");
