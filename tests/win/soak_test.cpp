@@ -21,6 +21,7 @@
 
 #include "fakes/fake_iphlpapi.h"
 #include "handles.h"
+#include "plugin/commands.h"
 #include "host.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
@@ -216,6 +217,7 @@ class RunningWidget : public ::testing::Test {
         EXPECT_EQ(liveObjects(), baseline_) << "everything made is released at stop";
         EXPECT_TRUE(boxCalls().empty());
         boxCalls().clear();
+        hostFreeMenus();
         dropHostLog();
     }
     virtual const char* folderName() const = 0;
@@ -351,6 +353,29 @@ class ChangingTable : public RunningWidget {
     const char* folderName() const override { return "changing_table"; }
 };
 
+struct AdapterItem {
+    std::string text, command;
+    bool checked;
+};
+
+// The adapter submenu of the context menu the widget shows now, as the shell recorded it.
+std::vector<AdapterItem> adapterMenu() {
+    std::vector<AdapterItem> items;
+    hostSetMenuMode(HostMenuMode::Record);
+    showContextMenu();
+    const Menu* menu = hostLastMenu();
+    if (!menu)
+        return items;
+    for (const auto& item : menu->items) {
+        if (item->kind != MenuItem::Kind::Submenu || !item->submenu ||
+            item->submenu->id != "Velnor_IDAdapter")
+            continue;
+        for (const auto& entry : item->submenu->items)
+            items.push_back({entry->text, entry->command, entry->checked});
+    }
+    return items;
+}
+
 // The table as a test sets it: rows of increasing counters, descriptions by name.
 struct TableStep {
     const char* what;
@@ -375,7 +400,6 @@ TEST_F(ChangingTable, WidgetFollowsRowsAddedRemovedAndRenamed) {
     FakeIfTableStatsFn stats = reinterpret_cast<FakeIfTableStatsFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("Iphlpapi.dll"), kFakeIfTableStats)));
     ASSERT_NE(stats, nullptr);
-    setRows_(nullptr, 0);
     FakeIfRow first[3] = {row(1, 1, "lo"), row(2, 2, "eth0"), row(3, 3, "wlan0")};
     setRows_(first, 3);
     start();
@@ -412,6 +436,14 @@ TEST_F(ChangingTable, WidgetFollowsRowsAddedRemovedAndRenamed) {
                 EXPECT_EQ(graph.history[graph.width - 1], 0);
             }
             EXPECT_EQ(readings.cost, 0.0);
+        }
+        // The menu lists the rows as they are now, the selected one checked while it exists.
+        std::vector<AdapterItem> items = adapterMenu();
+        ASSERT_EQ(items.size(), rows.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(items[i].text, step.descriptions[i]);
+            EXPECT_EQ(items[i].command, "@Velnor.adapter." + std::to_string(i));
+            EXPECT_EQ(items[i].checked, i == 2);
         }
         FakeIfStats seen{};
         stats(&seen);
