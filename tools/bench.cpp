@@ -106,21 +106,17 @@ HGLOBAL WINAPI countingGlobalAlloc(UINT flags, SIZE_T size) {
     return allocations.globalAlloc(flags, size);
 }
 
-template <typename F> void hook(F& original, const char* dll, const char* name, F replacement) {
-    original = reinterpret_cast<F>(patchImport(dll, name, reinterpret_cast<void*>(replacement)));
-}
-
 void installAllocationCounting() {
     AllocationCount& a = allocations;
-    hook(a.malloc_, "msvcrt.dll", "malloc", &countingMalloc);
-    hook(a.calloc_, "msvcrt.dll", "calloc", &countingCalloc);
-    hook(a.realloc_, "msvcrt.dll", "realloc", &countingRealloc);
-    hook(a.strdup_, "msvcrt.dll", "_strdup", &countingStrdup);
-    hook(a.heapAlloc, "kernel32.dll", "HeapAlloc", &countingHeapAlloc);
-    hook(a.heapReAlloc, "kernel32.dll", "HeapReAlloc", &countingHeapReAlloc);
-    hook(a.localAlloc, "kernel32.dll", "LocalAlloc", &countingLocalAlloc);
-    hook(a.localReAlloc, "kernel32.dll", "LocalReAlloc", &countingLocalReAlloc);
-    hook(a.globalAlloc, "kernel32.dll", "GlobalAlloc", &countingGlobalAlloc);
+    hookImport(a.malloc_, "msvcrt.dll", "malloc", &countingMalloc);
+    hookImport(a.calloc_, "msvcrt.dll", "calloc", &countingCalloc);
+    hookImport(a.realloc_, "msvcrt.dll", "realloc", &countingRealloc);
+    hookImport(a.strdup_, "msvcrt.dll", "_strdup", &countingStrdup);
+    hookImport(a.heapAlloc, "kernel32.dll", "HeapAlloc", &countingHeapAlloc);
+    hookImport(a.heapReAlloc, "kernel32.dll", "HeapReAlloc", &countingHeapReAlloc);
+    hookImport(a.localAlloc, "kernel32.dll", "LocalAlloc", &countingLocalAlloc);
+    hookImport(a.localReAlloc, "kernel32.dll", "LocalReAlloc", &countingLocalReAlloc);
+    hookImport(a.globalAlloc, "kernel32.dll", "GlobalAlloc", &countingGlobalAlloc);
 }
 
 // ---- the scripted table ---------------------------------------------------------------------
@@ -374,7 +370,7 @@ void scriptedTableTick(const Options& o) {
         return;
     }
     std::strcpy(slash + 1, kScriptedTableFile);
-    hook(allocations.loadLibraryA, "kernel32.dll", "LoadLibraryA", &redirectedLoadLibraryA);
+    hookImport(allocations.loadLibraryA, "kernel32.dll", "LoadLibraryA", &redirectedLoadLibraryA);
     bool loaded = allocations.loadLibraryA && InterfaceTable::load();
     HMODULE fake = GetModuleHandleA(kScriptedTableFile);
     auto setRows = fake ? reinterpret_cast<FakeIfTableSetRowsFn>(

@@ -2,13 +2,13 @@
 // screenshots show.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform.h"
 #include "win/host_png.h"
+#include "win/win_files.h"
 
 namespace {
 
@@ -16,24 +16,6 @@ struct ShellRun {
     DWORD exitCode = 0;
     std::vector<std::string> log;
 };
-
-std::vector<std::string> readLines(const char* path) {
-    std::vector<std::string> lines;
-    FILE* in = fopen(path, "rb");
-    if (!in)
-        return lines;
-    std::string line;
-    for (int c; (c = fgetc(in)) != EOF;) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += static_cast<char>(c);
-        }
-    }
-    fclose(in);
-    return lines;
-}
 
 // Runs kestrum.exe beside this test with the probe plug-in and one argument per command; with
 // `input`, that is the shell's standard input.
@@ -88,7 +70,7 @@ ShellRun runShell(const std::vector<std::string>& commands, const char* plugin =
     GetExitCodeProcess(process.hProcess, &run.exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    run.log = readLines(logFile);
+    run.log = splitLines(readFile(logFile, ""));
     return run;
 }
 

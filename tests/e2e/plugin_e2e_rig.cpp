@@ -1,6 +1,7 @@
 #include "plugin_e2e_rig.h"
 
-#include <cstdio>
+#include "win/win_files.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -13,14 +14,6 @@ std::string windowsPath(const char* unixPath) {
         if (c == '/')
             c = '\\';
     return path;
-}
-
-bool writeFile(const std::string& path, const std::string& text) {
-    FILE* out = std::fopen(path.c_str(), "wb");
-    if (!out)
-        return false;
-    const bool ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-    return std::fclose(out) == 0 && ok;
 }
 
 std::string absolute(const std::string& path) {
@@ -118,7 +111,7 @@ int e2eFinish(E2eProcess& launched) {
     // A Unix child gives no process handle to wait on: the shell leaves the exit code in a file.
     const std::string exitFile = launched.folder + "\\exit.txt";
     for (int waited = 0; waited < 60000; waited += 20) {
-        const std::string code = e2eReadFile(exitFile);
+        const std::string code = readFile(exitFile, "");
         if (!code.empty())
             return std::atoi(code.c_str());
         Sleep(20);
@@ -133,33 +126,8 @@ int e2eRunScript(const E2eRun& run) {
     return e2eFinish(launched);
 }
 
-std::string e2eReadFile(const std::string& path) {
-    std::string text;
-    if (FILE* in = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-            text.append(buffer, got);
-        std::fclose(in);
-    }
-    return text;
-}
-
 std::vector<std::string> e2eLog(const std::string& folder) {
-    std::vector<std::string> lines;
-    const std::string text = e2eReadFile(folder + "\\kestrum.log");
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
+    return splitLines(readFile(folder + "\\kestrum.log", ""));
 }
 
 void e2eWriteRows(const std::string& folder, const std::string& rows) {
@@ -173,17 +141,4 @@ int e2eFind(const std::vector<std::string>& lines, const std::string& prefix, in
         if (lines[static_cast<size_t>(i)].compare(0, prefix.size(), prefix) == 0)
             return i;
     return -1;
-}
-
-int e2eCount(const std::vector<std::string>& lines, const std::string& prefix) {
-    return static_cast<int>(e2eSelect(lines, prefix).size());
-}
-
-std::vector<std::string> e2eSelect(const std::vector<std::string>& lines,
-                                   const std::string& prefix) {
-    std::vector<std::string> selected;
-    for (const std::string& line : lines)
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            selected.push_back(line);
-    return selected;
 }

@@ -33,11 +33,6 @@ int e2eRunScript(const E2eRun& run);
 std::vector<std::string> e2eLog(const std::string& folder);
 // Replaces the scripted table's rows of a running case, atomically.
 void e2eWriteRows(const std::string& folder, const std::string& rows);
-std::string e2eReadFile(const std::string& path);
 
 // Index of the first line at or after `from` that starts with `prefix`, or -1.
 int e2eFind(const std::vector<std::string>& lines, const std::string& prefix, int from = 0);
-int e2eCount(const std::vector<std::string>& lines, const std::string& prefix);
-// The lines that start with `prefix`, in order.
-std::vector<std::string> e2eSelect(const std::vector<std::string>& lines,
-                                   const std::string& prefix);

@@ -10,7 +10,9 @@
 #include "host.h"
 #include "plugin/shell.h"
 #include "plugin_e2e_rig.h"
+#include "win/dib_canvas.h"
 #include "win/host_png.h"
+#include "win/win_files.h"
 
 namespace {
 
@@ -58,9 +60,9 @@ TEST(PluginE2e, EachStartEntryTellsTheSlitExactlyOnce) {
         const std::string widget = widgetOf(log);
         const std::string add = "SLIT_MSG_ADD 0x0 " + widget;
         const std::string remove = "SLIT_MSG_REMOVE 0x0 " + widget;
-        EXPECT_EQ(e2eCount(log, "SLIT_MSG_ADD"), c.adds ? 1 : 0);
-        EXPECT_EQ(e2eCount(log, "SLIT_MSG_REMOVE"), c.removes ? 1 : 0);
-        EXPECT_EQ(e2eCount(log, "SLIT_MSG_UPDATE"), 0);
+        EXPECT_EQ(countLinesStartingWith(log, "SLIT_MSG_ADD"), c.adds ? 1 : 0);
+        EXPECT_EQ(countLinesStartingWith(log, "SLIT_MSG_REMOVE"), c.removes ? 1 : 0);
+        EXPECT_EQ(countLinesStartingWith(log, "SLIT_MSG_UPDATE"), 0);
         const int started = e2eFind(log, std::string("> ") + c.entry + " -> 0");
         const int stopping = e2eFind(log, "> endPlugin");
         const int stopped = e2eFind(log, "> endPlugin done");
@@ -103,12 +105,13 @@ TEST(PluginE2e, AMissingInterfaceQueryFailsTheStartBeforeAnythingIsReadOrMade) {
         run.script = {"start slit", "start ex"};
         e2eRunScript(run);
         const std::vector<std::string> log = e2eLog(run.folder);
-        EXPECT_EQ(e2eSelect(log, "> MessageBoxA 0"), std::vector<std::string>({fatal, fatal}));
-        EXPECT_EQ(e2eCount(log, "> beginSlitPlugin -> 1"), 1);
-        EXPECT_EQ(e2eCount(log, "> beginPluginEx -> 1"), 1);
+        EXPECT_EQ(linesStartingWith(log, "> MessageBoxA 0"),
+                  std::vector<std::string>({fatal, fatal}));
+        EXPECT_EQ(countLinesStartingWith(log, "> beginSlitPlugin -> 1"), 1);
+        EXPECT_EQ(countLinesStartingWith(log, "> beginPluginEx -> 1"), 1);
         for (const char* never : {"Read", "GetSettingPtr", "CreateStyleFont", "HOST_MSG_REGISTER",
                                   "MakeSticky", "SLIT_MSG", "MakeStyleGradient"})
-            EXPECT_EQ(e2eCount(log, never), 0) << never;
+            EXPECT_EQ(countLinesStartingWith(log, never), 0) << never;
     }
 }
 
@@ -131,11 +134,11 @@ TEST(PluginE2e, WriteStoresExactlyThreeKeysInOrder) {
         "WriteInt " + path + " \"Velnor.y:\" 45",
         "WriteInt " + path + " \"Velnor.adapter:\" 2",
     };
-    std::vector<std::string> written = e2eSelect(log, "WriteInt ");
+    std::vector<std::string> written = linesStartingWith(log, "WriteInt ");
     for (std::string& line : written)
         line = line.substr(0, line.find(" ->"));
     EXPECT_EQ(written, expected);
-    EXPECT_EQ(e2eReadFile(run.folder + "\\Velnor.rc"),
+    EXPECT_EQ(readFile(run.folder + "\\Velnor.rc"),
               "! mine\nVelnor.x: 123\nVelnor.y: 45\nVelnor.adapter: 2\nVelnor.width: 90\n");
 }
 
@@ -160,7 +163,7 @@ TEST(PluginE2e, TheShellHidesTheWidgetOnlyWhenTheSettingsAllowIt) {
         run.rows = kThreeRows;
         run.script = {"start free", c.command, "window", "show", "window", "stop"};
         ASSERT_EQ(e2eRunScript(run), 0);
-        const std::vector<std::string> windows = e2eSelect(e2eLog(run.folder), "> window ");
+        const std::vector<std::string> windows = linesStartingWith(e2eLog(run.folder), "> window ");
         ASSERT_EQ(windows.size(), 2u);
         EXPECT_NE(windows[0].find(c.visible ? " visible 1" : " visible 0"), std::string::npos)
             << windows[0];
@@ -182,10 +185,10 @@ TEST(PluginE2e, CommandsDifferingInLetterCaseDoNothing) {
                   "stop"};
     ASSERT_EQ(e2eRunScript(run), 0);
     const std::vector<std::string> log = e2eLog(run.folder);
-    EXPECT_EQ(e2eCount(log, "> MessageBoxA"), 0);
-    EXPECT_EQ(e2eCount(log, "Read"), 54); // the start's reading only
+    EXPECT_EQ(countLinesStartingWith(log, "> MessageBoxA"), 0);
+    EXPECT_EQ(countLinesStartingWith(log, "Read"), 54); // the start's reading only
     // Only the last broadcast wrote, and the adapter it wrote is still the file's.
-    const std::vector<std::string> written = e2eSelect(log, "WriteInt ");
+    const std::vector<std::string> written = linesStartingWith(log, "WriteInt ");
     ASSERT_EQ(written.size(), 3u);
     EXPECT_NE(written[2].find("\"Velnor.adapter:\" 1"), std::string::npos) << written[2];
     EXPECT_GT(e2eFind(log, "WriteInt "),
@@ -204,13 +207,13 @@ TEST(PluginE2e, AboutAndEditReachTheShell) {
     const std::string about =
         quoted("Velnor 0.0.4\ncreated by Velnor developers\nhttps://velnor.example/");
     EXPECT_EQ(
-        e2eSelect(log, "> MessageBoxA 0"),
+        linesStartingWith(log, "> MessageBoxA 0"),
         std::vector<std::string>({"> MessageBoxA " + widget + " " + about + " \"About\" 0x40040"}));
-    EXPECT_EQ(e2eCount(log, "> box \"About\" " + about), 1);
+    EXPECT_EQ(countLinesStartingWith(log, "> box \"About\" " + about), 1);
     // The folder's name has a space: the editor gets the path as one quoted argument.
     char folder[MAX_PATH] = {};
     GetFullPathNameA((run.folder + "\\Velnor.rc").c_str(), sizeof folder, folder, nullptr);
-    const std::vector<std::string> executed = e2eSelect(log, "KSExecute ");
+    const std::vector<std::string> executed = linesStartingWith(log, "KSExecute ");
     ASSERT_EQ(executed.size(), 1u);
     EXPECT_NE(executed[0].find(" " + quoted(std::string("\"") + folder + "\"") + " null 1 0"),
               std::string::npos)
@@ -278,7 +281,7 @@ TEST(PluginE2e, EveryMenuItemRunsItsCommand) {
                   "stop"};
     ASSERT_EQ(e2eRunScript(run), 0);
     const std::vector<std::string> log = e2eLog(run.folder);
-    EXPECT_EQ(e2eCount(log, "> error"), 0);
+    EXPECT_EQ(countLinesStartingWith(log, "> error"), 0);
     // The second menu carries the check on the interface chosen from the first.
     const int second = e2eFind(log, "ShowMenu ", e2eFind(log, "ShowMenu ") + 1);
     ASSERT_GT(second, 0);
@@ -287,14 +290,15 @@ TEST(PluginE2e, EveryMenuItemRunsItsCommand) {
     const int write = e2eFind(log, "> mark write"), read = e2eFind(log, "> mark read"),
               edit = e2eFind(log, "> mark edit"), about = e2eFind(log, "> mark about");
     const std::vector<std::string> writing(log.begin() + write, log.begin() + read);
-    ASSERT_EQ(e2eCount(writing, "WriteInt "), 3);
-    EXPECT_NE(e2eSelect(writing, "WriteInt ")[2].find("\"Velnor.adapter:\" 2"), std::string::npos);
+    ASSERT_EQ(countLinesStartingWith(writing, "WriteInt "), 3);
+    EXPECT_NE(linesStartingWith(writing, "WriteInt ")[2].find("\"Velnor.adapter:\" 2"),
+              std::string::npos);
     const std::vector<std::string> reading(log.begin() + read, log.begin() + edit);
-    EXPECT_EQ(e2eCount(reading, "Read"), 54);
+    EXPECT_EQ(countLinesStartingWith(reading, "Read"), 54);
     const std::vector<std::string> editing(log.begin() + edit, log.begin() + about);
-    EXPECT_EQ(e2eCount(editing, "KSExecute "), 1);
+    EXPECT_EQ(countLinesStartingWith(editing, "KSExecute "), 1);
     const std::vector<std::string> aboutBox(log.begin() + about, log.end());
-    EXPECT_EQ(e2eCount(aboutBox, "> box \"About\" "), 1);
+    EXPECT_EQ(countLinesStartingWith(aboutBox, "> box \"About\" "), 1);
 }
 
 TEST(PluginE2e, AStopAndASecondStartInOneProcessBeginAnew) {
@@ -308,13 +312,13 @@ TEST(PluginE2e, AStopAndASecondStartInOneProcessBeginAnew) {
     const std::vector<std::string> log = e2eLog(run.folder);
     const int again = e2eFind(log, "> mark again");
     ASSERT_GT(again, 0);
-    EXPECT_EQ(e2eCount(log, "> beginPlugin -> 0"), 1);
+    EXPECT_EQ(countLinesStartingWith(log, "> beginPlugin -> 0"), 1);
     // The second start reads everything again, makes a new window, and the slit of the first run
     // is forgotten: no slit message, a layered window at the file's position.
-    EXPECT_EQ(e2eCount(log, "Read"), 2 * 54);
+    EXPECT_EQ(countLinesStartingWith(log, "Read"), 2 * 54);
     EXPECT_GE(e2eFind(log, "HOST_MSG_REGISTER ", again), 0);
     EXPECT_EQ(e2eFind(log, "SLIT_MSG", again), -1);
-    const std::vector<std::string> windows = e2eSelect(log, "> window ");
+    const std::vector<std::string> windows = linesStartingWith(log, "> window ");
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_NE(windows[0].find(" rect 31 32 131 132 "), std::string::npos) << windows[0];
     EXPECT_NE(windows[0].find(" exstyle 0x80080 "), std::string::npos) << windows[0];
@@ -332,38 +336,22 @@ std::vector<std::uint32_t> expectedCaption(const char* text, int width, int heig
     const void* style = GetSettingPtr(1);
     COLORREF color;
     std::memcpy(&color, static_cast<const char*>(style) + kStyleTextColorOffset, sizeof color);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    Canvas canvas(width, height);
     HFONT font = CreateStyleFont(style);
     HBRUSH brush = CreateSolidBrush(background);
-    if (dc && bitmap && font && brush) {
-        HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    if (canvas.ok() && font && brush) {
+        HDC dc = canvas.dc();
         HGDIOBJ oldFont = SelectObject(dc, font);
         RECT box{0, 0, width, height};
         FillRect(dc, &box, brush);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, color);
         DrawTextA(dc, text, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-        GdiFlush();
-        const auto* source = static_cast<const std::uint32_t*>(bits);
-        pixels.assign(source, source + width * height);
-        for (std::uint32_t& pixel : pixels)
-            pixel &= 0x00FFFFFF;
+        pixels = canvas.pixels();
         SelectObject(dc, oldFont);
-        SelectObject(dc, oldBitmap);
     }
     DeleteObject(brush);
     DeleteObject(font);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
     return pixels;
 }
 

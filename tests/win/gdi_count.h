@@ -84,10 +84,6 @@ inline int WINAPI messageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT styl
     return state().messageBoxA(owner, text, caption, style);
 }
 
-template <typename F> void hook(F& original, const char* dll, const char* name, F replacement) {
-    original = reinterpret_cast<F>(patchImport(dll, name, reinterpret_cast<void*>(replacement)));
-}
-
 } // namespace gdicount
 
 // Installs the counting entries once for the whole test program. An entry that stays null was
@@ -96,14 +92,14 @@ inline const gdicount::State& installGdiCounting() {
     using namespace gdicount;
     State& s = state();
     if (!s.installed) {
-        hook(s.createPen, "gdi32.dll", "CreatePen", &createPen);
-        hook(s.createSolidBrush, "gdi32.dll", "CreateSolidBrush", &createSolidBrush);
-        hook(s.createFontA, "gdi32.dll", "CreateFontA", &createFontA);
-        hook(s.createFontIndirectA, "gdi32.dll", "CreateFontIndirectA", &createFontIndirectA);
-        hook(s.deleteObject, "gdi32.dll", "DeleteObject", &deleteObject);
-        hook(s.loadImageA, "user32.dll", "LoadImageA", &loadImageA);
-        hook(s.destroyIcon, "user32.dll", "DestroyIcon", &destroyIcon);
-        hook(s.messageBoxA, "user32.dll", "MessageBoxA", &messageBoxA);
+        hookImport(s.createPen, "gdi32.dll", "CreatePen", &createPen);
+        hookImport(s.createSolidBrush, "gdi32.dll", "CreateSolidBrush", &createSolidBrush);
+        hookImport(s.createFontA, "gdi32.dll", "CreateFontA", &createFontA);
+        hookImport(s.createFontIndirectA, "gdi32.dll", "CreateFontIndirectA", &createFontIndirectA);
+        hookImport(s.deleteObject, "gdi32.dll", "DeleteObject", &deleteObject);
+        hookImport(s.loadImageA, "user32.dll", "LoadImageA", &loadImageA);
+        hookImport(s.destroyIcon, "user32.dll", "DestroyIcon", &destroyIcon);
+        hookImport(s.messageBoxA, "user32.dll", "MessageBoxA", &messageBoxA);
         s.installed = true;
     }
     return s;

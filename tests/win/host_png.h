@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "win/win_files.h"
 
 struct DecodedPng {
     int width = 0;
@@ -116,14 +117,8 @@ inline std::string decodePng(const std::vector<uint8_t>& file, DecodedPng& image
 }
 
 inline std::string decodePngFile(const char* path, DecodedPng& image) {
-    std::vector<uint8_t> file;
-    FILE* in = fopen(path, "rb");
-    if (!in)
-        return std::string("cannot open ") + path;
-    uint8_t buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, in)) > 0)
-        file.insert(file.end(), buffer, buffer + got);
-    fclose(in);
-    return decodePng(file, image);
+    const std::string bytes = readFile(path, "");
+    if (bytes.empty())
+        return std::string("cannot read ") + path;
+    return decodePng(std::vector<uint8_t>(bytes.begin(), bytes.end()), image);
 }

@@ -9,6 +9,7 @@
 #include "host.h"
 #include "plugin/shell.h"
 #include "style.h"
+#include "win/dib_canvas.h"
 #include "win/win_files.h"
 
 namespace {
@@ -258,36 +259,22 @@ TEST(HostStyle, RecordFontAndGradient) {
     style.gradientBottom = RGB(0, 0, 255);
     style.borderColor = RGB(255, 0, 0);
     style.borderWidth = 1;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = 20;
-    info.bmiHeader.biHeight = -100;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ASSERT_NE(bitmap, nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    Canvas canvas(20, 100);
+    ASSERT_TRUE(canvas.ok());
+    HDC dc = canvas.dc();
     RECT all = {0, 0, 20, 100};
     MakeStyleGradient(dc, &all, &style, false);
-    GdiFlush();
-    const std::uint32_t* pixels = static_cast<const std::uint32_t*>(bits);
-    auto blue = [&](int x, int y) { return pixels[y * 20 + x] & 0xFF; };
+    auto blue = [&](int x, int y) { return canvas.rgb(x, y) & 0xFF; };
     EXPECT_LT(blue(10, 0), 8u);
     EXPECT_GT(blue(10, 99), 245u);
     EXPECT_LT(blue(10, 30), blue(10, 60)) << "brighter towards the bottom";
     MakeStyleGradient(dc, &all, &style, true);
-    GdiFlush();
-    EXPECT_EQ(pixels[50 * 20 + 0] & 0xFFFFFF, 0xFF0000u) << "red frame (DIB order BGR)";
-    EXPECT_EQ(pixels[50 * 20 + 10] & 0xFF0000, 0u);
+    EXPECT_EQ(canvas.rgb(0, 50), 0xFF0000u) << "red frame";
+    EXPECT_EQ(canvas.rgb(10, 50) & 0xFF0000, 0u);
     RECT empty = {5, 5, 5, 50};
     MakeStyleGradient(dc, &empty, &style, true);
     MakeStyleGradient(nullptr, &all, &style, true);
     MakeStyleGradient(dc, nullptr, &style, true);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
     hostResetStyle();
 }
 

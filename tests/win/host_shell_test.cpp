@@ -2,7 +2,6 @@
 // recorded menus and the choice of an item, the PNG writer, the editor and the log's quoting.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -11,6 +10,7 @@
 #include "host.h"
 #include "plugin/shell.h"
 #include "win/host_png.h"
+#include "win/win_files.h"
 
 namespace {
 
@@ -424,24 +424,12 @@ TEST(HostLog, LogFileGetsEveryLineAtOnce) {
     hostSetLogFile("host-test.log");
     hostLog("first %d", 1);
     hostLog("second");
-    std::vector<std::string> lines;
-    {
-        FILE* in = fopen("host-test.log", "rb");
-        ASSERT_TRUE(in);
-        char line[64];
-        while (fgets(line, sizeof line, in))
-            lines.emplace_back(line);
-        fclose(in);
-    }
-    EXPECT_EQ(lines, (std::vector<std::string>{"first 1\n", "second\n"}));
+    EXPECT_EQ(readFile("host-test.log"), "first 1\nsecond\n");
     // A new log file starts empty.
     hostSetLogFile("host-test.log");
     hostSetLogFile(nullptr);
     hostLog("memory only");
-    FILE* in = fopen("host-test.log", "rb");
-    ASSERT_TRUE(in);
-    EXPECT_EQ(fgetc(in), EOF);
-    fclose(in);
+    EXPECT_EQ(readFile("host-test.log"), "");
 }
 
 } // namespace

@@ -46,3 +46,11 @@ inline void* patchImport(const char* dll, const char* function, void* replacemen
     }
     return nullptr;
 }
+
+// Points `function` of `dll` at `replacement` and keeps the previous target in `original`, which
+// stays null when the function is not imported.
+template <typename F>
+void hookImport(F& original, const char* dll, const char* function, F replacement) {
+    original =
+        reinterpret_cast<F>(patchImport(dll, function, reinterpret_cast<void*>(replacement)));
+}

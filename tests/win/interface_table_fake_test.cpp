@@ -1,6 +1,5 @@
 // The interface table against the scripted Iphlpapi.dll beside this test: rows chosen by the
 // test in process or through the script file, tables that change between calls.
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "fakes/fake_iphlpapi.h"
 #include "traffic/interface_table.h"
 #include "types.h"
+#include "win/win_files.h"
 
 namespace {
 
@@ -140,25 +140,18 @@ TEST_F(FakeInterfaceTable, CountersWidenWithoutSignExtension) {
     EXPECT_EQ(InterfaceTable::counter(0, 2), 0); // no such channel
 }
 
-void writeFile(const char* path, const std::string& text) {
-    FILE* file = std::fopen(path, "wb");
-    ASSERT_NE(file, nullptr);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-}
-
 // The script another process would write: re-read on every call.
 TEST_F(FakeInterfaceTable, ScriptFileNamedByTheEnvironment) {
     set({makeRow(1, 1, "in process")});
     const char* path = "iftable.txt";
-    writeFile(path, "# in out description\n"
-                    "100 200 Loopback Pseudo-Interface 1\n"
-                    "\n"
-                    "4294967295 0 eth0\r\n"
-                    "not a row\n"
-                    "7 8\n"
-                    "4294967296 1 too large\n"
-                    "9 10   wide  gap");
+    ASSERT_TRUE(writeFile(path, "# in out description\n"
+                                "100 200 Loopback Pseudo-Interface 1\n"
+                                "\n"
+                                "4294967295 0 eth0\r\n"
+                                "not a row\n"
+                                "7 8\n"
+                                "4294967296 1 too large\n"
+                                "9 10   wide  gap"));
     SetEnvironmentVariableA(kFakeIfTableScriptVariable, path);
     ASSERT_TRUE(InterfaceTable::load());
     ASSERT_EQ(InterfaceTable::count(), 4);
@@ -178,7 +171,7 @@ TEST_F(FakeInterfaceTable, ScriptFileNamedByTheEnvironment) {
     }
     EXPECT_GT(read().scriptErrors, 0u);
 
-    writeFile(path, "150 260 Loopback Pseudo-Interface 1\n");
+    ASSERT_TRUE(writeFile(path, "150 260 Loopback Pseudo-Interface 1\n"));
     EXPECT_EQ(InterfaceTable::count(), 1);
     EXPECT_EQ(InterfaceTable::counter(0, Channel::Receive), 150);
 

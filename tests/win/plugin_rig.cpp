@@ -43,11 +43,7 @@ std::string rigReadSettings() {
 }
 
 std::vector<std::string> rigLogLines(const char* prefix) {
-    std::vector<std::string> lines;
-    for (const std::string& line : hostLogLines())
-        if (line.compare(0, std::strlen(prefix), prefix) == 0)
-            lines.push_back(line);
-    return lines;
+    return linesStartingWith(hostLogLines(), prefix);
 }
 
 void rigBroadcast(HWND window, const char* text) {

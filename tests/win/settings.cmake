@@ -8,6 +8,3 @@ velnor_win_test(settings_read
 velnor_win_test(settings_reload
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/reload_test.cpp
   LIBS velnor_settings kestrum_shell)
-velnor_win_test(settings_reload_leak
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/reload_leak_test.cpp
-  LIBS velnor_settings kestrum_shell)

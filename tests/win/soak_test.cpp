@@ -131,15 +131,19 @@ BOOL WINAPI countedDeleteDC(HDC dc) {
     return ok;
 }
 
-void installCounting() {
-    installGdiCounting();
-    if (pictures.createCompatibleBitmap)
-        return;
-    gdicount::hook(pictures.createCompatibleBitmap, "gdi32.dll", "CreateCompatibleBitmap",
+// False when a function the widget creates or releases with is not counted.
+bool installCounting() {
+    const gdicount::State& counting = installGdiCounting();
+    if (!pictures.createCompatibleBitmap) {
+        hookImport(pictures.createCompatibleBitmap, "gdi32.dll", "CreateCompatibleBitmap",
                    &countedCreateCompatibleBitmap);
-    gdicount::hook(pictures.createCompatibleDC, "gdi32.dll", "CreateCompatibleDC",
+        hookImport(pictures.createCompatibleDC, "gdi32.dll", "CreateCompatibleDC",
                    &countedCreateCompatibleDC);
-    gdicount::hook(pictures.deleteDC, "gdi32.dll", "DeleteDC", &countedDeleteDC);
+        hookImport(pictures.deleteDC, "gdi32.dll", "DeleteDC", &countedDeleteDC);
+    }
+    return counting.createPen && counting.createSolidBrush && counting.createFontIndirectA &&
+           counting.deleteObject && counting.loadImageA && counting.destroyIcon &&
+           pictures.createCompatibleBitmap && pictures.createCompatibleDC && pictures.deleteDC;
 }
 
 // ---- the process's heaps ----
@@ -196,7 +200,7 @@ FakeIfRow row(std::uint32_t in, std::uint32_t out, const char* description) {
 class RunningWidget : public ::testing::Test {
   protected:
     void SetUp() override {
-        installCounting();
+        ASSERT_TRUE(installCounting());
         hostResetStyle();
         baseline_ = liveObjects();
         folder_ = freshFolder(folderName());
@@ -285,6 +289,7 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
     start();
     HWND window = moduleHandles.widget;
     ASSERT_NE(window, nullptr);
+    EXPECT_EQ(liveObjects(), baseline_ + 1 + 4 + 1) << "frame pen, graphs' pens and brushes, font";
 
     const int kReloads = 10000, kTicks = 10, kWarmUp = 500;
     HeapUse warm{};
@@ -341,6 +346,8 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
     EXPECT_EQ(picturesMissing, 0) << "every paint made its picture";
     EXPECT_EQ(pictures.bitmaps - bitmapsBefore, kReloads / 5) << "one picture per paint";
     EXPECT_EQ(liveObjects(), liveWarm) << "GDI objects and icons held after the warm-up";
+    EXPECT_EQ(GetObjectType(drawingResources.framePen), static_cast<DWORD>(OBJ_PEN))
+        << "the frame pen outlives every reload";
     // Leaking one block per reload would show as 9,500 blocks here.
     EXPECT_LE(end.blocks - warm.blocks, 200) << "heap blocks held after the warm-up";
     EXPECT_LE(end.bytes - warm.bytes, 64 * 1024) << "heap bytes held after the warm-up";

@@ -15,7 +15,7 @@
 #include "settings/settings.h"
 #include "widget/painter.h"
 #include "widget/window.h"
-#include "win/message_boxes.h"
+#include "win/win_files.h"
 
 namespace {
 
@@ -63,10 +63,7 @@ void recordBroadcast(HWND window, const char* text) {
 const WidgetCommands kCommands{recordBroadcast, recordMenu};
 
 int gradientCalls() {
-    const auto& lines = hostLogLines();
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [](const std::string& l) {
-        return l.rfind("MakeStyleGradient", 0) == 0;
-    }));
+    return countLinesStartingWith(hostLogLines(), "MakeStyleGradient");
 }
 
 void pump() {
@@ -507,14 +504,11 @@ TEST_F(WindowTest, ReconfigureRereadsTheFileAndReappliesIt) {
     GetCurrentDirectoryA(sizeof directory, directory);
     std::snprintf(pluginDirectory, sizeof pluginDirectory, "%s\\", directory);
     std::snprintf(settingsPath, sizeof settingsPath, "%s\\reconfigure.rc", directory);
-    FILE* file = std::fopen(settingsPath, "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs("Velnor.x: 260\nVelnor.y: 120\nVelnor.width: 140\nVelnor.height: 100\n"
-               "Velnor.alwaysOnTop: true\nVelnor.alphaEnabled: true\nVelnor.alphaValue: 456\n"
-               "Velnor.receiveGraph.x: 4\nVelnor.receiveGraph.y: 4\n"
-               "Velnor.receiveGraph.background: #102030\n",
-               file);
-    std::fclose(file);
+    ASSERT_TRUE(writeFile(settingsPath,
+                          "Velnor.x: 260\nVelnor.y: 120\nVelnor.width: 140\nVelnor.height: 100\n"
+                          "Velnor.alwaysOnTop: true\nVelnor.alphaEnabled: true\n"
+                          "Velnor.alphaValue: 456\nVelnor.receiveGraph.x: 4\n"
+                          "Velnor.receiveGraph.y: 4\nVelnor.receiveGraph.background: #102030\n"));
     // The reload owns what it replaces: hand it a state with nothing of this test's in it.
     for (Graph& g : widgetSettings.graphs) {
         DeleteObject(g.pen);
@@ -641,58 +635,6 @@ TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
     }
     EXPECT_EQ(ticks, 0);
     KillTimer(nullptr, moduleHandles.timer);
-}
-
-bool refuseWidget;
-
-// Makes CreateWindowExA fail for the widget's class while refuseWidget is set.
-LRESULT CALLBACK refusingHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && refuseWidget) {
-        const CBT_CREATEWNDA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
-        const char* name = create->lpcs->lpszClass;
-        if (HIWORD(reinterpret_cast<UINT_PTR>(name)) && std::strcmp(name, "VelnorClass") == 0)
-            return 1;
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-TEST_F(WindowTest, CreationFailuresAreShownAndReported) {
-    HHOOK hook = SetWindowsHookExA(WH_CBT, refusingHook, nullptr, GetCurrentThreadId());
-    ASSERT_NE(hook, nullptr);
-    struct Row {
-        const char* name;
-        bool classTaken, refuse;
-        const char* text;
-    };
-    const Row rows[] = {
-        {"class already registered", true, false, "Error registering window class"},
-        {"window refused", false, true, "Error creating plugin window"},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        BoxWatcher watch;
-        const std::vector<SeenBox>& boxes = watch.seen();
-        WNDCLASSA taken{};
-        taken.lpfnWndProc = DefWindowProcA;
-        taken.hInstance = moduleHandles.instance;
-        taken.lpszClassName = "VelnorClass";
-        if (row.classTaken) {
-            ASSERT_TRUE(RegisterClassA(&taken));
-        }
-        refuseWidget = row.refuse;
-        EXPECT_FALSE(createWidgetWindow(kCommands));
-        refuseWidget = false;
-        EXPECT_EQ(moduleHandles.widget, nullptr);
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].caption, "Error");
-        EXPECT_EQ(boxes[0].text, row.text);
-        EXPECT_EQ(boxes[0].owner, moduleHandles.host);
-        // Wine puts no box into the topmost band, MB_TOPMOST or not (its extended style reads
-        // 0x10101 either way), so only the error icon of the style can be read back here.
-        EXPECT_EQ(boxes[0].icon, LoadIconA(nullptr, IDI_HAND));
-        UnregisterClassA("VelnorClass", moduleHandles.instance);
-    }
-    UnhookWindowsHookEx(hook);
 }
 
 } // namespace

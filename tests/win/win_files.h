@@ -1,5 +1,5 @@
-// Small file helpers for the Windows tests: each test works in a folder of its own under the
-// test's working directory.
+// Small file and log helpers for the Windows tests: each test works in a folder of its own under
+// the test's working directory.
 #pragma once
 
 #include <string>
@@ -38,12 +38,12 @@ inline bool writeFile(const std::string& path, const std::string& bytes) {
     return ok && written == bytes.size();
 }
 
-// The file's bytes; "<missing>" when it cannot be read.
-inline std::string readFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+// The file's bytes; `missing` when it cannot be opened.
+inline std::string readFile(const std::string& path, const char* missing = "<missing>") {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
+        return missing;
     std::string bytes;
     char chunk[65536];
     DWORD got = 0;
@@ -51,6 +51,38 @@ inline std::string readFile(const std::string& path) {
         bytes.append(chunk, got);
     CloseHandle(file);
     return bytes;
+}
+
+// The text's lines without their CR LF or LF; a last line without one counts too.
+inline std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The lines of `lines` that start with `prefix`, in order.
+inline std::vector<std::string> linesStartingWith(const std::vector<std::string>& lines,
+                                                  const std::string& prefix) {
+    std::vector<std::string> selected;
+    for (const std::string& line : lines)
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            selected.push_back(line);
+    return selected;
+}
+
+inline int countLinesStartingWith(const std::vector<std::string>& lines,
+                                  const std::string& prefix) {
+    return static_cast<int>(linesStartingWith(lines, prefix).size());
 }
 
 inline std::vector<std::string> filesIn(const std::string& folder) {
