@@ -21,7 +21,7 @@
 #include "platform.h"
 #include <iprtrmib.h>
 
-#include "fakes/fake_iphlpapi.h"
+#include "fakes/fake_iphlpapi_client.h"
 #include "handles.h"
 #include "host.h"
 #include "plugin/shell.h"
@@ -372,10 +372,7 @@ void scriptedTableTick(const Options& o) {
     std::strcpy(slash + 1, kScriptedTableFile);
     hookImport(allocations.loadLibraryA, "kernel32.dll", "LoadLibraryA", &redirectedLoadLibraryA);
     bool loaded = allocations.loadLibraryA && InterfaceTable::load();
-    HMODULE fake = GetModuleHandleA(kScriptedTableFile);
-    auto setRows = fake ? reinterpret_cast<FakeIfTableSetRowsFn>(
-                              reinterpret_cast<void*>(GetProcAddress(fake, kFakeIfTableSetRows)))
-                        : nullptr;
+    FakeIfTableSetRowsFn setRows = fakeIfTableSetRows(kScriptedTableFile);
     if (!loaded || !setRows) {
         missing(what);
         InterfaceTable::release();

@@ -4,13 +4,9 @@
 #include <cstring>
 
 #include "traffic/format.h"
+#include "fuzz_check.h"
 
 namespace {
-
-void check(bool ok) {
-    if (!ok)
-        __builtin_trap();
-}
 
 bool isNumberText(const char* text) {
     const char* p = text;

@@ -5,15 +5,7 @@
 #include <string>
 
 #include "settings_syntax.h"
-
-namespace {
-
-void check(bool ok) {
-    if (!ok)
-        __builtin_trap();
-}
-
-} // namespace
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // The first byte says how long the key is; the key comes next, the file is the rest.

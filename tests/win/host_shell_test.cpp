@@ -10,6 +10,7 @@
 #include "host.h"
 #include "plugin/shell.h"
 #include "win/host_png.h"
+#include "win/messages.h"
 #include "win/win_files.h"
 
 namespace {
@@ -505,9 +506,7 @@ TEST_F(HostShell, PopupMenuBroadcastsTheItemTheUserChose) {
         KillTimer(nullptr, timer);
         // The choice arrives from the message loop, not inside ShowMenu.
         EXPECT_TRUE(received[w].empty());
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
+        pumpMessages();
         EXPECT_TRUE(menuKeys.sawMenu);
         EXPECT_EQ(menuKeys.items, (std::vector<std::string>{"Adapter", "  lo", "  eth0 checked",
                                                             " separator", "About", "Inert"}));

@@ -8,27 +8,18 @@
 
 #include "platform.h"
 
-#include "fakes/fake_iphlpapi.h"
+#include "fakes/fake_iphlpapi_client.h"
 #include "traffic/interface_table.h"
 #include "types.h"
 #include "win/win_files.h"
 
 namespace {
 
-FakeIfRow makeRow(std::uint32_t in, std::uint32_t out, const std::string& text) {
-    FakeIfRow row{};
-    row.inOctets = in;
-    row.outOctets = out;
-    row.descrLen = static_cast<std::uint32_t>(text.size());
-    std::memcpy(row.descr, text.data(), text.size() < 256 ? text.size() : 256);
-    return row;
-}
-
 std::vector<FakeIfRow> numberedRows(int count) {
     std::vector<FakeIfRow> rows;
     for (int i = 0; i < count; ++i)
-        rows.push_back(makeRow(1000u * static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(i),
-                               "if" + std::to_string(i)));
+        rows.push_back(fakeIfRow(1000u * static_cast<std::uint32_t>(i),
+                                 static_cast<std::uint32_t>(i), "if" + std::to_string(i)));
     return rows;
 }
 
@@ -42,10 +33,8 @@ class FakeInterfaceTable : public ::testing::Test {
         SetEnvironmentVariableA(kFakeIfTableScriptVariable, nullptr);
         fake = LoadLibraryA("Iphlpapi.dll");
         ASSERT_NE(fake, nullptr);
-        setRows = reinterpret_cast<FakeIfTableSetRowsFn>(
-            reinterpret_cast<void*>(GetProcAddress(fake, kFakeIfTableSetRows)));
-        stats = reinterpret_cast<FakeIfTableStatsFn>(
-            reinterpret_cast<void*>(GetProcAddress(fake, kFakeIfTableStats)));
+        setRows = fakeIfTableSetRows();
+        stats = fakeIfTableStats();
         ASSERT_NE(setRows, nullptr) << "Wine's own Iphlpapi.dll was loaded, not the fake";
         ASSERT_NE(stats, nullptr);
     }
@@ -107,7 +96,7 @@ TEST_F(FakeInterfaceTable, DescriptionsEndAtTheirLengthAndAtMost256Bytes) {
     };
     std::vector<FakeIfRow> table;
     for (const Row& row : rows) {
-        table.push_back(makeRow(1, 2, row.bytes));
+        table.push_back(fakeIfRow(1, 2, row.bytes));
         table.back().descrLen = row.length;
     }
     set(table);
@@ -127,7 +116,7 @@ TEST_F(FakeInterfaceTable, CountersWidenWithoutSignExtension) {
     const Row rows[] = {{0, 0}, {0x7FFFFFFFu, 0x80000000u}, {0xFFFFFFFFu, 1}};
     std::vector<FakeIfRow> table;
     for (const Row& row : rows)
-        table.push_back(makeRow(row.in, row.out, "x"));
+        table.push_back(fakeIfRow(row.in, row.out, "x"));
     set(table);
     ASSERT_TRUE(InterfaceTable::load());
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -142,7 +131,7 @@ TEST_F(FakeInterfaceTable, CountersWidenWithoutSignExtension) {
 
 // The script another process would write: re-read on every call.
 TEST_F(FakeInterfaceTable, ScriptFileNamedByTheEnvironment) {
-    set({makeRow(1, 1, "in process")});
+    set({fakeIfRow(1, 1, "in process")});
     const char* path = "iftable.txt";
     ASSERT_TRUE(writeFile(path, "# in out description\n"
                                 "100 200 Loopback Pseudo-Interface 1\n"

@@ -21,15 +21,8 @@ namespace {
 const std::vector<RigInterface> kThreeInterfaces = {
     {100, 200, "lo"}, {1000, 2000, "eth0"}, {5, 6, "wlan0 with a long name"}};
 
-class CommandsTest : public testing::Test {
+class CommandsTest : public RigTest {
   protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(hostCreateWindows(rigInstance()));
-        hostSetMenuMode(HostMenuMode::Record);
-        hostSetExecuteEnabled(false);
-    }
-    static void TearDownTestSuite() { hostDestroyWindows(); }
-
     void start(const std::string& settings,
                const std::vector<RigInterface>& interfaces = kThreeInterfaces) {
         rigSetInterfaces(interfaces);
@@ -174,24 +167,6 @@ TEST_F(CommandsTest, ReadReloadsAndAppliesTheWindowSettings) {
     EXPECT_EQ(widgetSettings.adapter, 0);
 }
 
-TEST_F(CommandsTest, WriteStoresPositionAndAdapterInOrder) {
-    start("! kept\nVelnor.x: 30\nVelnor.y: 40\nVelnor.adapter: 1\nVelnor.width: 90\n");
-    // A free-floating window's move is what x and y follow.
-    SetWindowPos(widget, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    rigBroadcast(widget, "@Velnor.adapter.2");
-    hostLogLines().clear();
-    rigBroadcast(widget, "@Velnor.settings.write");
-    const std::string path = hostQuote(settingsPath);
-    const std::vector<std::string> expected = {
-        "WriteInt " + path + " \"Velnor.x:\" 123",
-        "WriteInt " + path + " \"Velnor.y:\" 45",
-        "WriteInt " + path + " \"Velnor.adapter:\" 2",
-    };
-    EXPECT_EQ(rigLogLines("WriteInt "), expected);
-    EXPECT_EQ(rigReadSettings(),
-              "! kept\nVelnor.x: 123\nVelnor.y: 45\nVelnor.adapter: 2\nVelnor.width: 90\n");
-}
-
 TEST_F(CommandsTest, EditHandsTheEditorTheQuotedSettingsPath) {
     start("");
     const std::string spaced = "C:\\Program Files\\Kestrum\\plugins\\Velnor.rc";
@@ -313,19 +288,6 @@ TEST_F(CommandsTest, MenuListsTheInterfacesAndChecksTheSelectedOne) {
         endPlugin();
         started = false;
     }
-}
-
-TEST_F(CommandsTest, ChosenMenuItemsReachTheCommands) {
-    start("Velnor.adapter: 1\n");
-    SendMessageA(widget, WM_RBUTTONUP, 0, 0);
-    ASSERT_TRUE(hostChooseMenuItem("wlan0 with a long name"));
-    EXPECT_EQ(widgetSettings.adapter, 2);
-    hostLogLines().clear();
-    ASSERT_TRUE(hostChooseMenuItem("write settings"));
-    EXPECT_EQ(rigLogLines("WriteInt ").size(), 3u);
-    BoxWatcher watch;
-    ASSERT_TRUE(hostChooseMenuItem("About"));
-    EXPECT_EQ(watch.seen().size(), 1u);
 }
 
 } // namespace

@@ -24,14 +24,8 @@ extern "C" void endPlugin();
 
 namespace {
 
-class EntryTest : public testing::Test {
+class EntryTest : public RigTest {
   protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(hostCreateWindows(rigInstance()));
-        hostSetMenuMode(HostMenuMode::Record);
-        hostSetExecuteEnabled(false);
-    }
-    static void TearDownTestSuite() { hostDestroyWindows(); }
     void SetUp() override {
         rigSetInterfaces({{10, 20, "lo"}, {30, 40, "eth0"}});
         rigWriteSettings("");
@@ -141,7 +135,7 @@ TEST_F(EntryTest, EachEntryDocksAsItShould) {
 TEST_F(EntryTest, StopReleasesEveryObjectTheStartMade) {
     rigWriteSettings("Velnor.sctEnabled: true\n");
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
-    rigPump(50); // a paint makes the cached picture
+    pumpFor(50); // a paint makes the cached picture
     const HGDIOBJ made[] = {drawingResources.framePen,      drawingResources.styleFont,
                             drawingResources.sctBrush,      widgetSettings.graphs[0].pen,
                             widgetSettings.graphs[0].brush, widgetSettings.graphs[1].pen,
@@ -214,7 +208,7 @@ TEST_F(EntryTest, TimerTicksWithThePeriodReadAtStart) {
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
     EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], 10);
     rigSetInterfaces({{10 + 512, 20 + 256, "lo"}, {30, 40, "eth0"}});
-    rigPump(200);
+    pumpFor(200);
     EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], 10 + 512);
     EXPECT_EQ(TrafficSampler::readings().totals[Channel::Send], 20 + 256);
     endPlugin();

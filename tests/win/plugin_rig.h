@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform.h"
 #include "win/message_boxes.h"
+#include "win/messages.h"
 
 struct RigInterface {
     unsigned inOctets, outOctets;
@@ -18,11 +21,15 @@ void rigSetInterfaces(const std::vector<RigInterface>& rows);
 // The settings file the plug-in reads when started from this executable.
 std::string rigSettingsPath();
 void rigWriteSettings(const std::string& text);
-std::string rigReadSettings();
 // Host log lines that begin with `prefix`.
 std::vector<std::string> rigLogLines(const char* prefix);
 // Sends HOST_MSG_BROADCAST to `window` the way the host does.
 void rigBroadcast(HWND window, const char* text);
-// Runs this thread's messages for about `milliseconds`.
-void rigPump(int milliseconds);
 HINSTANCE rigInstance();
+
+// The stand-in shell's windows for a whole suite, recording menus and not running the editor.
+class RigTest : public testing::Test {
+  protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+};

@@ -18,13 +18,6 @@
 
 namespace {
 
-std::string folderFor(const char* name) {
-    std::string folder = freshFolder(name);
-    std::strcpy(pluginDirectory, folder.c_str());
-    std::strcpy(settingsPath, (folder + "Velnor.rc").c_str());
-    return folder;
-}
-
 std::size_t historyEntries(const Graph& graph) {
     return graph.history ? LocalSize(graph.history) / sizeof(std::int64_t) : 0;
 }
@@ -70,7 +63,7 @@ class Reload : public ::testing::Test {
 };
 
 TEST_F(Reload, BuildsFromTheSettings) {
-    folderFor("build");
+    useSettingsFolder("build");
     writeFile(settingsPath, "Velnor.receiveGraph.width: 80\r\nVelnor.sendGraph.width: 1\r\n"
                             "Velnor.receiveGraph.color: #FF0000\r\n"
                             "Velnor.sendGraph.background: #0000FF\r\n"
@@ -96,7 +89,7 @@ TEST_F(Reload, BuildsFromTheSettings) {
 }
 
 TEST_F(Reload, MendsWidthAndTimer) {
-    folderFor("mend");
+    useSettingsFolder("mend");
     const struct {
         int width, timer;
         std::size_t entries;
@@ -115,7 +108,7 @@ TEST_F(Reload, MendsWidthAndTimer) {
 }
 
 TEST_F(Reload, TransparentColourBrushOnlyWhileTheModeIsOn) {
-    folderFor("sct");
+    useSettingsFolder("sct");
     const struct {
         bool enabled;
         long objectsMade; // two pens, two brushes, the font, and the mode's brush when on
@@ -141,7 +134,7 @@ TEST_F(Reload, TransparentColourBrushOnlyWhileTheModeIsOn) {
 }
 
 TEST_F(Reload, NewStyleGivesNewCopyAndFont) {
-    folderFor("style");
+    useSettingsFolder("style");
     reload();
     HFONT first = drawingResources.styleFont;
     hostStyle().gradientTop = RGB(9, 8, 7);
@@ -170,7 +163,7 @@ TEST_F(Reload, FramePenIsMadeOnce) {
 }
 
 TEST_F(Reload, ReleaseResourcesReturnsToTheLoadedState) {
-    std::string folder = folderFor("release");
+    std::string folder = useSettingsFolder("release");
     writeFile(folder + "a.ico", iconFileBytes());
     writeFile(settingsPath, "Velnor.sctEnabled: true\r\nVelnor.bothLabel.icon: a.ico\r\n");
     makeFramePen();
@@ -222,7 +215,7 @@ struct Ticker {
 Ticker* Ticker::current = nullptr;
 
 TEST_F(Reload, TicksInsideTheIconBoxSeeMatchingHistories) {
-    folderFor("nested");
+    useSettingsFolder("nested");
     HostWindow owner;
     reload();
     ASSERT_EQ(widgetSettings.graphs[Channel::Receive].width, 50);
@@ -248,7 +241,7 @@ TEST_F(Reload, TicksInsideTheIconBoxSeeMatchingHistories) {
 // The shell may stop the plug-in while an icon box is open: the reload then installs nothing and
 // keeps none of what it loaded before the box.
 TEST_F(Reload, StopInsideTheIconBoxLeavesNothingBehind) {
-    std::string folder = folderFor("stopped");
+    std::string folder = useSettingsFolder("stopped");
     HostWindow owner;
     writeFile(folder + "a.ico", iconFileBytes());
     writeFile(settingsPath,
@@ -272,7 +265,7 @@ TEST_F(Reload, StopInsideTheIconBoxLeavesNothingBehind) {
 // A reload started inside another's box (the shell's reconfigure message, say) finishes first;
 // the outer one then puts its own values in place and releases what the inner one installed.
 TEST_F(Reload, ReloadInsideTheIconBox) {
-    std::string folder = folderFor("reentry");
+    std::string folder = useSettingsFolder("reentry");
     HostWindow owner;
     reload();
     const std::size_t live = liveObjects();

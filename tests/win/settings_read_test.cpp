@@ -17,11 +17,6 @@
 
 namespace {
 
-void useFolder(const std::string& folder, const char* file = "Velnor.rc") {
-    std::strcpy(pluginDirectory, folder.c_str());
-    std::strcpy(settingsPath, (folder + file).c_str());
-}
-
 // The path as the shell's log quotes it.
 std::string logQuoted(const char* text) {
     std::string q = "\"";
@@ -47,7 +42,7 @@ TEST(DerivePaths, FromTheModuleFile) {
 }
 
 TEST(ReadSettings, NoFileGivesEveryDefaultInTableOrder) {
-    useFolder(freshFolder("defaults"));
+    useSettingsFolder("defaults");
     BoxWatcher boxes;
     hostLogLines().clear();
     WidgetSettings s;
@@ -67,8 +62,7 @@ TEST(ReadSettings, NoFileGivesEveryDefaultInTableOrder) {
 }
 
 TEST(ReadSettings, EveryFieldFromAFile) {
-    std::string folder = freshFolder("full");
-    useFolder(folder);
+    std::string folder = useSettingsFolder("full");
     const std::string exactly99(99, 'n');
     const std::string tooLong = std::string(99, 'c') + "CUT";
     writeFile(settingsPath,
@@ -149,8 +143,7 @@ TEST(ReadSettings, EveryFieldFromAFile) {
 }
 
 TEST(WriteSettings, ThreeKeysInOrderAndNothingElse) {
-    std::string folder = freshFolder("writeback");
-    useFolder(folder);
+    std::string folder = useSettingsFolder("writeback");
     const std::string before = "! placed by hand\r\n"
                                "Velnor.someFutureKey: 42\r\n"
                                "Velnor.x: 100\r\n"
@@ -191,8 +184,7 @@ TEST(WriteSettings, ThreeKeysInOrderAndNothingElse) {
 }
 
 TEST(IconLoading, RealMissingAndJoinedPaths) {
-    std::string folder = freshFolder("icons");
-    useFolder(folder);
+    std::string folder = useSettingsFolder("icons");
     writeFile(folder + "good.ico", iconFileBytes());
     writeFile(folder + "broken.ico", "not an icon at all");
     writeFile(settingsPath, "Velnor.receiveLabel.icon: good.ico\r\n"
@@ -241,8 +233,7 @@ TEST(IconLoading, RealMissingAndJoinedPaths) {
 }
 
 TEST(IconLoading, AbsentEmptyAndOverlongValues) {
-    std::string folder = freshFolder("iconedge");
-    useFolder(folder);
+    std::string folder = useSettingsFolder("iconedge");
     HostWindow host;
     BoxWatcher boxes;
     EXPECT_EQ(loadIcon(nullptr), nullptr);

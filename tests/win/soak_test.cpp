@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_iphlpapi.h"
+#include "fakes/fake_iphlpapi_client.h"
 #include "handles.h"
 #include "plugin/commands.h"
 #include "host.h"
@@ -32,6 +32,7 @@
 #include "widget/painter.h"
 #include "widget/window.h"
 #include "win/gdi_count.h"
+#include "win/messages.h"
 #include "win/message_boxes.h"
 #include "win/win_files.h"
 
@@ -179,22 +180,6 @@ void dropHostLog() {
 
 // ---- the scripted interface table ----
 
-FakeIfTableSetRowsFn setRowsFn() {
-    HMODULE fake = GetModuleHandleA("Iphlpapi.dll");
-    return fake ? reinterpret_cast<FakeIfTableSetRowsFn>(
-                      reinterpret_cast<void*>(GetProcAddress(fake, kFakeIfTableSetRows)))
-                : nullptr;
-}
-
-FakeIfRow row(std::uint32_t in, std::uint32_t out, const char* description) {
-    FakeIfRow r{};
-    r.inOctets = in;
-    r.outOctets = out;
-    r.descrLen = static_cast<std::uint32_t>(std::strlen(description));
-    std::memcpy(r.descr, description, r.descrLen);
-    return r;
-}
-
 // ---- a running widget: frame pen, table, first reload, window ----
 
 class RunningWidget : public ::testing::Test {
@@ -203,14 +188,11 @@ class RunningWidget : public ::testing::Test {
         ASSERT_TRUE(installCounting());
         hostResetStyle();
         baseline_ = liveObjects();
-        folder_ = freshFolder(folderName());
-        std::strcpy(pluginDirectory, folder_.c_str());
-        std::strcpy(settingsPath, (folder_ + "Velnor.rc").c_str());
+        folder_ = useSettingsFolder(folderName());
         moduleHandles.instance = GetModuleHandleA(nullptr);
-        moduleHandles.layered = reinterpret_cast<LayeredAttributesFn>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("user32.dll"), "SetLayeredWindowAttributes")));
+        moduleHandles.layered = layeredAttributes();
         ASSERT_TRUE(InterfaceTable::load()) << "the scripted Iphlpapi.dll beside the test";
-        setRows_ = setRowsFn();
+        setRows_ = fakeIfTableSetRows();
         ASSERT_NE(setRows_, nullptr);
     }
     void TearDown() override {
@@ -284,7 +266,7 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
                     "Velnor.sctEnabled: true\r\nVelnor.sctColor: #00FF00\r\n");
     writeFile(icons, "Velnor.sctEnabled: true\r\nVelnor.receiveLabel.icon: a.ico\r\n"
                      "Velnor.costLabel.icon: a.ico\r\nVelnor.timer: 500\r\n");
-    FakeIfRow rows[2] = {row(1000, 2000, "lo"), row(5000, 9000, "eth0")};
+    FakeIfRow rows[2] = {fakeIfRow(1000, 2000, "lo"), fakeIfRow(5000, 9000, "eth0")};
     setRows_(rows, 2);
     start();
     HWND window = moduleHandles.widget;
@@ -404,10 +386,9 @@ TEST_F(ChangingTable, WidgetFollowsRowsAddedRemovedAndRenamed) {
         {"more rows than the first buffer held", many, true},
         {"back to three", {"lo", "eth0", "wlan0"}, true},
     };
-    FakeIfTableStatsFn stats = reinterpret_cast<FakeIfTableStatsFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("Iphlpapi.dll"), kFakeIfTableStats)));
+    FakeIfTableStatsFn stats = fakeIfTableStats();
     ASSERT_NE(stats, nullptr);
-    FakeIfRow first[3] = {row(1, 1, "lo"), row(2, 2, "eth0"), row(3, 3, "wlan0")};
+    FakeIfRow first[3] = {fakeIfRow(1, 1, "lo"), fakeIfRow(2, 2, "eth0"), fakeIfRow(3, 3, "wlan0")};
     setRows_(first, 3);
     start();
     ASSERT_EQ(widgetSettings.adapter, 2);
@@ -416,8 +397,8 @@ TEST_F(ChangingTable, WidgetFollowsRowsAddedRemovedAndRenamed) {
         SCOPED_TRACE(step.what);
         std::vector<FakeIfRow> rows;
         for (std::size_t i = 0; i < step.descriptions.size(); ++i)
-            rows.push_back(
-                row(base + 1000u * static_cast<std::uint32_t>(i), base / 2u, step.descriptions[i]));
+            rows.push_back(fakeIfRow(base + 1000u * static_cast<std::uint32_t>(i), base / 2u,
+                                     step.descriptions[i]));
         for (int t = 0; t < 3; ++t) {
             base += 3000;
             for (FakeIfRow& r : rows) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_iphlpapi.h"
+#include "fakes/fake_iphlpapi_client.h"
 #include "handles.h"
 #include "host.h"
 #include "plugin/commands.h"
@@ -24,6 +24,7 @@
 #include "widget/painter.h"
 #include "widget/window.h"
 #include "win/gdi_count.h"
+#include "win/messages.h"
 #include "win/message_boxes.h"
 #include "win/win_files.h"
 
@@ -205,23 +206,6 @@ void CALLBACK timerTick(HWND, UINT, UINT_PTR, DWORD) {
     invalidateWidget();
 }
 
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-FakeIfRow row(std::uint32_t in, std::uint32_t out, const char* description) {
-    FakeIfRow r{};
-    r.inOctets = in;
-    r.outOctets = out;
-    r.descrLen = static_cast<std::uint32_t>(std::strlen(description));
-    std::memcpy(r.descr, description, r.descrLen);
-    return r;
-}
-
 const char* const kSaneSettings =
     "Velnor.width: 100\r\nVelnor.height: 100\r\nVelnor.timer: 1000\r\n"
     "Velnor.adapter: 0\r\n";
@@ -232,9 +216,7 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
     hostSetExecuteEnabled(false);
     hostSetMenuMode(HostMenuMode::Record);
     const std::size_t baseline = liveObjects();
-    const std::string folder = freshFolder("storm");
-    std::strcpy(pluginDirectory, folder.c_str());
-    std::strcpy(settingsPath, (folder + "Velnor.rc").c_str());
+    const std::string folder = useSettingsFolder("storm");
     writeFile(folder + "a.ico", iconFileBytes());
     writeFile(settingsPath, kSaneSettings);
 
@@ -242,13 +224,12 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
     ASSERT_TRUE(hostCreateWindows(instance));
     moduleHandles.instance = instance;
     moduleHandles.host = GetKSWnd();
-    moduleHandles.layered = reinterpret_cast<LayeredAttributesFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("user32.dll"), "SetLayeredWindowAttributes")));
+    moduleHandles.layered = layeredAttributes();
     ASSERT_TRUE(InterfaceTable::load()) << "the scripted Iphlpapi.dll beside the test";
-    auto setRows = reinterpret_cast<FakeIfTableSetRowsFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("Iphlpapi.dll"), kFakeIfTableSetRows)));
+    FakeIfTableSetRowsFn setRows = fakeIfTableSetRows();
     ASSERT_NE(setRows, nullptr);
-    FakeIfRow rows[3] = {row(1000, 2000, "lo"), row(3000000000u, 5000, "eth0"), row(7, 8, "wlan0")};
+    FakeIfRow rows[3] = {fakeIfRow(1000, 2000, "lo"), fakeIfRow(3000000000u, 5000, "eth0"),
+                         fakeIfRow(7, 8, "wlan0")};
     setRows(rows, 3);
 
     makeFramePen();

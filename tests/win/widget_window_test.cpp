@@ -15,6 +15,7 @@
 #include "settings/settings.h"
 #include "widget/painter.h"
 #include "widget/window.h"
+#include "win/messages.h"
 #include "win/win_files.h"
 
 namespace {
@@ -66,14 +67,6 @@ int gradientCalls() {
     return countLinesStartingWith(hostLogLines(), "MakeStyleGradient");
 }
 
-void pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 // Reads a pixel of the window itself (section 7: GetDC and BitBlt see a layered window too).
 COLORREF windowPixel(HWND window, int x, int y) {
     HDC dc = GetDC(window);
@@ -105,8 +98,7 @@ class WindowTest : public ::testing::Test {
         moduleHandles.instance = GetModuleHandleA(nullptr);
         moduleHandles.host = CreateWindowExA(0, "RecordingHost", "host", WS_POPUP, 0, 0, 10, 10,
                                              nullptr, nullptr, moduleHandles.instance, nullptr);
-        moduleHandles.layered = reinterpret_cast<LayeredAttributesFn>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("user32.dll"), "SetLayeredWindowAttributes")));
+        moduleHandles.layered = layeredAttributes();
         hostSetWindow(moduleHandles.host);
         resources();
         WidgetSettings& s = widgetSettings;
@@ -136,7 +128,7 @@ class WindowTest : public ::testing::Test {
         }
         DeleteObject(drawingResources.framePen);
         drawingResources = DrawingResources{};
-        pump();
+        pumpMessages();
     }
 
     void resources() {
@@ -385,7 +377,7 @@ TEST_F(WindowTest, MinimizeHideAndShowKeepTheStoredPosition) {
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         ShowWindow(window, step.show);
-        pump();
+        pumpMessages();
         // What "settings.write" would store.
         EXPECT_EQ(widgetSettings.x, 240);
         EXPECT_EQ(widgetSettings.y, 170);
@@ -477,7 +469,7 @@ TEST_F(WindowTest, MouseAndBroadcastMessagesReachTheirHandlers) {
             down.type = INPUT_KEYBOARD;
             down.ki.wVk = VK_CONTROL;
             SendInput(1, &down, sizeof down);
-            pump();
+            pumpMessages();
         }
         ASSERT_EQ((GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0, row.ctrlDown);
         SendMessageA(window, WM_LBUTTONDOWN, row.keys, MAKELPARAM(5, 5));
@@ -494,7 +486,7 @@ TEST_F(WindowTest, MouseAndBroadcastMessagesReachTheirHandlers) {
             up.ki.wVk = VK_CONTROL;
             up.ki.dwFlags = KEYEVENTF_KEYUP;
             SendInput(1, &up, sizeof up);
-            pump();
+            pumpMessages();
         }
     }
 }
@@ -584,13 +576,13 @@ TEST_F(WindowTest, CtrlDragMovesTheWindow) {
         // Above whatever another test may show under the pointer.
         widgetSettings.alwaysOnTop = true;
         HWND window = create();
-        pump();
+        pumpMessages();
         POINT start{260, 195};
         HANDLE helper = CreateThread(nullptr, 0, ctrlDrag, &start, 0, nullptr);
         while (MsgWaitForMultipleObjects(1, &helper, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
-            pump();
+            pumpMessages();
         CloseHandle(helper);
-        pump();
+        pumpMessages();
         RECT place;
         GetWindowRect(window, &place);
         EXPECT_EQ(place.left, 230);
@@ -631,7 +623,7 @@ TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
     const DWORD until = GetTickCount() + 300;
     while (GetTickCount() < until) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        pump();
+        pumpMessages();
     }
     EXPECT_EQ(ticks, 0);
     KillTimer(nullptr, moduleHandles.timer);

@@ -2,10 +2,12 @@
 // the test's working directory.
 #pragma once
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform.h"
+#include "settings/settings.h"
 
 inline std::string freshFolder(const std::string& name) {
     char current[MAX_PATH];
@@ -23,6 +25,14 @@ inline std::string freshFolder(const std::string& name) {
     }
     CreateDirectoryA(folder.c_str(), nullptr);
     return folder + "\\";
+}
+
+// A fresh folder for the widget's files: its plug-in directory, with Velnor.rc as its settings.
+inline std::string useSettingsFolder(const std::string& name) {
+    const std::string folder = freshFolder(name);
+    std::strcpy(pluginDirectory, folder.c_str());
+    std::strcpy(settingsPath, (folder + "Velnor.rc").c_str());
+    return folder;
 }
 
 // False when the file could not be written whole.
