@@ -119,8 +119,10 @@ const char* description(int position) {
     return state.description;
 }
 
-std::int64_t counter(int position, int channel) {
+std::int64_t counter(int position, int channel, bool* found) {
     const MIB_IFROW* entry = row(position);
+    if (found)
+        *found = entry != nullptr;
     if (entry == nullptr)
         return 0;
     if (channel == Channel::Receive)

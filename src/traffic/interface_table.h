@@ -13,7 +13,8 @@ int count();
 // The description of the row at `position`, valid until the next call; empty outside the table.
 const char* description(int position);
 // The row's octet counter for `channel`, widened without sign extension; 0 outside the table.
-std::int64_t counter(int position, int channel);
+// `found`, when given, tells whether the row was there.
+std::int64_t counter(int position, int channel, bool* found = nullptr);
 void release();
 
 } // namespace InterfaceTable

@@ -10,6 +10,7 @@ constexpr std::int64_t kCounterRange = std::int64_t{1} << 32;
 struct SamplerState {
     TrafficReadings readings;
     bool hasBaseline;
+    bool rowFound[Channel::Count];  // at the last tick or reset
     std::uint32_t lastMilliseconds; // of the last tick or reset
 };
 
@@ -59,7 +60,8 @@ void scroll(Graph& graph, std::int64_t rate) {
 
 void takeBaseline(const WidgetSettings& settings, std::uint32_t now) {
     for (int channel = 0; channel < Channel::Count; ++channel)
-        sampler.readings.totals[channel] = InterfaceTable::counter(settings.adapter, channel);
+        sampler.readings.totals[channel] =
+            InterfaceTable::counter(settings.adapter, channel, &sampler.rowFound[channel]);
     sampler.lastMilliseconds = now;
     sampler.hasBaseline = true;
 }
@@ -74,12 +76,16 @@ void tick(WidgetSettings& settings) {
     // Without a baseline there is no previous reading to subtract: this tick only takes one.
     double seconds = sampler.hasBaseline ? secondsSinceLast(period, now) : 0.0;
     for (int channel = 0; channel < Channel::Count; ++channel) {
-        std::int64_t reading = InterfaceTable::counter(settings.adapter, channel);
+        bool found = false;
+        std::int64_t reading = InterfaceTable::counter(settings.adapter, channel, &found);
+        // A row that is gone, or was gone at the previous reading, reads 0: the step to or from
+        // 0 is no traffic, though it could pass for a counter wrap.
         std::int64_t rate = 0;
-        if (sampler.hasBaseline)
+        if (sampler.hasBaseline && found && sampler.rowFound[channel])
             rate = static_cast<std::int64_t>(
                 static_cast<double>(counterDelta(sampler.readings.totals[channel], reading)) /
                 seconds);
+        sampler.rowFound[channel] = found;
         sampler.readings.rates[channel] = rate;
         sampler.readings.totals[channel] = reading;
         scroll(settings.graphs[channel], rate);

@@ -17,9 +17,12 @@ struct FakeSource {
 } source;
 } // namespace
 
-std::int64_t InterfaceTable::counter(int position, int channel) {
+std::int64_t InterfaceTable::counter(int position, int channel, bool* found) {
     source.positionsRead.push_back(position);
-    return position >= 0 && position < source.rows ? source.counters[channel] : 0;
+    const bool there = position >= 0 && position < source.rows;
+    if (found)
+        *found = there;
+    return there ? source.counters[channel] : 0;
 }
 
 std::uint32_t clockMilliseconds() {
@@ -129,6 +132,34 @@ TEST_F(Sampler, PeriodUsedFollowsTheElapsedTime) {
         set(1000 + row.bytes, 1000);
         tickAfter(widget, row.elapsed);
         EXPECT_EQ(rate(Channel::Receive), row.rate);
+        EXPECT_EQ(rate(Channel::Send), 0);
+    }
+}
+
+// The selected row disappearing reads as 0 and coming back as its whole counter; neither step is
+// traffic, though the drop from above 2^31 to 0 would pass for a wrap.
+TEST_F(Sampler, ARowThatGoesAndComesBackShowsNoSpike) {
+    Widget widget(4);
+    set(3000000000, 3000000000);
+    TrafficSampler::resetHistory(widget.settings);
+    struct Step {
+        int rows;
+        std::int64_t received;
+        std::int64_t rate;
+    };
+    const Step steps[] = {
+        {1, 3000001000, 1000}, // on time, as usual
+        {0, 0, 0},             // the row is gone
+        {0, 0, 0},             // still gone
+        {1, 3000009000, 0},    // back, with what it counted meanwhile
+        {1, 3000010000, 1000}, // and normal again
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << step.rows << " rows, " << step.received);
+        source.rows = step.rows;
+        set(step.received, 3000000000);
+        tickAfter(widget, 1000);
+        EXPECT_EQ(rate(Channel::Receive), step.rate);
         EXPECT_EQ(rate(Channel::Send), 0);
     }
 }
