@@ -52,6 +52,18 @@ int barHeight(std::int64_t value, double scale, int height) {
     return static_cast<int>(bar);
 }
 
+// Settings may place a graph or label anywhere in 32 bits. Sums are taken in 64 bits and held to
+// the range of device coordinates, so a far-off element stays off the picture instead of wrapping
+// round onto it.
+int pixel(std::int64_t value) {
+    constexpr std::int64_t kFar = (std::int64_t{1} << 27) - 1;
+    return static_cast<int>(value < -kFar ? -kFar : value > kFar ? kFar : value);
+}
+
+RECT box(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+    return RECT{pixel(left), pixel(top), pixel(right), pixel(bottom)};
+}
+
 void drawText(HDC dc, const char* text, RECT box, UINT flags) {
     // An empty or inverted box shows nothing; say so here rather than rely on how the platform
     // clips an inverted rectangle.
@@ -61,24 +73,25 @@ void drawText(HDC dc, const char* text, RECT box, UINT flags) {
 }
 
 void drawGraph(HDC dc, const Graph& graph, const DrawingResources& resources, std::int64_t rate) {
-    const int x = graph.x, y = graph.y, w = graph.width, h = graph.height;
+    const std::int64_t x = graph.x, y = graph.y, w = graph.width;
+    const int h = graph.height;
     ScopedSelect brush(dc, graph.brush);
     ScopedSelect frame(dc, resources.framePen);
-    Rectangle(dc, x - 1, y - 1, x + w + 1, y + h + 1);
+    Rectangle(dc, pixel(x - 1), pixel(y - 1), pixel(x + w + 1), pixel(y + h + 1));
     {
         ScopedSelect bars(dc, graph.pen);
         const double scale = static_cast<double>(h) / static_cast<double>(graph.maximum);
-        for (int j = 0; graph.history && j < w; ++j) {
+        for (std::int64_t j = 0; graph.history && j < w; ++j) {
             const int bar = barHeight(graph.history[j], scale, h);
             if (bar > 0)
-                Rectangle(dc, x + j, (y + h) - bar, x + j + 1, y + h);
+                Rectangle(dc, pixel(x + j), pixel(y + h - bar), pixel(x + j + 1), pixel(y + h));
         }
     }
     char caption[kTextSize];
     formatByteCount(rate, caption, sizeof caption);
     const std::size_t used = std::strlen(caption);
     std::strncat(caption, "/s", sizeof caption - used - 1);
-    drawText(dc, caption, RECT{x, y, x + w, y + h}, kCaptionFlags);
+    drawText(dc, caption, box(x, y, x + w, y + h), kCaptionFlags);
 }
 
 void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_t size) {
@@ -103,14 +116,13 @@ void drawLabel(HDC dc, int kind, const Label& label, const TrafficReadings& read
     if (label.icon)
         DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(label.icon), 0, label.left,
                    label.y, 0, 0, DST_ICON);
-    const int top = label.y + label.tab_y;
+    const std::int64_t left = label.left, right = label.right,
+                       top = std::int64_t{label.y} + label.tab_y;
     drawText(dc, label.caption,
-             RECT{label.left + label.tab_x, top, label.left + kTextBoxWidth, top + kTextBoxHeight},
-             0);
+             box(left + label.tab_x, top, left + kTextBoxWidth, top + kTextBoxHeight), 0);
     char value[kTextSize];
     labelValue(kind, readings, value, sizeof value);
-    drawText(dc, value, RECT{label.right - kTextBoxWidth, top, label.right, top + kTextBoxHeight},
-             DT_RIGHT);
+    drawText(dc, value, box(right - kTextBoxWidth, top, right, top + kTextBoxHeight), DT_RIGHT);
 }
 
 } // namespace

@@ -189,6 +189,35 @@ TEST_F(PainterTest, GraphAtTheEdgeLosesThatFrameLine) {
     }
 }
 
+// Coordinates near the ends of 32 bits: what lies far off stays off the picture, rather than a
+// sum wrapping round and spanning all of it.
+TEST_F(PainterTest, FarOffGraphsAndLabelsStayOffThePicture) {
+    struct Row {
+        int x, y;
+    };
+    const int highest = std::numeric_limits<int>::max(), lowest = std::numeric_limits<int>::min();
+    for (const Row row :
+         {Row{highest - 20, 10}, Row{10, highest - 20}, Row{lowest + 5, 10}, Row{10, lowest}}) {
+        SCOPED_TRACE(::testing::Message() << "at " << row.x << "," << row.y);
+        placeGraph(Channel::Receive, row.x, row.y, 50, 30);
+        setHistory(Channel::Receive, 4, std::vector<std::int64_t>(50, 4));
+        placeGraph(Channel::Send, row.x, row.y, 50, 30);
+        for (Label& l : settings.labels) {
+            std::strcpy(l.caption, "WWWW");
+            l.left = row.x;
+            l.right = row.x;
+            l.y = row.y;
+        }
+        Canvas canvas(kWidth, kHeight);
+        paint(canvas);
+        int painted = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                painted += canvas.at(x, y) != kSct;
+        EXPECT_EQ(painted, 0);
+    }
+}
+
 TEST_F(PainterTest, SendGraphCoversTheReceiveGraphsBottomRow) {
     placeGraph(Channel::Receive, 10, 10, 200, 50);
     placeGraph(Channel::Send, 10, 60, 200, 50);
