@@ -1,6 +1,7 @@
-// Counts the GDI objects and icons that the code linked into this executable makes and releases,
-// and records its message boxes, by patching this executable's import table (GetGuiResources is
-// a stub under Wine, so the process-wide count cannot be asked for).
+// Counts the GDI objects (memory contexts and bitmaps too) and icons that the code linked into
+// this executable makes and releases, and records its message boxes, by patching this
+// executable's import table (GetGuiResources is a stub under Wine, so the process-wide count
+// cannot be asked for).
 #pragma once
 
 #include <set>
@@ -21,6 +22,7 @@ namespace gdicount {
 struct State {
     std::set<void*> live; // objects made and not yet released
     long made = 0, released = 0;
+    long bitmaps = 0; // CreateCompatibleBitmap calls: the painter's pictures
     std::vector<BoxCall> boxes;
     bool installed = false;
     decltype(&CreatePen) createPen;
@@ -28,6 +30,9 @@ struct State {
     decltype(&CreateFontA) createFontA;
     decltype(&CreateFontIndirectA) createFontIndirectA;
     decltype(&DeleteObject) deleteObject;
+    decltype(&CreateCompatibleBitmap) createCompatibleBitmap;
+    decltype(&CreateCompatibleDC) createCompatibleDC;
+    decltype(&DeleteDC) deleteDC;
     decltype(&LoadImageA) loadImageA;
     decltype(&DestroyIcon) destroyIcon;
     decltype(&MessageBoxA) messageBoxA;
@@ -69,6 +74,18 @@ inline BOOL WINAPI deleteObject(HGDIOBJ object) {
     released(object, ok);
     return ok;
 }
+inline HBITMAP WINAPI createCompatibleBitmap(HDC dc, int width, int height) {
+    ++state().bitmaps;
+    return made(state().createCompatibleBitmap(dc, width, height));
+}
+inline HDC WINAPI createCompatibleDC(HDC dc) {
+    return made(state().createCompatibleDC(dc));
+}
+inline BOOL WINAPI deleteDC(HDC dc) {
+    BOOL ok = state().deleteDC(dc);
+    released(dc, ok);
+    return ok;
+}
 inline HANDLE WINAPI loadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int cy,
                                 UINT flags) {
     HANDLE image = state().loadImageA(instance, name, type, cx, cy, flags);
@@ -97,6 +114,10 @@ inline const gdicount::State& installGdiCounting() {
         hookImport(s.createFontA, "gdi32.dll", "CreateFontA", &createFontA);
         hookImport(s.createFontIndirectA, "gdi32.dll", "CreateFontIndirectA", &createFontIndirectA);
         hookImport(s.deleteObject, "gdi32.dll", "DeleteObject", &deleteObject);
+        hookImport(s.createCompatibleBitmap, "gdi32.dll", "CreateCompatibleBitmap",
+                   &createCompatibleBitmap);
+        hookImport(s.createCompatibleDC, "gdi32.dll", "CreateCompatibleDC", &createCompatibleDC);
+        hookImport(s.deleteDC, "gdi32.dll", "DeleteDC", &deleteDC);
         hookImport(s.loadImageA, "user32.dll", "LoadImageA", &loadImageA);
         hookImport(s.destroyIcon, "user32.dll", "DestroyIcon", &destroyIcon);
         hookImport(s.messageBoxA, "user32.dll", "MessageBoxA", &messageBoxA);

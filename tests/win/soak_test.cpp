@@ -2,8 +2,8 @@
 // ticks and paints between them, and the interface table changing under the widget.
 //
 // Resources are counted two ways. GDI objects and icons: the creations and releases that the code
-// linked in here makes through this executable's import table (win/gdi_count.h, plus the
-// painter's bitmaps and memory contexts below), since GetGuiResources is a stub under Wine.
+// linked in here makes through this executable's import table (win/gdi_count.h, the painter's
+// bitmaps and memory contexts included), since GetGuiResources is a stub under Wine.
 // Heap: the busy bytes and blocks of every heap of the process, walked with HeapWalk, so that
 // whatever the widget holds, directly or through the platform, is seen.
 //
@@ -109,42 +109,12 @@ extern "C" const char* __wrap_ReadString(const char* path, const char* key,
 
 namespace {
 
-// ---- what the painter makes per picture, counted like the reload's objects ----
-
-struct PictureCounting {
-    decltype(&CreateCompatibleBitmap) createCompatibleBitmap;
-    decltype(&CreateCompatibleDC) createCompatibleDC;
-    decltype(&DeleteDC) deleteDC;
-    long bitmaps = 0;
-};
-PictureCounting pictures;
-
-HBITMAP WINAPI countedCreateCompatibleBitmap(HDC dc, int width, int height) {
-    ++pictures.bitmaps;
-    return gdicount::made(pictures.createCompatibleBitmap(dc, width, height));
-}
-HDC WINAPI countedCreateCompatibleDC(HDC dc) {
-    return gdicount::made(pictures.createCompatibleDC(dc));
-}
-BOOL WINAPI countedDeleteDC(HDC dc) {
-    BOOL ok = pictures.deleteDC(dc);
-    gdicount::released(dc, ok);
-    return ok;
-}
-
 // False when a function the widget creates or releases with is not counted.
 bool installCounting() {
-    const gdicount::State& counting = installGdiCounting();
-    if (!pictures.createCompatibleBitmap) {
-        hookImport(pictures.createCompatibleBitmap, "gdi32.dll", "CreateCompatibleBitmap",
-                   &countedCreateCompatibleBitmap);
-        hookImport(pictures.createCompatibleDC, "gdi32.dll", "CreateCompatibleDC",
-                   &countedCreateCompatibleDC);
-        hookImport(pictures.deleteDC, "gdi32.dll", "DeleteDC", &countedDeleteDC);
-    }
-    return counting.createPen && counting.createSolidBrush && counting.createFontIndirectA &&
-           counting.deleteObject && counting.loadImageA && counting.destroyIcon &&
-           pictures.createCompatibleBitmap && pictures.createCompatibleDC && pictures.deleteDC;
+    const gdicount::State& c = installGdiCounting();
+    return c.createPen && c.createSolidBrush && c.createFontIndirectA && c.deleteObject &&
+           c.loadImageA && c.destroyIcon && c.createCompatibleBitmap && c.createCompatibleDC &&
+           c.deleteDC;
 }
 
 // ---- the process's heaps ----
@@ -278,7 +248,7 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
     std::size_t liveWarm = 0;
     long stillValid = 0, sctKept = 0, iconsKept = 0, iconsLoaded = 0, picturesMissing = 0,
          wrongHistories = 0;
-    const long bitmapsBefore = pictures.bitmaps;
+    const long bitmapsBefore = gdicount::state().bitmaps;
     for (int r = 1; r <= kReloads; ++r) {
         Installed before = installed();
         HBRUSH sctBefore = drawingResources.sctBrush;
@@ -326,7 +296,7 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
     EXPECT_EQ(iconsLoaded, kReloads / 10);
     EXPECT_EQ(wrongHistories, 0) << "each history as long as its graph is wide";
     EXPECT_EQ(picturesMissing, 0) << "every paint made its picture";
-    EXPECT_EQ(pictures.bitmaps - bitmapsBefore, kReloads / 5) << "one picture per paint";
+    EXPECT_EQ(gdicount::state().bitmaps - bitmapsBefore, kReloads / 5) << "one picture per paint";
     EXPECT_EQ(liveObjects(), liveWarm) << "GDI objects and icons held after the warm-up";
     EXPECT_EQ(GetObjectType(drawingResources.framePen), static_cast<DWORD>(OBJ_PEN))
         << "the frame pen outlives every reload";
