@@ -6,3 +6,18 @@ if(WIN32)
     -DSHELL_DEF=${PROJECT_SOURCE_DIR}/src/plugin/kestrum.def
     -P ${PROJECT_SOURCE_DIR}/cmake/check_dll_tables.cmake)
 endif()
+
+# The check itself: a shell interface without ReadInt must make it name that import.
+if(WIN32)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/src/plugin/kestrum.def shell_lines)
+  list(FILTER shell_lines EXCLUDE REGEX "^ReadInt$")
+  list(JOIN shell_lines "\n" narrowed_shell)
+  file(WRITE ${CMAKE_BINARY_DIR}/narrowed_shell.def "${narrowed_shell}\n")
+  add_test(NAME dll_tables_catch_an_undeclared_import COMMAND ${CMAKE_COMMAND}
+    -DDLL=$<TARGET_FILE:Velnor> -DOBJDUMP=${CMAKE_OBJDUMP}
+    -DEXPORTS_DEF=${PROJECT_SOURCE_DIR}/src/plugin/velnor.def
+    -DSHELL_DEF=${CMAKE_BINARY_DIR}/narrowed_shell.def
+    -P ${PROJECT_SOURCE_DIR}/cmake/check_dll_tables.cmake)
+  set_tests_properties(dll_tables_catch_an_undeclared_import PROPERTIES
+    PASS_REGULAR_EXPRESSION "imports ReadInt from kestrum.exe, which the shell does not declare")
+endif()
