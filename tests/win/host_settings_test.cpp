@@ -10,6 +10,7 @@
 #include "plugin/shell.h"
 #include "style.h"
 #include "win/dib_canvas.h"
+#include "win/import_patch.h"
 #include "win/win_files.h"
 
 namespace {
@@ -225,6 +226,43 @@ TEST(HostSettingsFile, FailedWritesLeaveTheOldFile) {
     std::vector<std::string> found = filesIn(folder);
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, expected) << "no temporary file stays behind";
+}
+
+// A disk that fills up while the new file is written: each write puts half of its bytes in and
+// fails as the platform reports it.
+struct FullDisk {
+    decltype(&WriteFile) realWrite;
+    int failedWrites;
+} fullDisk;
+
+BOOL WINAPI writeOnFullDisk(HANDLE file, LPCVOID bytes, DWORD size, LPDWORD written, LPOVERLAPPED) {
+    DWORD half = 0;
+    if (size / 2 > 0)
+        fullDisk.realWrite(file, bytes, size / 2, &half, nullptr);
+    if (written)
+        *written = half;
+    ++fullDisk.failedWrites;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+TEST(HostSettingsFile, FullDiskLeavesTheOldFileAndNoTemporaryFile) {
+    std::string folder = freshFolder("fulldisk");
+    const std::string path = folder + "Velnor.rc";
+    const std::string content = "! kept\r\nVelnor.x: 1\r\nVelnor.other: 9\r\n";
+    writeFile(path, content);
+    fullDisk = FullDisk{};
+    hookImport(fullDisk.realWrite, "kernel32.dll", "WriteFile", &writeOnFullDisk);
+    ASSERT_NE(fullDisk.realWrite, nullptr) << "the shell writes through WriteFile";
+    WriteInt(path.c_str(), "Velnor.x:", 2);
+    decltype(&WriteFile) ours = nullptr;
+    hookImport(ours, "kernel32.dll", "WriteFile", fullDisk.realWrite);
+    EXPECT_GE(fullDisk.failedWrites, 1);
+    EXPECT_EQ(readFile(path), content);
+    EXPECT_EQ(filesIn(folder), std::vector<std::string>{"Velnor.rc"});
+    WriteInt(path.c_str(), "Velnor.x:", 3);
+    EXPECT_EQ(readFile(path), "! kept\r\nVelnor.x: 3\r\nVelnor.other: 9\r\n")
+        << "writes work again";
 }
 
 TEST(HostStyle, RecordFontAndGradient) {
