@@ -752,6 +752,10 @@ DWORD WINAPI readCommands(LPVOID parameter) {
 } // namespace
 
 void startCommandReader() {
+    // A thread has a message queue only once it asks for messages; without one, the commands the
+    // reader posts before the shell's loop runs would be lost.
+    MSG none;
+    PeekMessageA(&none, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     const auto shellThread = static_cast<uintptr_t>(GetCurrentThreadId());
     if (HANDLE thread = CreateThread(nullptr, 0, readCommands,
                                      reinterpret_cast<LPVOID>(shellThread), 0, nullptr))
