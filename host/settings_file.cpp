@@ -205,15 +205,21 @@ bool replaceFile(const char* path, FileBytes& old, const SettingEdit& edit) {
     return ok;
 }
 
+// The stored value of `key` as `parse` converts it; false keeps the caller's default.
+template <typename T, typename Parse>
+bool readValue(const char* path, const char* key, Parse parse, T& value) {
+    FileBytes file(path);
+    SettingValue found;
+    return file.find(key, found) &&
+           parse(file.data() + found.begin, found.end - found.begin, value);
+}
+
 } // namespace
 
 extern "C" int ReadInt(const char* path, const char* key, int defaultValue) {
     int result = defaultValue;
-    FileBytes file(path);
-    SettingValue found;
     std::int32_t value;
-    if (file.find(key, found) &&
-        parseSettingInt(file.data() + found.begin, found.end - found.begin, value))
+    if (readValue(path, key, parseSettingInt, value))
         result = value;
     hostLog("ReadInt %s %s %d -> %d", hostQuote(path).c_str(), hostQuote(key).c_str(), defaultValue,
             result);
@@ -222,11 +228,8 @@ extern "C" int ReadInt(const char* path, const char* key, int defaultValue) {
 
 extern "C" bool ReadBool(const char* path, const char* key, bool defaultValue) {
     bool result = defaultValue;
-    FileBytes file(path);
-    SettingValue found;
     bool value;
-    if (file.find(key, found) &&
-        parseSettingBool(file.data() + found.begin, found.end - found.begin, value))
+    if (readValue(path, key, parseSettingBool, value))
         result = value;
     hostLog("ReadBool %s %s %s -> %s", hostQuote(path).c_str(), hostQuote(key).c_str(),
             defaultValue ? "true" : "false", result ? "true" : "false");
@@ -235,11 +238,8 @@ extern "C" bool ReadBool(const char* path, const char* key, bool defaultValue) {
 
 extern "C" COLORREF ReadColor(const char* path, const char* key, const char* defaultColor) {
     COLORREF result = parseDefaultColor(defaultColor);
-    FileBytes file(path);
-    SettingValue found;
     std::uint32_t value;
-    if (file.find(key, found) &&
-        parseSettingColor(file.data() + found.begin, found.end - found.begin, value))
+    if (readValue(path, key, parseSettingColor, value))
         result = value;
     hostLog("ReadColor %s %s %s -> %s", hostQuote(path).c_str(), hostQuote(key).c_str(),
             hostQuote(defaultColor).c_str(), colorText(result).c_str());
