@@ -1,6 +1,6 @@
-// Milliseconds of a monotonic clock that wraps at 2^32; the sampler's only time source.
+// Microseconds of a fine-grained monotonic clock; the sampler's only time source.
 #pragma once
 
 #include <cstdint>
 
-std::uint32_t clockMilliseconds();
+std::int64_t clockMicroseconds();

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "platform.h"
-#include <iprtrmib.h>
+// The interface entry's declarations need the socket types first.
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
 
 #include "types.h"
 
@@ -14,14 +16,19 @@ static_assert(sizeof(MIB_IFROW::bDescr) == InterfaceTable::kDescriptionMax, "des
 namespace {
 
 typedef DWORD(WINAPI* GetIfTableFn)(MIB_IFTABLE* table, ULONG* size, BOOL order);
+typedef DWORD(WINAPI* GetIfEntry2Fn)(MIB_IF_ROW2* row);
 
 constexpr std::size_t kRowsOffset = offsetof(MIB_IFTABLE, table);
 // A table that grows is asked again at most this often in one refresh; it may grow meanwhile.
 constexpr int kGrowAttempts = 3;
+// 64-bit counts are held below 2^62, so that the sum of both directions stays in range; no
+// interface comes near it.
+constexpr ULONG64 kWideMax = (ULONG64{1} << 62) - 1;
 
 struct InterfaceTableState {
     HMODULE library;
     GetIfTableFn query;
+    GetIfEntry2Fn entry; // optional: null where the library has no 64-bit counters
     MIB_IFTABLE* buffer;
     ULONG capacity; // bytes; the only size ever handed to the query
     char description[InterfaceTable::kDescriptionMax + 1];
@@ -39,25 +46,26 @@ ULONG usableSize(ULONG size) {
     return size < sizeof(MIB_IFTABLE) ? static_cast<ULONG>(sizeof(MIB_IFTABLE)) : size;
 }
 
-// Re-runs the query into the buffer. When the table grew past the capacity the query fills
-// nothing and reports the size it needs: the buffer is enlarged to it so that new interfaces
-// appear. Should that allocation fail, the last good contents stay.
-void refresh() {
+// Re-runs the query into the buffer; true when it filled it. When the table grew past the
+// capacity the query fills nothing and reports the size it needs: the buffer is enlarged to it so
+// that new interfaces appear. Should that allocation fail, the last good contents stay.
+bool refresh() {
     if (state.query == nullptr)
-        return;
+        return false;
     for (int attempt = 0; attempt < kGrowAttempts; ++attempt) {
         ULONG size = state.capacity;
         DWORD result = state.query(state.buffer, &size, TRUE);
         if (result != ERROR_INSUFFICIENT_BUFFER || size <= state.capacity)
-            return; // any other result is not consulted: the rows are what the buffer holds
+            return result == NO_ERROR;
         MIB_IFTABLE* larger = allocate(size);
         if (larger == nullptr)
-            return;
+            return false;
         std::memcpy(larger, state.buffer, state.capacity);
         LocalFree(state.buffer);
         state.buffer = larger;
         state.capacity = size;
     }
+    return false;
 }
 
 // Rows present in the buffer: the entry count, but never more rows than the capacity holds.
@@ -68,11 +76,16 @@ DWORD rows() {
     return state.buffer->dwNumEntries < fit ? state.buffer->dwNumEntries : fit;
 }
 
+// The menu lists whatever the buffer holds, even after a failed query: the rows of the last good
+// one. Counters from such rows would be stale, so `counters` consults the result.
 const MIB_IFROW* row(int position) {
-    refresh();
     if (position < 0 || static_cast<DWORD>(position) >= rows())
         return nullptr;
     return &state.buffer->table[position];
+}
+
+std::int64_t wideCount(ULONG64 octets) {
+    return static_cast<std::int64_t>(octets < kWideMax ? octets : kWideMax);
 }
 
 } // namespace
@@ -90,6 +103,8 @@ bool load() {
         release();
         return false;
     }
+    state.entry = reinterpret_cast<GetIfEntry2Fn>(
+        reinterpret_cast<void*>(GetProcAddress(state.library, "GetIfEntry2")));
     ULONG size = 0;
     state.query(nullptr, &size, TRUE);
     size = usableSize(size);
@@ -109,6 +124,7 @@ int count() {
 }
 
 const char* description(int position) {
+    refresh();
     const MIB_IFROW* entry = row(position);
     std::size_t length = 0;
     if (entry != nullptr) {
@@ -119,17 +135,25 @@ const char* description(int position) {
     return state.description;
 }
 
-std::int64_t counter(int position, int channel, bool* found) {
-    const MIB_IFROW* entry = row(position);
-    if (found)
-        *found = entry != nullptr;
+CounterReading counters(int position) {
+    CounterReading reading{};
+    const MIB_IFROW* entry = refresh() ? row(position) : nullptr;
     if (entry == nullptr)
-        return 0;
-    if (channel == Channel::Receive)
-        return std::int64_t{entry->dwInOctets};
-    if (channel == Channel::Send)
-        return std::int64_t{entry->dwOutOctets};
-    return 0;
+        return reading;
+    reading.found = true;
+    reading.index = entry->dwIndex;
+    reading.octets[Channel::Receive] = std::int64_t{entry->dwInOctets};
+    reading.octets[Channel::Send] = std::int64_t{entry->dwOutOctets};
+    if (state.entry == nullptr)
+        return reading;
+    MIB_IF_ROW2 wide{};
+    wide.InterfaceIndex = entry->dwIndex;
+    if (state.entry(&wide) != NO_ERROR)
+        return reading; // the row's own counters, then
+    reading.wide = true;
+    reading.octets[Channel::Receive] = wideCount(wide.InOctets);
+    reading.octets[Channel::Send] = wideCount(wide.OutOctets);
+    return reading;
 }
 
 void release() {

@@ -4,6 +4,16 @@
 
 #include <cstdint>
 
+#include "types.h"
+
+// Both octet counters of one row, read from one query.
+struct CounterReading {
+    bool found;          // the query succeeded and the row is in the table
+    std::uint32_t index; // the system's own number for the row's interface
+    bool wide;           // 64-bit counters of the interface's entry, else the row's 32-bit ones
+    std::int64_t octets[Channel::Count];
+};
+
 namespace InterfaceTable {
 
 constexpr int kDescriptionMax = 256;
@@ -12,9 +22,10 @@ bool load();
 int count();
 // The description of the row at `position`, valid until the next call; empty outside the table.
 const char* description(int position);
-// The row's octet counter for `channel`, widened without sign extension; 0 outside the table.
-// `found`, when given, tells whether the row was there.
-std::int64_t counter(int position, int channel, bool* found = nullptr);
+// The counters of the row at `position`: its interface's 64-bit counters where the system gives
+// them, else the row's 32-bit ones widened without sign extension. Nothing found (all zero)
+// outside the table and when the query reports a failure.
+CounterReading counters(int position);
 void release();
 
 } // namespace InterfaceTable

@@ -10,8 +10,8 @@ constexpr std::int64_t kCounterRange = std::int64_t{1} << 32;
 struct SamplerState {
     TrafficReadings readings;
     bool hasBaseline;
-    bool rowFound[Channel::Count];  // at the last tick or reset
-    std::uint32_t lastMilliseconds; // of the last tick or reset
+    CounterReading last;           // of the last tick or reset: the totals come from it
+    std::int64_t lastMicroseconds; // of the last tick or reset
 };
 
 SamplerState sampler;
@@ -20,24 +20,33 @@ int normalizedPeriod(const WidgetSettings& settings) {
     return settings.timer > 0 ? settings.timer : kDefaultPeriod;
 }
 
-// Bytes moved since `previous`. The counters are 32-bit: a reading below the previous one is a
-// wrap when the distance modulo 2^32 is less than half the range, else the interface restarted
-// its counters and the reading itself is what it moved since. Never negative.
-std::int64_t counterDelta(std::int64_t previous, std::int64_t reading) {
+// Two readings can be subtracted only when both exist and count the same interface the same way:
+// at a position another interface can take the row's place, and a switch between 64 and 32 bits
+// changes the scale of the count.
+bool comparable(const CounterReading& previous, const CounterReading& reading) {
+    return previous.found && reading.found && previous.index == reading.index &&
+           previous.wide == reading.wide;
+}
+
+// Bytes moved since `previous`, never negative. A 64-bit counter below the previous reading was
+// reset, and the reading is what it moved since. A 32-bit counter below it wrapped when the
+// distance modulo 2^32 is less than half the range, else it was reset too.
+std::int64_t counterDelta(std::int64_t previous, std::int64_t reading, bool wide) {
     if (reading >= previous)
         return reading - previous;
+    if (wide)
+        return reading;
     std::int64_t wrapped = reading + kCounterRange - previous;
     return wrapped < kCounterRange / 2 ? wrapped : reading;
 }
 
-// Timer messages are merged while the thread is busy and a reset can fall mid-period, so the
-// nominal period holds only when the time really elapsed is within a quarter period of it.
-double secondsSinceLast(int period, std::uint32_t now) {
-    std::int64_t elapsed = static_cast<std::uint32_t>(now - sampler.lastMilliseconds);
-    std::int64_t off = elapsed > period ? elapsed - period : period - elapsed;
-    if (4 * off <= period)
-        return period / 1000.0;
-    return static_cast<double>(elapsed > 0 ? elapsed : 1) / 1000.0;
+// Timer messages are merged while the thread is busy, so a tick more than a quarter period late
+// is divided by the time that really elapsed. Every shorter interval, the one after a reset in
+// mid-period too, is divided by the period: its rate can err low but never spikes.
+double secondsFor(int period, std::int64_t elapsedMicroseconds) {
+    if (4 * elapsedMicroseconds > 5000 * std::int64_t{period})
+        return static_cast<double>(elapsedMicroseconds) / 1e6;
+    return period / 1000.0;
 }
 
 // Scrolls one column left and finds the maximum in the same pass; the rate enters on the right.
@@ -58,11 +67,11 @@ void scroll(Graph& graph, std::int64_t rate) {
     history[graph.width - 1] = rate;
 }
 
-void takeBaseline(const WidgetSettings& settings, std::uint32_t now) {
+void rebase(const CounterReading& reading, std::int64_t now) {
+    sampler.last = reading;
     for (int channel = 0; channel < Channel::Count; ++channel)
-        sampler.readings.totals[channel] =
-            InterfaceTable::counter(settings.adapter, channel, &sampler.rowFound[channel]);
-    sampler.lastMilliseconds = now;
+        sampler.readings.totals[channel] = reading.octets[channel];
+    sampler.lastMicroseconds = now;
     sampler.hasBaseline = true;
 }
 
@@ -71,30 +80,28 @@ void takeBaseline(const WidgetSettings& settings, std::uint32_t now) {
 namespace TrafficSampler {
 
 void tick(WidgetSettings& settings) {
-    std::uint32_t now = clockMilliseconds();
-    int period = normalizedPeriod(settings);
-    // Without a baseline there is no previous reading to subtract: this tick only takes one.
-    double seconds = sampler.hasBaseline ? secondsSinceLast(period, now) : 0.0;
+    std::int64_t now = clockMicroseconds();
+    double seconds = secondsFor(normalizedPeriod(settings), now - sampler.lastMicroseconds);
+    CounterReading reading = InterfaceTable::counters(settings.adapter);
+    // Without a baseline, or against a reading of another interface, in another width, or none
+    // at all (a missing row, a failed query), a counter step is no traffic: this tick only
+    // takes the new baseline.
+    bool rated = sampler.hasBaseline && comparable(sampler.last, reading);
     for (int channel = 0; channel < Channel::Count; ++channel) {
-        bool found = false;
-        std::int64_t reading = InterfaceTable::counter(settings.adapter, channel, &found);
-        // A row that is gone, or was gone at the previous reading, reads 0: the step to or from
-        // 0 is no traffic, though it could pass for a counter wrap.
         std::int64_t rate = 0;
-        if (sampler.hasBaseline && found && sampler.rowFound[channel])
+        if (rated)
             rate = static_cast<std::int64_t>(
-                static_cast<double>(counterDelta(sampler.readings.totals[channel], reading)) /
+                static_cast<double>(counterDelta(sampler.last.octets[channel],
+                                                 reading.octets[channel], reading.wide)) /
                 seconds);
-        sampler.rowFound[channel] = found;
         sampler.readings.rates[channel] = rate;
-        sampler.readings.totals[channel] = reading;
         scroll(settings.graphs[channel], rate);
     }
+    sampler.readings.seconds = rated ? seconds : 0.0;
+    rebase(reading, now);
     sampler.readings.cost = static_cast<double>(sampler.readings.totals[Channel::Receive] +
                                                 sampler.readings.totals[Channel::Send]) /
                             1024.0 * settings.price;
-    sampler.lastMilliseconds = now;
-    sampler.hasBaseline = true;
 }
 
 void resetHistory(WidgetSettings& settings) {
@@ -104,7 +111,7 @@ void resetHistory(WidgetSettings& settings) {
         for (int j = 0; j < graph.width; ++j)
             graph.history[j] = 0;
     }
-    takeBaseline(settings, clockMilliseconds());
+    rebase(InterfaceTable::counters(settings.adapter), clockMicroseconds());
 }
 
 const TrafficReadings& readings() {

@@ -20,11 +20,14 @@
 // GetIfTable behaves as the platform's does: a null table or a size below what the rows need
 // sets the size and returns ERROR_INSUFFICIENT_BUFFER without touching the table; otherwise the
 // table is filled (rows in the given order, descriptions without a terminating zero).
+// GetIfEntry2 answers for a row whose `wide` is set (never a scripted one), found by its interface
+// number, with the row's 64-bit counters; for any other number it reports ERROR_FILE_NOT_FOUND.
 #include <cstring>
 
 #include <winsock2.h>
 #include <windows.h>
-#include <iprtrmib.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
 
 #include "fake_iphlpapi.h"
 
@@ -38,6 +41,7 @@ struct FakeState {
     FakeIfRow scriptRows[kFakeIfRowsMax];
     int scriptCount;
     FakeIfStats stats;
+    int failures; // GetIfTable calls still to fail
     char script[kScriptMax + 1];
 };
 
@@ -124,6 +128,10 @@ const FakeIfRow* currentRows(int& count) {
     return fake.scriptRows;
 }
 
+DWORD rowIndex(const FakeIfRow& row, int position) {
+    return row.index != 0 ? row.index : static_cast<DWORD>(position + 1);
+}
+
 } // namespace
 
 extern "C" {
@@ -134,6 +142,10 @@ DWORD WINAPI GetIfTable(MIB_IFTABLE* table, ULONG* size, BOOL order) {
     if (size == nullptr)
         return ERROR_INVALID_PARAMETER;
     fake.stats.lastSize = *size;
+    if (fake.failures > 0) {
+        --fake.failures;
+        return ERROR_NOT_SUPPORTED;
+    }
     if (table != nullptr) {
         SIZE_T block = LocalSize(table);
         if (block != 0 && *size > block)
@@ -150,7 +162,7 @@ DWORD WINAPI GetIfTable(MIB_IFTABLE* table, ULONG* size, BOOL order) {
     table->dwNumEntries = static_cast<DWORD>(count);
     for (int i = 0; i < count; ++i) {
         MIB_IFROW& row = table->table[i];
-        row.dwIndex = static_cast<DWORD>(i + 1);
+        row.dwIndex = rowIndex(rows[i], i);
         row.dwType = 6; // an Ethernet interface
         row.dwInOctets = rows[i].inOctets;
         row.dwOutOctets = rows[i].outOctets;
@@ -162,6 +174,22 @@ DWORD WINAPI GetIfTable(MIB_IFTABLE* table, ULONG* size, BOOL order) {
     return NO_ERROR;
 }
 
+DWORD WINAPI GetIfEntry2(MIB_IF_ROW2* row) {
+    ++fake.stats.entryCalls;
+    if (row == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    int count = 0;
+    const FakeIfRow* rows = currentRows(count);
+    for (int i = 0; i < count; ++i) {
+        if (rows[i].wide == 0 || rowIndex(rows[i], i) != row->InterfaceIndex)
+            continue;
+        row->InOctets = rows[i].inOctets64;
+        row->OutOctets = rows[i].outOctets64;
+        return NO_ERROR;
+    }
+    return ERROR_FILE_NOT_FOUND;
+}
+
 void fakeIfTableSetRows(const FakeIfRow* rows, int count) {
     if (count < 0 || rows == nullptr)
         count = 0;
@@ -171,6 +199,10 @@ void fakeIfTableSetRows(const FakeIfRow* rows, int count) {
         std::memcpy(fake.rows, rows, static_cast<std::size_t>(count) * sizeof(FakeIfRow));
     fake.count = count;
     fake.stats = FakeIfStats{};
+}
+
+void fakeIfTableFail(int calls) {
+    fake.failures = calls;
 }
 
 void fakeIfTableStats(FakeIfStats* stats) {

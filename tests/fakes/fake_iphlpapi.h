@@ -12,6 +12,10 @@ struct FakeIfRow {
     std::uint32_t outOctets;
     std::uint32_t descrLen; // reported as is, even beyond the 256 stored bytes
     unsigned char descr[256];
+    std::uint32_t index; // the interface's number (dwIndex); 0 gives the row's position + 1
+    std::uint32_t wide;  // nonzero: GetIfEntry2 answers for this interface with the counts below
+    std::uint64_t inOctets64;
+    std::uint64_t outOctets64;
 };
 
 struct FakeIfStats {
@@ -20,12 +24,17 @@ struct FakeIfStats {
     std::uint32_t oversized;    // calls whose size exceeded the block the buffer lives in
     std::uint32_t lastSize;     // the size handed in by the last call
     std::uint32_t scriptErrors; // script lines that were not rows
+    std::uint32_t entryCalls;   // GetIfEntry2 calls
 };
 
 // Replaces the rows (at most kFakeIfRowsMax are kept) and clears the statistics.
 typedef void (*FakeIfTableSetRowsFn)(const FakeIfRow* rows, int count);
 typedef void (*FakeIfTableStatsFn)(FakeIfStats* stats);
+// The next `calls` GetIfTable calls report a failure and leave the table as it was (rows set
+// meanwhile do not end them).
+typedef void (*FakeIfTableFailFn)(int calls);
 
 constexpr const char* kFakeIfTableSetRows = "fakeIfTableSetRows";
 constexpr const char* kFakeIfTableStats = "fakeIfTableStats";
+constexpr const char* kFakeIfTableFail = "fakeIfTableFail";
 constexpr const char* kFakeIfTableScriptVariable = "VELNOR_FAKE_IFTABLE";

@@ -19,17 +19,35 @@ inline FakeIfRow fakeIfRow(std::uint32_t in, std::uint32_t out, const std::strin
     return row;
 }
 
-// Null when `module` is not loaded or is not the scripted library.
-inline FakeIfTableSetRowsFn fakeIfTableSetRows(const char* module = "Iphlpapi.dll") {
+// A row of interface `index` whose GetIfEntry2 answers with 64-bit counters; its 32-bit counters
+// are their low halves, as the platform gives them.
+inline FakeIfRow fakeWideRow(std::uint32_t index, std::uint64_t in, std::uint64_t out,
+                             const std::string& text) {
+    FakeIfRow row =
+        fakeIfRow(static_cast<std::uint32_t>(in), static_cast<std::uint32_t>(out), text);
+    row.index = index;
+    row.wide = 1;
+    row.inOctets64 = in;
+    row.outOctets64 = out;
+    return row;
+}
+
+// A control entry of the scripted library loaded under `module`; null when that module is not
+// loaded or is not the scripted library.
+template <typename F> F fakeIfTableEntry(const char* name, const char* module) {
     HMODULE fake = GetModuleHandleA(module);
-    return fake ? reinterpret_cast<FakeIfTableSetRowsFn>(
-                      reinterpret_cast<void*>(GetProcAddress(fake, kFakeIfTableSetRows)))
+    return fake ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(fake, name)))
                 : nullptr;
 }
 
+inline FakeIfTableSetRowsFn fakeIfTableSetRows(const char* module = "Iphlpapi.dll") {
+    return fakeIfTableEntry<FakeIfTableSetRowsFn>(kFakeIfTableSetRows, module);
+}
+
 inline FakeIfTableStatsFn fakeIfTableStats(const char* module = "Iphlpapi.dll") {
-    HMODULE fake = GetModuleHandleA(module);
-    return fake ? reinterpret_cast<FakeIfTableStatsFn>(
-                      reinterpret_cast<void*>(GetProcAddress(fake, kFakeIfTableStats)))
-                : nullptr;
+    return fakeIfTableEntry<FakeIfTableStatsFn>(kFakeIfTableStats, module);
+}
+
+inline FakeIfTableFailFn fakeIfTableFail(const char* module = "Iphlpapi.dll") {
+    return fakeIfTableEntry<FakeIfTableFailFn>(kFakeIfTableFail, module);
 }

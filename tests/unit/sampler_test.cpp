@@ -7,25 +7,26 @@
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
 
-// The sampler's link seams: a scripted counter source and clock.
+// The sampler's link seams: a scripted counter source of 32-bit rows and a clock. The 64-bit
+// counters and interface numbers are tested through the scripted library under Wine.
 namespace {
 struct FakeSource {
     std::int64_t counters[Channel::Count];
     int rows;
-    std::uint32_t now;
+    std::int64_t now; // microseconds
     std::vector<int> positionsRead;
 } source;
 } // namespace
 
-std::int64_t InterfaceTable::counter(int position, int channel, bool* found) {
+CounterReading InterfaceTable::counters(int position) {
     source.positionsRead.push_back(position);
-    const bool there = position >= 0 && position < source.rows;
-    if (found)
-        *found = there;
-    return there ? source.counters[channel] : 0;
+    CounterReading reading{};
+    if (position >= 0 && position < source.rows)
+        reading = CounterReading{true, 1, false, {source.counters[0], source.counters[1]}};
+    return reading;
 }
 
-std::uint32_t clockMilliseconds() {
+std::int64_t clockMicroseconds() {
     return source.now;
 }
 
@@ -62,8 +63,8 @@ class Sampler : public ::testing::Test {
         source.counters[Channel::Send] = sent;
     }
     // Moves the clock on and ticks.
-    void tickAfter(Widget& widget, std::uint32_t milliseconds) {
-        source.now += milliseconds;
+    void tickAfter(Widget& widget, std::int64_t milliseconds) {
+        source.now += 1000 * milliseconds;
         TrafficSampler::tick(widget.settings);
     }
     std::int64_t rate(int channel) { return TrafficSampler::readings().rates[channel]; }
@@ -90,7 +91,7 @@ TEST_F(Sampler, RatesForThePeriodsOnTime) {
         set(100000, 7);
         TrafficSampler::resetHistory(widget.settings);
         set(100000 + row.bytes, 7 + 2 * row.bytes);
-        tickAfter(widget, static_cast<std::uint32_t>(row.period));
+        tickAfter(widget, row.period);
         EXPECT_EQ(rate(Channel::Receive), row.rate);
         EXPECT_EQ(rate(Channel::Send), 2 * row.rate);
         EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], 100000 + row.bytes);
@@ -100,39 +101,39 @@ TEST_F(Sampler, RatesForThePeriodsOnTime) {
     }
 }
 
-// A steady stream shows a steady number however the ticks jitter within a quarter period; beyond
-// that the time really elapsed is used, for ticks that come late and for the first after a reset
-// that fell mid-period.
-TEST_F(Sampler, PeriodUsedFollowsTheElapsedTime) {
+// Only a tick more than a quarter period late is divided by the time really elapsed (ticks merged
+// while the thread was busy); every shorter interval, the first after a reset in mid-period too,
+// by the period, so that no rate spikes.
+TEST_F(Sampler, OnlyALateTickIsDividedByTheElapsedTime) {
     struct Row {
         const char* name;
-        std::uint32_t start;
         int period;
-        std::uint32_t elapsed;
+        std::int64_t elapsed; // microseconds
         std::int64_t bytes;
         std::int64_t rate;
+        double seconds;
     };
     const Row rows[] = {
-        {"a quarter early", 5000, 1000, 750, 1000, 1000},
-        {"a quarter late", 5000, 1000, 1250, 1000, 1000},
-        {"merged: three periods late", 5000, 1000, 3000, 3000, 1000},
-        {"just over a quarter late", 5000, 1000, 1251, 1251, 1000},
-        {"early after a mid-period reset", 5000, 1000, 400, 1000, 2500},
-        {"late, short period", 5000, 500, 1000, 1000, 1000},
-        {"clock did not move", 5000, 1000, 0, 5, 5000}, // at least 1 ms
-        {"clock passes 2^32 on time", 0xFFFFFF00u, 1000, 1000, 2000, 2000},
+        {"a quarter early", 1000, 750000, 1000, 1000, 1.0},
+        {"a quarter late", 1000, 1250000, 1000, 1000, 1.0},
+        {"a microsecond later", 1000, 1250001, 1250002, 1000000, 1.250001},
+        {"merged: three periods late", 1000, 3000000, 3000, 1000, 3.0},
+        {"early after a mid-period reset", 1000, 12000, 1000, 1000, 1.0},
+        {"clock did not move", 1000, 0, 5, 5, 1.0},
+        {"late, short period", 500, 1000000, 1000, 1000, 1.0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TrafficSampler::clear();
-        source.now = row.start;
         Widget widget(2, row.period);
         set(1000, 1000);
         TrafficSampler::resetHistory(widget.settings);
         set(1000 + row.bytes, 1000);
-        tickAfter(widget, row.elapsed);
+        source.now += row.elapsed;
+        TrafficSampler::tick(widget.settings);
         EXPECT_EQ(rate(Channel::Receive), row.rate);
         EXPECT_EQ(rate(Channel::Send), 0);
+        EXPECT_DOUBLE_EQ(TrafficSampler::readings().seconds, row.seconds);
     }
 }
 

@@ -1,5 +1,5 @@
-// The interface table against the scripted Iphlpapi.dll beside this test: rows chosen by the
-// test in process or through the script file, tables that change between calls.
+// The interface table, and the sampler on it, against the scripted Iphlpapi.dll beside this test:
+// rows chosen by the test in process or through the script file, tables that change between calls.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -9,9 +9,20 @@
 #include "platform.h"
 
 #include "fakes/fake_iphlpapi_client.h"
+#include "traffic/clock.h"
 #include "traffic/interface_table.h"
+#include "traffic/sampler.h"
 #include "types.h"
 #include "win/win_files.h"
+
+// The sampler's clock, moved by the test.
+namespace {
+std::int64_t testMicroseconds = 0;
+}
+
+std::int64_t clockMicroseconds() {
+    return testMicroseconds;
+}
 
 namespace {
 
@@ -37,6 +48,7 @@ class FakeInterfaceTable : public ::testing::Test {
         stats = fakeIfTableStats();
         ASSERT_NE(setRows, nullptr) << "Wine's own Iphlpapi.dll was loaded, not the fake";
         ASSERT_NE(stats, nullptr);
+        fakeIfTableFail()(0);
     }
     void TearDown() override {
         InterfaceTable::release();
@@ -65,11 +77,12 @@ TEST_F(FakeInterfaceTable, TableGrowsAndShrinksBetweenCalls) {
         EXPECT_EQ(InterfaceTable::count(), rows);
         if (rows > 0) {
             EXPECT_EQ(InterfaceTable::description(rows - 1), "if" + std::to_string(rows - 1));
-            EXPECT_EQ(InterfaceTable::counter(rows - 1, Channel::Receive), 1000 * (rows - 1));
-            EXPECT_EQ(InterfaceTable::counter(rows - 1, Channel::Send), rows - 1);
+            CounterReading last = InterfaceTable::counters(rows - 1);
+            EXPECT_EQ(last.octets[Channel::Receive], 1000 * (rows - 1));
+            EXPECT_EQ(last.octets[Channel::Send], rows - 1);
         }
         EXPECT_STREQ(InterfaceTable::description(rows), "");
-        EXPECT_EQ(InterfaceTable::counter(rows, Channel::Receive), 0);
+        EXPECT_FALSE(InterfaceTable::counters(rows).found);
         FakeIfStats now = read();
         EXPECT_EQ(now.oversized, 0u);
         EXPECT_GE(now.filled, 1u);
@@ -121,12 +134,50 @@ TEST_F(FakeInterfaceTable, CountersWidenWithoutSignExtension) {
     ASSERT_TRUE(InterfaceTable::load());
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(InterfaceTable::counter(static_cast<int>(i), Channel::Receive),
-                  std::int64_t{rows[i].in});
-        EXPECT_EQ(InterfaceTable::counter(static_cast<int>(i), Channel::Send),
-                  std::int64_t{rows[i].out});
+        CounterReading reading = InterfaceTable::counters(static_cast<int>(i));
+        EXPECT_EQ(reading.octets[Channel::Receive], std::int64_t{rows[i].in});
+        EXPECT_EQ(reading.octets[Channel::Send], std::int64_t{rows[i].out});
     }
-    EXPECT_EQ(InterfaceTable::counter(0, 2), 0); // no such channel
+}
+
+// The row's own interface number asks for the 64-bit counters; where the library has none for it,
+// the row's 32-bit ones stay.
+TEST_F(FakeInterfaceTable, CountersOfTheRowsInterfaceIn64BitsWhereGiven) {
+    const std::uint64_t big = (std::uint64_t{1} << 40) + 5;
+    const std::uint64_t huge = ~std::uint64_t{0};
+    set({fakeWideRow(7, big, big + 1, "eth0"), fakeIfRow(1000, 2000, "tun0"),
+         fakeWideRow(12, huge, 3, "odd")});
+    ASSERT_TRUE(InterfaceTable::load());
+    struct Row {
+        std::uint32_t index;
+        bool wide;
+        std::int64_t in, out;
+    };
+    const Row rows[] = {{7, true, std::int64_t(big), std::int64_t(big + 1)},
+                        {2, false, 1000, 2000},
+                        {12, true, (std::int64_t{1} << 62) - 1, 3}}; // held below 2^62
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        CounterReading reading = InterfaceTable::counters(i);
+        EXPECT_TRUE(reading.found);
+        EXPECT_EQ(reading.index, rows[i].index);
+        EXPECT_EQ(reading.wide, rows[i].wide);
+        EXPECT_EQ(reading.octets[Channel::Receive], rows[i].in);
+        EXPECT_EQ(reading.octets[Channel::Send], rows[i].out);
+    }
+    EXPECT_EQ(read().calls, 4u) << "one table query per reading (and the load's size query)";
+}
+
+// A query that reports a failure leaves the rows of the last one: the menu still lists them, but
+// their counters would be stale and are no reading.
+TEST_F(FakeInterfaceTable, AFailedQueryGivesNoReading) {
+    set({fakeWideRow(1, 500, 600, "lo")});
+    ASSERT_TRUE(InterfaceTable::load());
+    ASSERT_TRUE(InterfaceTable::counters(0).found);
+    fakeIfTableFail()(2);
+    EXPECT_FALSE(InterfaceTable::counters(0).found);
+    EXPECT_STREQ(InterfaceTable::description(0), "lo");
+    EXPECT_EQ(InterfaceTable::counters(0).octets[Channel::Send], 600);
 }
 
 // The script another process would write: re-read on every call.
@@ -154,22 +205,84 @@ TEST_F(FakeInterfaceTable, ScriptFileNamedByTheEnvironment) {
                         {9, 10, "wide  gap"}};
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(rows[i].text);
-        EXPECT_EQ(InterfaceTable::counter(i, Channel::Receive), rows[i].in);
-        EXPECT_EQ(InterfaceTable::counter(i, Channel::Send), rows[i].out);
+        CounterReading reading = InterfaceTable::counters(i);
+        EXPECT_EQ(reading.octets[Channel::Receive], rows[i].in);
+        EXPECT_EQ(reading.octets[Channel::Send], rows[i].out);
         EXPECT_STREQ(InterfaceTable::description(i), rows[i].text);
     }
     EXPECT_GT(read().scriptErrors, 0u);
 
     ASSERT_TRUE(writeFile(path, "150 260 Loopback Pseudo-Interface 1\n"));
     EXPECT_EQ(InterfaceTable::count(), 1);
-    EXPECT_EQ(InterfaceTable::counter(0, Channel::Receive), 150);
+    EXPECT_EQ(InterfaceTable::counters(0).octets[Channel::Receive], 150);
 
     // A file that cannot be read keeps the last good rows.
     DeleteFileA(path);
-    EXPECT_EQ(InterfaceTable::counter(0, Channel::Send), 260);
+    EXPECT_EQ(InterfaceTable::counters(0).octets[Channel::Send], 260);
 
     SetEnvironmentVariableA(kFakeIfTableScriptVariable, nullptr);
     EXPECT_STREQ(InterfaceTable::description(0), "in process");
+}
+
+// The widget shows the row at position 1 through a run of table changes, one tick a second. Each
+// rate is that tick's traffic of one interface counted one way, or 0 where it cannot be.
+TEST_F(FakeInterfaceTable, SamplerRatesThroughTableChanges) {
+    const std::uint64_t k4GiB = std::uint64_t{1} << 32;
+    const FakeIfRow first = fakeWideRow(1, 10 * k4GiB, 0, "lo");
+    auto row = [](std::uint32_t index, std::uint64_t in, bool wide) {
+        FakeIfRow r = fakeWideRow(index, in, 0, "if" + std::to_string(index));
+        r.wide = wide;
+        return r;
+    };
+    struct Step {
+        const char* name;
+        std::vector<FakeIfRow> rows;
+        int failures; // table queries that fail from this tick on
+        std::int64_t rate;
+        std::int64_t total;
+    };
+    const Step steps[] = {
+        {"6 GiB in one tick",
+         {first, row(2, 5 * k4GiB + 6 * k4GiB / 4, true)},
+         0,
+         6 * k4GiB / 4,
+         5 * k4GiB + 6 * k4GiB / 4},
+        {"a row added before it", {first, row(3, 7000, true), row(2, 0, true)}, 0, 0, 7000},
+        {"the new interface", {first, row(3, 8000, true), row(2, 0, true)}, 0, 1000, 8000},
+        {"its 64-bit counter reset", {first, row(3, 300, true)}, 0, 300, 300},
+        {"no 64 bits for it", {first, row(3, 800, false)}, 0, 0, 800},
+        {"32 bits", {first, row(3, 1800, false)}, 0, 1000, 1800},
+        {"64 bits again", {first, row(3, 2800, true)}, 0, 0, 2800},
+        {"queries fail", {first, row(3, 3800, true)}, 2, 0, 0},
+        {"still failing", {first, row(3, 4800, true)}, 0, 0, 0},
+        {"recovered: the new baseline", {first, row(3, 900000, true)}, 0, 0, 900000},
+        {"and rates again", {first, row(3, 904000, true)}, 0, 4000, 904000},
+    };
+    set({first, row(2, 5 * k4GiB, true)});
+    ASSERT_TRUE(InterfaceTable::load());
+    WidgetSettings settings{};
+    std::int64_t histories[Channel::Count][4] = {};
+    settings.timer = 1000;
+    settings.price = 1.0;
+    settings.adapter = 1;
+    for (int channel = 0; channel < Channel::Count; ++channel) {
+        settings.graphs[channel].width = 4;
+        settings.graphs[channel].history = histories[channel];
+    }
+    TrafficSampler::clear();
+    TrafficSampler::resetHistory(settings);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        set(step.rows);
+        if (step.failures > 0)
+            fakeIfTableFail()(step.failures);
+        testMicroseconds += 1000000;
+        TrafficSampler::tick(settings);
+        const TrafficReadings& readings = TrafficSampler::readings();
+        EXPECT_EQ(readings.rates[Channel::Receive], step.rate);
+        EXPECT_EQ(readings.totals[Channel::Receive], step.total);
+        EXPECT_EQ(readings.rates[Channel::Send], 0);
+    }
 }
 
 } // namespace
