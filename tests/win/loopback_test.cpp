@@ -1,0 +1,296 @@
+// The sampler on this machine's loopback interface, with Wine's own GetIfTable and GetIfEntry2,
+// held against the kernel's counters for it (/proc/net/dev, seen as Z:\proc\net\dev): this
+// process moves several GiB through 127.0.0.1, so that the 32-bit counters wrap, while the
+// sampler ticks at 250 ms on a thread timer.
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform.h"
+
+#include "traffic/interface_table.h"
+#include "traffic/sampler.h"
+#include "types.h"
+#include "win/import_patch.h"
+
+namespace {
+
+constexpr std::uint64_t kTransfer = std::uint64_t{6} << 30;
+constexpr int kPeriod = 250;
+constexpr int kChunk = 1 << 20;
+constexpr std::int64_t k2To32 = std::int64_t{1} << 32;
+
+struct KernelCounts {
+    std::int64_t octets[Channel::Count];
+};
+
+// The kernel's byte counters of `lo`; false when the file or the line cannot be read.
+bool readKernelCounts(KernelCounts& counts) {
+    HANDLE file = CreateFileA("Z:\\proc\\net\\dev", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    char text[16384];
+    DWORD length = 0, read = 0;
+    while (length + 1 < sizeof text &&
+           ReadFile(file, text + length, sizeof text - 1 - length, &read, nullptr) && read > 0)
+        length += read;
+    CloseHandle(file);
+    text[length] = '\0';
+    for (char* line = std::strtok(text, "\n"); line; line = std::strtok(nullptr, "\n")) {
+        char name[32];
+        unsigned long long field[9];
+        if (std::sscanf(line, " %31[^:]: %llu %llu %llu %llu %llu %llu %llu %llu %llu", name,
+                        &field[0], &field[1], &field[2], &field[3], &field[4], &field[5], &field[6],
+                        &field[7], &field[8]) == 10 &&
+            std::strcmp(name, "lo") == 0) {
+            counts.octets[Channel::Receive] = static_cast<std::int64_t>(field[0]);
+            counts.octets[Channel::Send] = static_cast<std::int64_t>(field[8]);
+            return true;
+        }
+    }
+    return false;
+}
+
+double seconds() {
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// One TCP connection over 127.0.0.1 within this process, a sender and a receiver thread.
+struct Transfer {
+    SOCKET sender = INVALID_SOCKET, receiver = INVALID_SOCKET;
+    std::thread sending, receiving;
+    std::atomic<bool> done{false};
+    std::atomic<bool> failed{false};
+
+    bool start(std::uint64_t bytes) {
+        SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int size = sizeof address;
+        bool ready = listener != INVALID_SOCKET &&
+                     bind(listener, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+                     listen(listener, 1) == 0 &&
+                     getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0;
+        sender = ready ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
+        ready = sender != INVALID_SOCKET &&
+                connect(sender, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        receiver = ready ? accept(listener, nullptr, nullptr) : INVALID_SOCKET;
+        if (listener != INVALID_SOCKET)
+            closesocket(listener);
+        if (receiver == INVALID_SOCKET)
+            return false;
+        sending = std::thread([this, bytes] { run(sender, bytes, true); });
+        receiving = std::thread([this, bytes] { run(receiver, bytes, false); });
+        return true;
+    }
+    void run(SOCKET s, std::uint64_t bytes, bool send_) {
+        std::vector<char> buffer(kChunk, 'v');
+        for (std::uint64_t moved = 0; moved < bytes;) {
+            int n = send_ ? send(s, buffer.data(), kChunk, 0) : recv(s, buffer.data(), kChunk, 0);
+            if (n <= 0) {
+                failed = true;
+                break;
+            }
+            moved += static_cast<std::uint64_t>(n);
+        }
+        if (!send_)
+            done = true;
+    }
+    ~Transfer() {
+        if (sender != INVALID_SOCKET)
+            closesocket(sender); // ends a receiver that still waits
+        if (sending.joinable())
+            sending.join();
+        if (receiving.joinable())
+            receiving.join();
+        if (receiver != INVALID_SOCKET)
+            closesocket(receiver);
+    }
+};
+
+struct TickRecord {
+    double start;
+    TrafficReadings readings;
+    KernelCounts kernel; // read right after the tick
+};
+
+FARPROC(WINAPI* realGetProcAddress)(HMODULE, LPCSTR) = nullptr;
+
+FARPROC WINAPI withoutGetIfEntry2(HMODULE module, LPCSTR name) {
+    if (reinterpret_cast<ULONG_PTR>(name) > 0xFFFF && std::strcmp(name, "GetIfEntry2") == 0)
+        return nullptr;
+    return realGetProcAddress(module, name);
+}
+
+class Loopback : public ::testing::Test {
+  protected:
+    int position = -1;
+    std::vector<TickRecord> ticks;
+    KernelCounts base{};
+
+    static void SetUpTestSuite() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    static void TearDownTestSuite() { WSACleanup(); }
+    void TearDown() override {
+        InterfaceTable::release();
+        if (realGetProcAddress)
+            patchImport("kernel32.dll", "GetProcAddress",
+                        reinterpret_cast<void*>(realGetProcAddress));
+        realGetProcAddress = nullptr;
+    }
+
+    // Loads the table and finds `lo` in it; the reason when that cannot be done.
+    std::string findLoopback() {
+        KernelCounts counts;
+        if (!readKernelCounts(counts))
+            return "the kernel's counters of lo cannot be read from Z:\\proc\\net\\dev";
+        if (!InterfaceTable::load())
+            return "no interface table";
+        for (int i = 0; i < InterfaceTable::count() && position < 0; ++i)
+            if (std::strcmp(InterfaceTable::description(i), "lo") == 0)
+                position = i;
+        return position < 0 ? "the interface table has no row named lo" : "";
+    }
+
+    // Moves kTransfer bytes while the sampler ticks; the ticks up to the first that starts after
+    // the transfer ended.
+    void run() {
+        WidgetSettings settings{};
+        std::int64_t histories[Channel::Count][8] = {};
+        settings.timer = kPeriod;
+        settings.price = 1.0;
+        settings.adapter = position;
+        for (int channel = 0; channel < Channel::Count; ++channel) {
+            settings.graphs[channel].width = 8;
+            settings.graphs[channel].history = histories[channel];
+        }
+        TrafficSampler::clear();
+        TrafficSampler::resetHistory(settings);
+        ASSERT_TRUE(readKernelCounts(base));
+        double began = seconds();
+        Transfer transfer;
+        ASSERT_TRUE(transfer.start(kTransfer)) << "no connection over 127.0.0.1";
+        UINT_PTR timer = SetTimer(nullptr, 0, kPeriod, nullptr);
+        ASSERT_NE(timer, 0u);
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            if (message.message != WM_TIMER)
+                continue;
+            bool ended = transfer.done || transfer.failed;
+            TickRecord record{seconds(), {}, {}};
+            TrafficSampler::tick(settings);
+            record.readings = TrafficSampler::readings();
+            readKernelCounts(record.kernel);
+            ticks.push_back(record);
+            if (ended || ticks.size() > 400)
+                break;
+        }
+        KillTimer(nullptr, timer);
+        ASSERT_FALSE(transfer.failed);
+        ASSERT_TRUE(transfer.done) << "the transfer took over 100 s";
+        const KernelCounts& last = ticks.back().kernel;
+        std::printf("%.2f GiB received on lo in %.2f s, %zu ticks\n",
+                    static_cast<double>(last.octets[0] - base.octets[0]) / (1 << 30),
+                    seconds() - began, ticks.size());
+    }
+
+    // Every rate against the kernel's bytes of its interval, and their sum over the run.
+    void checkRates() {
+        for (int channel = 0; channel < Channel::Count; ++channel) {
+            SCOPED_TRACE(channel == Channel::Receive ? "received" : "sent");
+            double sum = 0;
+            double worst = 0;
+            for (std::size_t i = 0; i < ticks.size(); ++i) {
+                const TickRecord& tick = ticks[i];
+                std::int64_t rate = tick.readings.rates[channel];
+                sum += static_cast<double>(rate) * tick.readings.seconds;
+                if (i == 0)
+                    continue; // its interval began at the reset, not at a recorded tick
+                double bytes = static_cast<double>(tick.kernel.octets[channel] -
+                                                   ticks[i - 1].kernel.octets[channel]);
+                double fair = bytes / (tick.start - ticks[i - 1].start);
+                EXPECT_GE(rate, 0) << "tick " << i;
+                EXPECT_LE(static_cast<double>(rate), 1.3 * fair) << "tick " << i;
+                if (fair > 0 && static_cast<double>(rate) / fair > worst)
+                    worst = static_cast<double>(rate) / fair;
+            }
+            double moved =
+                static_cast<double>(ticks.back().kernel.octets[channel] - base.octets[channel]);
+            EXPECT_NEAR(sum, moved, 0.02 * moved);
+            std::printf("%s: rates x seconds %.0f, kernel %.0f (%+.3f%%), largest rate %.3f x "
+                        "the kernel's bytes over the real interval\n",
+                        channel == Channel::Receive ? "received" : "sent", sum, moved,
+                        100.0 * (sum - moved) / moved, worst);
+        }
+    }
+
+    // The largest traffic of one interval: what a reading may lag behind the kernel's.
+    std::int64_t largestTick(int channel) const {
+        std::int64_t largest = 0;
+        for (std::size_t i = 1; i < ticks.size(); ++i)
+            largest = std::max(largest, ticks[i].kernel.octets[channel] -
+                                            ticks[i - 1].kernel.octets[channel]);
+        return largest;
+    }
+};
+
+TEST_F(Loopback, SixGiBIn64BitCountersMatchTheKernel) {
+    std::string why = findLoopback();
+    if (why.empty() && !GetProcAddress(GetModuleHandleA("Iphlpapi.dll"), "GetIfEntry2"))
+        why = "this Wine's Iphlpapi.dll has no GetIfEntry2";
+    if (!why.empty())
+        GTEST_SKIP() << why;
+    ASSERT_TRUE(InterfaceTable::counters(position).wide);
+    ASSERT_NO_FATAL_FAILURE(run());
+    checkRates();
+    for (int channel = 0; channel < Channel::Count; ++channel) {
+        std::int64_t lag = largestTick(channel);
+        for (std::size_t i = 0; i < ticks.size(); ++i) {
+            SCOPED_TRACE(i);
+            std::int64_t total = ticks[i].readings.totals[channel];
+            EXPECT_LE(total, ticks[i].kernel.octets[channel]);
+            EXPECT_GE(total, ticks[i].kernel.octets[channel] - lag);
+        }
+    }
+    for (std::size_t i = 1; i < ticks.size(); ++i) // the cost never goes down while traffic flows
+        EXPECT_GE(ticks[i].readings.cost, ticks[i - 1].readings.cost) << "tick " << i;
+}
+
+// Each tick moves far less than 2 GiB, so the 32-bit counters' wraps are told from resets.
+TEST_F(Loopback, SixGiBThroughThe32BitFallback) {
+    hookImport(realGetProcAddress, "kernel32.dll", "GetProcAddress", &withoutGetIfEntry2);
+    ASSERT_NE(realGetProcAddress, nullptr);
+    std::string why = findLoopback();
+    if (!why.empty())
+        GTEST_SKIP() << why;
+    ASSERT_FALSE(InterfaceTable::counters(position).wide);
+    ASSERT_NO_FATAL_FAILURE(run());
+    checkRates();
+    for (int channel = 0; channel < Channel::Count; ++channel) {
+        std::int64_t lag = largestTick(channel);
+        for (std::size_t i = 0; i < ticks.size(); ++i) {
+            SCOPED_TRACE(i);
+            // the kernel's count cut to 32 bits, a little ahead of the reading
+            std::int64_t ahead = (ticks[i].kernel.octets[channel] % k2To32 -
+                                  ticks[i].readings.totals[channel] + k2To32) %
+                                 k2To32;
+            EXPECT_LE(ahead, lag);
+        }
+    }
+}
+
+} // namespace
