@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -19,6 +18,7 @@
 #include "traffic/sampler.h"
 #include "types.h"
 #include "win/import_patch.h"
+#include "win/loopback.h"
 
 namespace {
 
@@ -31,32 +31,8 @@ struct KernelCounts {
     std::int64_t octets[Channel::Count];
 };
 
-// The kernel's byte counters of `lo`; false when the file or the line cannot be read.
-bool readKernelCounts(KernelCounts& counts) {
-    HANDLE file = CreateFileA("Z:\\proc\\net\\dev", GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    char text[16384];
-    DWORD length = 0, read = 0;
-    while (length + 1 < sizeof text &&
-           ReadFile(file, text + length, sizeof text - 1 - length, &read, nullptr) && read > 0)
-        length += read;
-    CloseHandle(file);
-    text[length] = '\0';
-    for (char* line = std::strtok(text, "\n"); line; line = std::strtok(nullptr, "\n")) {
-        char name[32];
-        unsigned long long field[9];
-        if (std::sscanf(line, " %31[^:]: %llu %llu %llu %llu %llu %llu %llu %llu %llu", name,
-                        &field[0], &field[1], &field[2], &field[3], &field[4], &field[5], &field[6],
-                        &field[7], &field[8]) == 10 &&
-            std::strcmp(name, "lo") == 0) {
-            counts.octets[Channel::Receive] = static_cast<std::int64_t>(field[0]);
-            counts.octets[Channel::Send] = static_cast<std::int64_t>(field[8]);
-            return true;
-        }
-    }
-    return false;
+bool readLoopback(KernelCounts& counts) {
+    return readKernelCounts("lo", counts.octets[Channel::Receive], counts.octets[Channel::Send]);
 }
 
 double seconds() {
@@ -74,22 +50,7 @@ struct Transfer {
     std::atomic<bool> failed{false};
 
     bool start(std::uint64_t bytes) {
-        SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int size = sizeof address;
-        bool ready = listener != INVALID_SOCKET &&
-                     bind(listener, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-                     listen(listener, 1) == 0 &&
-                     getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0;
-        sender = ready ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
-        ready = sender != INVALID_SOCKET &&
-                connect(sender, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        receiver = ready ? accept(listener, nullptr, nullptr) : INVALID_SOCKET;
-        if (listener != INVALID_SOCKET)
-            closesocket(listener);
-        if (receiver == INVALID_SOCKET)
+        if (!connectLoopback(sender, receiver))
             return false;
         sending = std::thread([this, bytes] { run(sender, bytes, true); });
         receiving = std::thread([this, bytes] { run(receiver, bytes, false); });
@@ -120,10 +81,11 @@ struct Transfer {
     }
 };
 
+// The kernel's counts read just before and just after each tick bracket the sampler's reading.
 struct TickRecord {
     double start;
     TrafficReadings readings;
-    KernelCounts kernel; // read right after the tick
+    KernelCounts before, after;
 };
 
 FARPROC(WINAPI* realGetProcAddress)(HMODULE, LPCSTR) = nullptr;
@@ -156,7 +118,7 @@ class Loopback : public ::testing::Test {
     // Loads the table and finds `lo` in it; the reason when that cannot be done.
     std::string findLoopback() {
         KernelCounts counts;
-        if (!readKernelCounts(counts))
+        if (!readLoopback(counts))
             return "the kernel's counters of lo cannot be read from Z:\\proc\\net\\dev";
         if (!InterfaceTable::load())
             return "no interface table";
@@ -180,7 +142,7 @@ class Loopback : public ::testing::Test {
         }
         TrafficSampler::clear();
         TrafficSampler::resetHistory(settings);
-        ASSERT_TRUE(readKernelCounts(base));
+        ASSERT_TRUE(readLoopback(base));
         double began = seconds();
         Transfer transfer;
         ASSERT_TRUE(transfer.start(kTransfer)) << "no connection over 127.0.0.1";
@@ -191,10 +153,11 @@ class Loopback : public ::testing::Test {
             if (message.message != WM_TIMER)
                 continue;
             bool ended = transfer.done || transfer.failed;
-            TickRecord record{seconds(), {}, {}};
+            TickRecord record{seconds(), {}, {}, {}};
+            readLoopback(record.before);
             TrafficSampler::tick(settings);
             record.readings = TrafficSampler::readings();
-            readKernelCounts(record.kernel);
+            readLoopback(record.after);
             ticks.push_back(record);
             if (ended || ticks.size() > 400)
                 break;
@@ -202,7 +165,7 @@ class Loopback : public ::testing::Test {
         KillTimer(nullptr, timer);
         ASSERT_FALSE(transfer.failed);
         ASSERT_TRUE(transfer.done) << "the transfer took over 100 s";
-        const KernelCounts& last = ticks.back().kernel;
+        const KernelCounts& last = ticks.back().after;
         std::printf("%.2f GiB received on lo in %.2f s, %zu ticks\n",
                     static_cast<double>(last.octets[0] - base.octets[0]) / (1 << 30),
                     seconds() - began, ticks.size());
@@ -220,8 +183,8 @@ class Loopback : public ::testing::Test {
                 sum += static_cast<double>(rate) * tick.readings.seconds;
                 if (i == 0)
                     continue; // its interval began at the reset, not at a recorded tick
-                double bytes = static_cast<double>(tick.kernel.octets[channel] -
-                                                   ticks[i - 1].kernel.octets[channel]);
+                double bytes = static_cast<double>(tick.after.octets[channel] -
+                                                   ticks[i - 1].before.octets[channel]);
                 double fair = bytes / (tick.start - ticks[i - 1].start);
                 EXPECT_GE(rate, 0) << "tick " << i;
                 EXPECT_LE(static_cast<double>(rate), 1.3 * fair) << "tick " << i;
@@ -229,7 +192,7 @@ class Loopback : public ::testing::Test {
                     worst = static_cast<double>(rate) / fair;
             }
             double moved =
-                static_cast<double>(ticks.back().kernel.octets[channel] - base.octets[channel]);
+                static_cast<double>(ticks.back().after.octets[channel] - base.octets[channel]);
             EXPECT_NEAR(sum, moved, 0.02 * moved);
             std::printf("%s: rates x seconds %.0f, kernel %.0f (%+.3f%%), largest rate %.3f x "
                         "the kernel's bytes over the real interval\n",
@@ -242,8 +205,8 @@ class Loopback : public ::testing::Test {
     std::int64_t largestTick(int channel) const {
         std::int64_t largest = 0;
         for (std::size_t i = 1; i < ticks.size(); ++i)
-            largest = std::max(largest, ticks[i].kernel.octets[channel] -
-                                            ticks[i - 1].kernel.octets[channel]);
+            largest = std::max(largest,
+                               ticks[i].after.octets[channel] - ticks[i - 1].after.octets[channel]);
         return largest;
     }
 };
@@ -262,8 +225,8 @@ TEST_F(Loopback, SixGiBIn64BitCountersMatchTheKernel) {
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             SCOPED_TRACE(i);
             std::int64_t total = ticks[i].readings.totals[channel];
-            EXPECT_LE(total, ticks[i].kernel.octets[channel]);
-            EXPECT_GE(total, ticks[i].kernel.octets[channel] - lag);
+            EXPECT_LE(total, ticks[i].after.octets[channel]);
+            EXPECT_GE(total, ticks[i].after.octets[channel] - lag);
         }
     }
     for (std::size_t i = 1; i < ticks.size(); ++i) // the cost never goes down while traffic flows
@@ -285,7 +248,7 @@ TEST_F(Loopback, SixGiBThroughThe32BitFallback) {
         for (std::size_t i = 0; i < ticks.size(); ++i) {
             SCOPED_TRACE(i);
             // the kernel's count cut to 32 bits, a little ahead of the reading
-            std::int64_t ahead = (ticks[i].kernel.octets[channel] % k2To32 -
+            std::int64_t ahead = (ticks[i].after.octets[channel] % k2To32 -
                                   ticks[i].readings.totals[channel] + k2To32) %
                                  k2To32;
             EXPECT_LE(ahead, lag);
