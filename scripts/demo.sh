@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Builds everything and runs Velnor in the stand-in shell under Wine on this machine's real
 # interfaces: in a live window when a display is set, under Xvfb otherwise. After a few seconds of
-# ticks it writes a screenshot of the widget to build/demo/velnor.png.
-# Usage: scripts/demo.sh [seconds [interface]]   (5 seconds; the busiest interface, e.g. eth0)
+# ticks it writes a screenshot of the widget to build/demo/velnor.png, then prints the kernel's
+# own counters of the interface shown, in the widget's formats. When nothing moves (or with
+# --traffic) it shows the loopback and makes its own traffic there, rising and falling.
+# Usage: scripts/demo.sh [--traffic] [seconds [interface]]   (5 seconds; the busiest interface)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+traffic=
+if [ "${1:-}" = --traffic ]; then
+  traffic=asked
+  shift
+fi
 seconds=${1:-5}
 wanted=${2:-}
 case "$seconds" in '' | *[!0-9]*) echo "demo: seconds must be a number" >&2; exit 2 ;; esac
@@ -16,7 +23,7 @@ cmake --build --preset win32 -j "$(nproc)"
 wine_prepare_prefix
 
 # The interface that moved most over one second (its total breaks ties), so that the graphs show
-# something; the loopback only when nothing else is there.
+# something, the loopback only when nothing else is there; and the bytes it moved.
 busiest_interface() {
   local before after
   before=$(tail -n +3 /proc/net/dev)
@@ -25,14 +32,22 @@ busiest_interface() {
   join <(echo "$before" | tr ':' ' ' | awk '{print $1, $2 + $10}' | sort) \
        <(echo "$after" | tr ':' ' ' | awk '{print $1, $2 + $10}' | sort) |
     awk '{ lo = ($1 == "lo") ? 1 : 0; print lo, $3 - $2, $3, $1 }' |
-    sort -k1,1n -k2,2nr -k3,3nr | head -n 1 | awk '{print $4}'
+    sort -k1,1n -k2,2nr -k3,3nr | head -n 1 | awk '{print $4, $2}'
 }
 
 demo=build/demo
 mkdir -p "$demo"
 cp build/win32/bin/kestrum.exe build/win32/bin/Velnor.dll "$demo/"
 
-[ -n "$wanted" ] || [ ! -r /proc/net/dev ] || wanted=$(busiest_interface)
+if [ -z "$wanted" ] && [ -z "$traffic" ] && [ -r /proc/net/dev ]; then
+  read -r wanted moved < <(busiest_interface)
+  [ "$moved" != 0 ] || traffic=quiet
+fi
+case "$traffic" in
+  asked) echo "demo: making ramped traffic through the loopback (lo) while the widget runs, as asked" ;;
+  quiet) echo "demo: nothing moves here: making ramped traffic through the loopback (lo) while the widget runs" ;;
+esac
+[ -z "$traffic" ] || wanted=lo
 # Wine names each interface after its Linux name; find its position in the table the widget sees.
 # Inside a session of its own: a Wine started without the display would keep the desktop from the
 # widget's session.
@@ -40,14 +55,27 @@ listing=$(wine_session wine build/win32/bin/ifstat.exe 0 2>/dev/null | tr -d '\r
 echo "$listing" | grep -E "^ *[0-9]+: "
 position=$(echo "$listing" | awk -v name="$wanted" '$1 ~ /^[0-9]+:$/ && $2 == name { sub(":", "", $1); print $1; exit }')
 position=${position:-0}
+wanted=${wanted:-$(echo "$listing" | awk '$1 == "0:" { print $2; exit }')}
 echo "demo: showing interface $position (${wanted:-the first}) for $seconds seconds"
 
 { cat samples/demo.rc; echo "Velnor.adapter: $position"; } >"$demo/Velnor.rc"
+price=$(awk -F': *' 'tolower($1) == "velnor.price" { print $2; exit }' "$demo/Velnor.rc")
 rm -f "$demo/velnor.png" "$demo/kestrum.log"
+cp build/win32/bin/traffic.exe "$demo/"
+# The traffic rises from nothing and falls back over the run, ending about a tick after the
+# screenshot (both programs start in one session, each about as fast): the picture catches it
+# falling, and the kernel's counters printed after it lead the picture's totals by little more
+# than the traffic since the widget's last tick.
+ramp=0
+[ -z "$traffic" ] || ramp=$((seconds * 1000 + 250))
 (
   cd "$demo"
-  wine_session wine kestrum.exe --log kestrum.log Velnor.dll \
-    "start free" "wait $((seconds * 1000))" "screenshot velnor.png" "stop"
+  wine_session bash -c '
+    [ "$1" -le 250 ] || wine traffic.exe ramp "$1" &
+    wine kestrum.exe --log kestrum.log Velnor.dll \
+      "start free" "wait $(($2 * 1000))" "screenshot velnor.png" "stop"
+    wait
+    wine traffic.exe counters "$3" "$4"' _ "$ramp" "$seconds" "${wanted:-lo}" "${price:-1}" | tr -d '\r'
 )
 if [ ! -s "$demo/velnor.png" ]; then
   echo "demo: no screenshot was written; see $demo/kestrum.log" >&2
