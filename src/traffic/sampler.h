@@ -12,7 +12,7 @@ struct TrafficReadings {
     std::int64_t totals[Channel::Count];
     std::int64_t rates[Channel::Count];
     double cost;
-    double seconds; // what the last rates were divided by; 0 when the tick had no baseline
+    double seconds; // what the last rates were divided by; 0 when it had no reading to compare
 };
 
 namespace TrafficSampler {
