@@ -1,0 +1,29 @@
+// The tooltip controls of this thread, found as a user of the platform sees them.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+inline BOOL CALLBACK collectTooltip(HWND window, LPARAM found) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "tooltips_class32") == 0)
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
+}
+
+inline std::vector<HWND> threadTooltips() {
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), collectTooltip, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// What a tooltip window shows, read back with WM_GETTEXT.
+inline std::string tooltipText(HWND tooltip) {
+    char text[2048] = {};
+    SendMessageA(tooltip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
