@@ -63,13 +63,7 @@ TEST(TooltipE2e, HoverOpensTheTooltipOfTheRunningWidget) {
     run.script = {"start free", "mark started", "wait 3000", "hover 150 90", "wait 5000", "stop"};
     E2eProcess launched;
     ASSERT_TRUE(e2eLaunch(run, launched));
-    DWORD started = 0;
-    for (int waited = 0; waited < 30000 && started == 0; waited += 10) {
-        if (e2eFind(e2eLog(run.folder), "> mark started") >= 0)
-            started = GetTickCount();
-        else
-            Sleep(10);
-    }
+    const DWORD started = e2eWaitForLine(run.folder, "> mark started");
     ASSERT_NE(started, 0u);
     for (int step = 0; step < kSteps; ++step) {
         const int wait =
