@@ -44,7 +44,7 @@ std::uint32_t rgb(COLORREF color) {
 }
 
 // The demo's layout on the scripted table: traffic for two seconds, so that the graphs show bars,
-// then still counters, so that the tooltip's figures are known when it opens a second later.
+// then still counters, so that the tooltip's figures are known once a few ticks have passed.
 TEST(TooltipE2e, HoverOpensTheTooltipOfTheRunningWidget) {
     constexpr std::uint32_t kReceived = 1288490189, kSent = 322122547; // 1.20 GB, 307.2 MB
     constexpr int kSteps = 8;
@@ -61,6 +61,7 @@ TEST(TooltipE2e, HoverOpensTheTooltipOfTheRunningWidget) {
     run.settings = readFile(std::string("Z:") + E2E_DEMO_RC) + "Velnor.adapter: 1\n";
     run.rows = rows();
     run.script = {"start free", "mark started", "wait 3000", "hover 150 90", "wait 5000", "stop"};
+    pointAt(offEveryWidget());
     E2eProcess launched;
     ASSERT_TRUE(e2eLaunch(run, launched));
     const DWORD started = e2eWaitForLine(run.folder, "> mark started");
@@ -82,8 +83,15 @@ TEST(TooltipE2e, HoverOpensTheTooltipOfTheRunningWidget) {
     HWND widget = shownElsewhere("VelnorClass");
     ASSERT_NE(tooltip, nullptr) << "no tooltip opened";
     ASSERT_NE(widget, nullptr);
-    EXPECT_EQ(tooltipText(tooltip), "eth0\r\nreceive 0 B/s\r\nsend 0 B/s\r\nreceived 1.20 GB\r\n"
-                                    "sent 307.2 MB\r\nboth 1.50 GB\r\ncost 15.73");
+    // The ticks that follow the last rows settle the figures; the tooltip follows them.
+    const std::string still = "eth0\r\nreceive 0 B/s\r\nsend 0 B/s\r\nreceived 1.20 GB\r\n"
+                              "sent 307.2 MB\r\nboth 1.50 GB\r\ncost 15.73";
+    std::string shown = tooltipText(tooltip);
+    for (int waited = 0; waited < 3000 && shown != still; waited += 20) {
+        Sleep(20);
+        shown = tooltipText(tooltip);
+    }
+    EXPECT_EQ(shown, still);
 
     RECT widgetRect{}, tooltipRect{}, both{};
     GetWindowRect(widget, &widgetRect);

@@ -20,19 +20,10 @@ namespace {
 const char* const kSettings =
     "Velnor.x: 300\nVelnor.y: 300\nVelnor.alwaysOnTop: true\nVelnor.price: 2\n";
 
-void pointAt(POINT at) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-}
-
 // Moves the pointer off the widget and onto its centre by real input, and gives the widget's
 // tooltip once it shows; null when none did within three seconds.
 HWND hover(HWND widget) {
-    pointAt({0, GetSystemMetrics(SM_CYSCREEN) - 1});
+    pointAt(offEveryWidget());
     pumpFor(100);
     RECT rect{};
     GetWindowRect(widget, &rect);

@@ -1,4 +1,5 @@
-// The tooltip controls of this thread, found as a user of the platform sees them.
+// The tooltip controls of this thread, found as a user of the platform sees them, and the pointer
+// that opens them.
 #pragma once
 
 #include <cstring>
@@ -26,4 +27,20 @@ inline std::string tooltipText(HWND tooltip) {
     char text[2048] = {};
     SendMessageA(tooltip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+// Puts the pointer at a screen point by real input.
+inline void pointAt(POINT at) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+// The bottom-left corner of the screen: off every widget, so a window that appears does not
+// open its tooltip before a hover does.
+inline POINT offEveryWidget() {
+    return {0, GetSystemMetrics(SM_CYSCREEN) - 1};
 }
