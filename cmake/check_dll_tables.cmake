@@ -4,7 +4,7 @@ cmake_minimum_required(VERSION 3.25)
 # does not declare (Wine would stub it silently and crash when it is called).
 set(entry_points pluginInfo beginPlugin beginSlitPlugin beginPluginEx endPlugin)
 set(system_dlls kernel32.dll user32.dll gdi32.dll msvcrt.dll advapi32.dll shell32.dll ntdll.dll
-    api-ms-win-crt-runtime-l1-1-0.dll)
+    comctl32.dll api-ms-win-crt-runtime-l1-1-0.dll)
 
 include(${CMAKE_CURRENT_LIST_DIR}/pe_tables.cmake)
 

@@ -27,6 +27,8 @@
 //   move <x> <y>         move the plug-in window (SetWindowPos, no size or z-order change)
 //   ctrl-drag <dx> <dy>  drag the plug-in window with Ctrl and the left button (SendInput from a
 //                        helper thread while this one handles messages)
+//   hover [x y]          move the pointer by SendInput onto the plug-in window (client point,
+//                        default centre); follow with wait for the window's tooltip to open
 //   screenshot <file>    the plug-in window's client area as a 24-bit PNG
 //   window               log the plug-in window's class, rectangle, styles and visibility
 //   mark <text>          log "> mark <text>", to tell phases apart
@@ -443,20 +445,25 @@ HWND needWindow(const char* command) {
     return window;
 }
 
-void rightClick(const std::string& argument) {
-    HWND window = needWindow("rightclick");
-    if (!window)
-        return;
-    int point[2] = {};
+// The client point of a command's "[x y]": the window's centre when none is given.
+bool clientPoint(HWND window, const char* command, const std::string& argument, int point[2]) {
     RECT client = {};
     GetClientRect(window, &client);
     if (trimmed(argument).empty()) {
         point[0] = client.right / 2;
         point[1] = client.bottom / 2;
     } else if (!parseInts(argument, point, 2)) {
-        fail("rightclick takes x y, not %s", hostQuote(argument.c_str()));
-        return;
+        fail("%s", std::string(command) + " takes x y, not " + hostQuote(argument.c_str()));
+        return false;
     }
+    return true;
+}
+
+void rightClick(const std::string& argument) {
+    HWND window = needWindow("rightclick");
+    int point[2] = {};
+    if (!window || !clientPoint(window, "rightclick", argument, point))
+        return;
     hostLog("> rightclick %s %d %d", hostHex(window).c_str(), point[0], point[1]);
     SendMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(point[0], point[1]));
 }
@@ -611,6 +618,19 @@ void ctrlDrag(const std::string& arguments) {
     hostLog("> ctrl-drag done at %ld %ld", rect.left, rect.top);
 }
 
+// The pointer moved by real input, as the user's hand would: the platform then tells whatever
+// window lies under it, and the window's tooltip opens after the platform's delay.
+void hover(const std::string& argument) {
+    HWND window = needWindow("hover");
+    int point[2] = {};
+    if (!window || !clientPoint(window, "hover", argument, point))
+        return;
+    POINT at = {point[0], point[1]};
+    ClientToScreen(window, &at);
+    hostLog("> hover %s %d %d at %ld %ld", hostHex(window).c_str(), point[0], point[1], at.x, at.y);
+    sendMouse(0, at);
+}
+
 void screenshot(const std::string& file) {
     HWND window = needWindow("screenshot");
     if (!window)
@@ -719,6 +739,8 @@ void runCommand(const std::string& line) {
         moveWindow(rest);
     } else if (command == "ctrl-drag") {
         ctrlDrag(rest);
+    } else if (command == "hover") {
+        hover(rest);
     } else if (command == "screenshot") {
         screenshot(trimmed(rest));
     } else if (command == "window") {

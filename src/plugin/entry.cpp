@@ -9,6 +9,7 @@
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
 #include "widget/painter.h"
+#include "widget/tooltip.h"
 #include "widget/window.h"
 
 namespace {
@@ -37,6 +38,7 @@ EntryState entryState;
 void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
     TrafficSampler::tick(widgetSettings);
     invalidateWidget();
+    refreshTooltip();
 }
 
 LayeredAttributesFn lookUpLayeredAttributes() {

@@ -88,10 +88,31 @@ void drawGraph(HDC dc, const Graph& graph, const DrawingResources& resources, st
         }
     }
     char caption[kTextSize];
-    formatByteCount(rate, caption, sizeof caption);
-    const std::size_t used = std::strlen(caption);
-    std::strncat(caption, "/s", sizeof caption - used - 1);
+    rateCaption(rate, caption, sizeof caption);
     drawText(dc, caption, box(x, y, x + w, y + h), kCaptionFlags);
+}
+
+void drawLabel(HDC dc, int kind, const Label& label, const TrafficReadings& readings) {
+    if (label.icon)
+        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(label.icon), 0, label.left,
+                   label.y, 0, 0, DST_ICON);
+    const std::int64_t left = label.left, right = label.right,
+                       top = std::int64_t{label.y} + label.tab_y;
+    drawText(dc, label.caption,
+             box(left + label.tab_x, top, left + kTextBoxWidth, top + kTextBoxHeight), 0);
+    char value[kTextSize];
+    labelValue(kind, readings, value, sizeof value);
+    drawText(dc, value, box(right - kTextBoxWidth, top, right, top + kTextBoxHeight), DT_RIGHT);
+}
+
+} // namespace
+
+void rateCaption(std::int64_t rate, char* out, std::size_t size) {
+    if (size == 0)
+        return;
+    formatByteCount(rate, out, size);
+    const std::size_t used = std::strlen(out);
+    std::strncat(out, "/s", size - used - 1);
 }
 
 void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_t size) {
@@ -111,21 +132,6 @@ void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_
         break;
     }
 }
-
-void drawLabel(HDC dc, int kind, const Label& label, const TrafficReadings& readings) {
-    if (label.icon)
-        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(label.icon), 0, label.left,
-                   label.y, 0, 0, DST_ICON);
-    const std::int64_t left = label.left, right = label.right,
-                       top = std::int64_t{label.y} + label.tab_y;
-    drawText(dc, label.caption,
-             box(left + label.tab_x, top, left + kTextBoxWidth, top + kTextBoxHeight), 0);
-    char value[kTextSize];
-    labelValue(kind, readings, value, sizeof value);
-    drawText(dc, value, box(right - kTextBoxWidth, top, right, top + kTextBoxHeight), DT_RIGHT);
-}
-
-} // namespace
 
 void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources& resources,
                   const TrafficReadings& readings) {

@@ -1,6 +1,9 @@
 // The widget's picture: drawn off-screen once per invalidation, copied on every repaint.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "platform.h"
 #include "settings/reload.h"
 #include "traffic/sampler.h"
@@ -9,6 +12,10 @@
 // Draws the whole picture into `dc` with its origin at the widget's top-left corner.
 void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources& resources,
                   const TrafficReadings& readings);
+// The texts of the picture, shared with the tooltip so that the two never disagree: a rate
+// caption ("1.500 KB/s") and the value of the label of `kind`.
+void rateCaption(std::int64_t rate, char* out, std::size_t size);
+void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_t size);
 // WM_PAINT: draws into cachedBitmap when it is absent, then copies the paint rectangle.
 void onPaint(HWND window);
 void invalidateWidget();

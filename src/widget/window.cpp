@@ -5,6 +5,7 @@
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "widget/painter.h"
+#include "widget/tooltip.h"
 
 namespace {
 
@@ -100,10 +101,12 @@ bool createWidgetWindow(const WidgetCommands& commands) {
         MessageBoxA(moduleHandles.host, "Error creating plugin window", "Error", kErrorBoxStyle);
         return false;
     }
+    createTooltip(window);
     return true;
 }
 
 void destroyWidgetWindow() {
+    destroyTooltip();
     if (moduleHandles.widget)
         DestroyWindow(moduleHandles.widget);
     moduleHandles.widget = nullptr;
@@ -147,6 +150,9 @@ LRESULT CALLBACK widgetWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_EXITSIZEMOVE:
         onExitSizeMove(window);
+        return 0;
+    case WM_NOTIFY:
+        onTooltipNotify(reinterpret_cast<NMHDR*>(lParam));
         return 0;
     case HOST_MSG_RECONFIGURE:
         onReconfigure(window);

@@ -8,13 +8,21 @@ if(WIN32)
   set_target_properties(iphlpapi_without_entry PROPERTIES PREFIX "" OUTPUT_NAME Iphlpapi
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fakes/without_entry)
 
-  velnor_win_test(plugin_e2e
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/plugin_e2e_test.cpp ${CMAKE_CURRENT_LIST_DIR}/plugin_e2e_rig.cpp
-    LIBS kestrum_shell)
-  target_compile_definitions(plugin_e2e PRIVATE
-    E2E_WORK_DIR="${CMAKE_BINARY_DIR}/tests/plugin_e2e"
-    E2E_KESTRUM_EXE="$<TARGET_FILE:kestrum>" E2E_VELNOR_DLL="$<TARGET_FILE:Velnor>"
-    E2E_FAKE_IPHLPAPI="$<TARGET_FILE:fake_iphlpapi>"
-    E2E_IPHLPAPI_WITHOUT_ENTRY="$<TARGET_FILE:iphlpapi_without_entry>")
-  add_dependencies(plugin_e2e kestrum Velnor fake_iphlpapi iphlpapi_without_entry)
+  # A test program of the end-to-end rig: the shell, the plug-in and the libraries it copies.
+  function(velnor_e2e_test name source)
+    velnor_win_test(${name}
+      SOURCES ${CMAKE_CURRENT_LIST_DIR}/${source} ${CMAKE_CURRENT_LIST_DIR}/plugin_e2e_rig.cpp
+      LIBS kestrum_shell)
+    target_compile_definitions(${name} PRIVATE
+      E2E_WORK_DIR="${CMAKE_BINARY_DIR}/tests/${name}"
+      E2E_KESTRUM_EXE="$<TARGET_FILE:kestrum>" E2E_VELNOR_DLL="$<TARGET_FILE:Velnor>"
+      E2E_FAKE_IPHLPAPI="$<TARGET_FILE:fake_iphlpapi>"
+      E2E_IPHLPAPI_WITHOUT_ENTRY="$<TARGET_FILE:iphlpapi_without_entry>"
+      E2E_DEMO_RC="${PROJECT_SOURCE_DIR}/samples/demo.rc")
+    add_dependencies(${name} kestrum Velnor fake_iphlpapi iphlpapi_without_entry)
+  endfunction()
+  velnor_e2e_test(plugin_e2e plugin_e2e_test.cpp)
+  # It moves the pointer and photographs the screen, which are shared: nothing runs beside it.
+  velnor_e2e_test(tooltip_e2e tooltip_e2e_test.cpp)
+  set_tests_properties(tooltip_e2e PROPERTIES RUN_SERIAL TRUE)
 endif()

@@ -142,3 +142,12 @@ int e2eFind(const std::vector<std::string>& lines, const std::string& prefix, in
             return i;
     return -1;
 }
+
+DWORD e2eWaitForLine(const std::string& folder, const std::string& prefix) {
+    for (int waited = 0; waited < 30000; waited += 10) {
+        if (e2eFind(e2eLog(folder), prefix) >= 0)
+            return GetTickCount();
+        Sleep(10);
+    }
+    return 0;
+}

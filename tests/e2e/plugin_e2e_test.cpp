@@ -420,13 +420,7 @@ TEST(PluginE2e, KnownCountersGiveTheirCaptionsAndBars) {
     E2eProcess launched;
     ASSERT_TRUE(e2eLaunch(run, launched));
     // The ticks come a second apart from the end of the start; each step lands half-way between.
-    DWORD started = 0;
-    for (int waited = 0; waited < 30000 && started == 0; waited += 10) {
-        if (e2eFind(e2eLog(run.folder), "> mark started") >= 0)
-            started = GetTickCount();
-        else
-            Sleep(10);
-    }
+    const DWORD started = e2eWaitForLine(run.folder, "> mark started");
     ASSERT_NE(started, 0u);
     for (int step = 0; step < 3; ++step) {
         const DWORD due = started + 500 + 1000 * static_cast<DWORD>(step);

@@ -6,3 +6,14 @@ velnor_win_test(plugin_test
   LIBS velnor_plugin velnor_widget velnor_settings velnor_traffic kestrum_shell
   ENV WINEDLLOVERRIDES=iphlpapi=n,b)
 velnor_use_fake_iphlpapi(plugin_test)
+# The tooltip of the running widget, opened by real pointer input. The pointer and the screen are
+# shared, so nothing runs beside it.
+velnor_win_test(tooltip_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tooltip_test.cpp ${CMAKE_CURRENT_LIST_DIR}/plugin_rig.cpp
+          ${PROJECT_SOURCE_DIR}/src/plugin/entry.cpp
+  LIBS velnor_plugin velnor_widget velnor_settings velnor_traffic kestrum_shell
+  ENV WINEDLLOVERRIDES=iphlpapi=n,b)
+velnor_use_fake_iphlpapi(tooltip_test)
+if(TARGET tooltip_test)
+  set_tests_properties(tooltip_test PROPERTIES RUN_SERIAL TRUE)
+endif()

@@ -34,6 +34,7 @@
 #include "win/gdi_count.h"
 #include "win/messages.h"
 #include "win/message_boxes.h"
+#include "win/tooltip_windows.h"
 #include "win/win_files.h"
 
 // ---- the shell's settings reading, from memory ----
@@ -171,6 +172,7 @@ class RunningWidget : public ::testing::Test {
         InterfaceTable::release();
         moduleHandles = ModuleHandles{};
         EXPECT_EQ(liveObjects(), baseline_) << "everything made is released at stop";
+        EXPECT_TRUE(threadTooltips().empty()) << "the tooltip goes with the window";
         EXPECT_TRUE(boxCalls().empty());
         boxCalls().clear();
         hostFreeMenus();
@@ -298,6 +300,7 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
     EXPECT_EQ(picturesMissing, 0) << "every paint made its picture";
     EXPECT_EQ(gdicount::state().bitmaps - bitmapsBefore, kReloads / 5) << "one picture per paint";
     EXPECT_EQ(liveObjects(), liveWarm) << "GDI objects and icons held after the warm-up";
+    EXPECT_EQ(threadTooltips().size(), 1u) << "reloads make no tooltip of their own";
     EXPECT_EQ(GetObjectType(drawingResources.framePen), static_cast<DWORD>(OBJ_PEN))
         << "the frame pen outlives every reload";
     // Leaking one block per reload would show as 9,500 blocks here.

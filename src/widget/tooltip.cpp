@@ -1,0 +1,125 @@
+#include "widget/tooltip.h"
+
+#include <commctrl.h>
+
+#include <cstddef>
+#include <cstdio>
+
+#include "handles.h"
+#include "settings/settings.h"
+#include "traffic/format.h"
+#include "traffic/interface_table.h"
+#include "traffic/sampler.h"
+#include "widget/painter.h"
+
+namespace {
+
+// Wider descriptions wrap rather than run off the screen; a width also lets "\r\n" break lines.
+constexpr LPARAM kMaxTipWidth = 400;
+// The tool record up to lParam: comctl32 before version 6 refuses the larger size of its headers.
+constexpr UINT kToolInfoSize = offsetof(TTTOOLINFOA, lParam) + sizeof(LPARAM);
+
+struct TooltipState {
+    HWND window; // the tooltip control
+    HWND widget;
+    int position; // of the interface whose description is held
+    char description[InterfaceTable::kDescriptionMax + 64];
+    char text[InterfaceTable::kDescriptionMax + 256];
+};
+TooltipState tooltip;
+
+// One tool covering the whole widget window. The control watches the window's mouse messages
+// itself (TTF_SUBCLASS), so the window procedure handles no mouse message more than before. The
+// text is asked for each time it is shown (LPSTR_TEXTCALLBACKA).
+TTTOOLINFOA widgetTool() {
+    TTTOOLINFOA tool{};
+    tool.cbSize = kToolInfoSize;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = tooltip.widget;
+    tool.uId = reinterpret_cast<UINT_PTR>(tooltip.widget);
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    return tool;
+}
+
+// The interface table is asked only here, when the tooltip opens or the selection has changed,
+// never for a tick's figures.
+void readDescription() {
+    const int position = widgetSettings.adapter;
+    if (position >= 0 && position < InterfaceTable::count())
+        std::snprintf(tooltip.description, sizeof tooltip.description, "%s",
+                      InterfaceTable::description(position));
+    else
+        std::snprintf(tooltip.description, sizeof tooltip.description,
+                      "no interface at position %d", position);
+    tooltip.position = position;
+}
+
+void composeText() {
+    const TrafficReadings& readings = TrafficSampler::readings();
+    char rates[Channel::Count][kTextSize];
+    for (int channel = 0; channel < Channel::Count; ++channel)
+        rateCaption(readings.rates[channel], rates[channel], kTextSize);
+    char values[LabelKind::Count][kTextSize];
+    for (int kind = 0; kind < LabelKind::Count; ++kind)
+        labelValue(kind, readings, values[kind], kTextSize);
+    std::snprintf(tooltip.text, sizeof tooltip.text,
+                  "%s\r\nreceive %s\r\nsend %s\r\nreceived %s\r\nsent %s\r\nboth %s\r\ncost %s",
+                  tooltip.description, rates[Channel::Receive], rates[Channel::Send],
+                  values[LabelKind::Receive], values[LabelKind::Send], values[LabelKind::Both],
+                  values[LabelKind::Cost]);
+}
+
+void onGetDispInfo(NMTTDISPINFOA* info) {
+    // Hidden means opening: the description is read afresh. Visible means a tick's refresh.
+    if (!IsWindowVisible(tooltip.window) || tooltip.position != widgetSettings.adapter)
+        readDescription();
+    composeText();
+    info->lpszText = tooltip.text;
+}
+
+} // namespace
+
+void createTooltip(HWND widget) {
+    destroyTooltip();
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TAB_CLASSES};
+    InitCommonControlsEx(&classes);
+    // Owned by no window: under Wine a topmost window owned by the widget keeps the widget itself
+    // out of the topmost band. Always shown: the widget is a tool window never activated.
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, TOOLTIPS_CLASSA, nullptr,
+                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                  moduleHandles.instance, nullptr);
+    if (!window)
+        return;
+    tooltip.widget = widget;
+    TTTOOLINFOA tool = widgetTool();
+    if (!SendMessageA(window, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool))) {
+        DestroyWindow(window);
+        tooltip = TooltipState{};
+        return;
+    }
+    SendMessageA(window, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+    tooltip.window = window;
+}
+
+void destroyTooltip() {
+    // Before the widget window: the control takes its watch off the window as it goes, and,
+    // owned by none, would not go with it.
+    if (tooltip.window)
+        DestroyWindow(tooltip.window);
+    tooltip = TooltipState{};
+}
+
+void onTooltipNotify(NMHDR* header) {
+    if (header && tooltip.window && header->hwndFrom == tooltip.window &&
+        header->code == TTN_GETDISPINFOA)
+        onGetDispInfo(reinterpret_cast<NMTTDISPINFOA*>(header));
+}
+
+void refreshTooltip() {
+    if (!tooltip.window || !IsWindowVisible(tooltip.window))
+        return;
+    // Replacing the text of an open tooltip shows it again, which asks for the text anew.
+    TTTOOLINFOA tool = widgetTool();
+    SendMessageA(tooltip.window, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}

@@ -1,0 +1,125 @@
+// The widget's tooltip under Wine, opened by real pointer input over the running widget: its
+// text read back from the tooltip window, against the scripted interface table.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_iphlpapi_client.h"
+#include "handles.h"
+#include "host.h"
+#include "plugin_rig.h"
+#include "widget/tooltip.h"
+#include "win/tooltip_windows.h"
+
+extern "C" int beginPlugin(HINSTANCE instance);
+extern "C" int beginSlitPlugin(HINSTANCE instance, HWND slit);
+extern "C" void endPlugin();
+
+namespace {
+
+const char* const kSettings =
+    "Velnor.x: 300\nVelnor.y: 300\nVelnor.alwaysOnTop: true\nVelnor.price: 2\n";
+
+// Moves the pointer off the widget and onto its centre by real input, and gives the widget's
+// tooltip once it shows; null when none did within three seconds.
+HWND hover(HWND widget) {
+    pointAt(offEveryWidget());
+    pumpFor(100);
+    RECT rect{};
+    GetWindowRect(widget, &rect);
+    pointAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    for (int waited = 0; waited < 3000; waited += 20) {
+        pumpFor(20);
+        for (HWND tooltip : threadTooltips())
+            if (IsWindowVisible(tooltip))
+                return tooltip;
+    }
+    return nullptr;
+}
+
+// The tooltip's text once it differs from `shown`, within three seconds (three ticks).
+std::string nextText(HWND tooltip, const std::string& shown) {
+    std::string now = shown;
+    for (int waited = 0; waited < 3000 && now == shown; waited += 20) {
+        pumpFor(20);
+        now = tooltipText(tooltip);
+    }
+    return now;
+}
+
+class TooltipTest : public RigTest {
+  protected:
+    void SetUp() override {
+        rigSetInterfaces({{10, 20, "lo"}, {3072, 1024, "Scripted Ethernet"}});
+        hostLogLines().clear();
+    }
+    void TearDown() override {
+        endPlugin();
+        EXPECT_TRUE(threadTooltips().empty()) << "the stop leaves no tooltip window";
+    }
+};
+
+TEST_F(TooltipTest, ShowsTheSelectedInterfaceAndItsFiguresInBothForms) {
+    struct Case {
+        const char* name;
+        bool slit;
+        const char* adapter;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"free", false, "Velnor.adapter: 1\n",
+         "Scripted Ethernet\r\nreceive 0 B/s\r\nsend 0 B/s\r\nreceived 3.000 KB\r\n"
+         "sent 1.000 KB\r\nboth 4.000 KB\r\ncost 8.00"},
+        {"slit", true, "Velnor.adapter: 1\n",
+         "Scripted Ethernet\r\nreceive 0 B/s\r\nsend 0 B/s\r\nreceived 3.000 KB\r\n"
+         "sent 1.000 KB\r\nboth 4.000 KB\r\ncost 8.00"},
+        {"outside the table", false, "Velnor.adapter: 5\n",
+         "no interface at position 5\r\nreceive 0 B/s\r\nsend 0 B/s\r\nreceived 0 B\r\n"
+         "sent 0 B\r\nboth 0 B\r\ncost 0.00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Ticks come before the tooltip opens: the cost is the sampler's from the first tick on.
+        rigWriteSettings(std::string(kSettings) + "Velnor.timer: 200\n" + c.adapter);
+        ASSERT_EQ(c.slit ? beginSlitPlugin(rigInstance(), hostSlitWindow())
+                         : beginPlugin(rigInstance()),
+                  0);
+        EXPECT_EQ(threadTooltips().size(), 1u) << "one tooltip, made with the window";
+        HWND tooltip = hover(moduleHandles.widget);
+        ASSERT_NE(tooltip, nullptr) << "no tooltip opened";
+        EXPECT_EQ(tooltipText(tooltip), c.text);
+        endPlugin();
+        EXPECT_FALSE(IsWindow(tooltip));
+    }
+}
+
+TEST_F(TooltipTest, FiguresFollowTheTicksWithoutAskingTheTable) {
+    // A second between ticks: the rates come out exact within the sampler's quarter period.
+    rigWriteSettings(std::string(kSettings) + "Velnor.timer: 1000\nVelnor.adapter: 1\n");
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    HWND tooltip = hover(moduleHandles.widget);
+    ASSERT_NE(tooltip, nullptr);
+    const std::string opened = tooltipText(tooltip);
+    rigSetInterfaces({{10, 20, "lo"}, {3072 + 1536, 1024 + 512, "Scripted Ethernet"}});
+    EXPECT_EQ(nextText(tooltip, opened),
+              "Scripted Ethernet\r\nreceive 1.500 KB/s\r\nsend 512 B/s\r\nreceived 4.500 KB\r\n"
+              "sent 1.500 KB\r\nboth 6.000 KB\r\ncost 12.00");
+
+    // The refresh a tick makes shows the figures again without a query of the table.
+    FakeIfTableStatsFn stats = fakeIfTableStats();
+    ASSERT_NE(stats, nullptr);
+    rigSetInterfaces({{10, 20, "lo"}, {3072 + 1536, 1024 + 512, "Renamed Ethernet"}});
+    refreshTooltip();
+    FakeIfStats seen{};
+    stats(&seen);
+    EXPECT_EQ(seen.calls, 0u);
+    EXPECT_EQ(tooltipText(tooltip).rfind("Scripted Ethernet\r\n", 0), 0u);
+
+    // Another interface chosen while the tooltip is open: its description comes with the figures.
+    rigBroadcast(moduleHandles.widget, "@Velnor.adapter.0");
+    EXPECT_EQ(nextText(tooltip, tooltipText(tooltip)),
+              "lo\r\nreceive 0 B/s\r\nsend 0 B/s\r\nreceived 10 B\r\nsent 20 B\r\nboth 30 B\r\n"
+              "cost 0.06");
+}
+
+} // namespace
