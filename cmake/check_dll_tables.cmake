@@ -1,7 +1,8 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails on an export other than the entry points, a format other than PE32 i386, an import from a
-# DLL that is not part of Windows, or a function imported from kestrum.exe that the shell interface
-# does not declare (Wine would stub it silently and crash when it is called).
+# Fails on an export other than the entry points, a format other than FORMAT (pei-i386 or
+# pei-x86-64), an import from a DLL that is not part of Windows, or a function imported from
+# kestrum.exe that the shell interface does not declare (Wine would stub it silently and crash
+# when it is called).
 set(entry_points pluginInfo beginPlugin beginSlitPlugin beginPluginEx endPlugin)
 set(system_dlls kernel32.dll user32.dll gdi32.dll msvcrt.dll advapi32.dll shell32.dll ntdll.dll
     comctl32.dll api-ms-win-crt-runtime-l1-1-0.dll)
@@ -13,8 +14,8 @@ velnor_def_names(${SHELL_DEF} shell_functions)
 
 velnor_objdump_lines(${OBJDUMP} ${DLL} lines)
 list(JOIN lines "\n" dump)
-if(NOT dump MATCHES "file format pei-i386")
-  message(FATAL_ERROR "${DLL} is not a PE32 i386 image")
+if(NOT dump MATCHES "file format ${FORMAT}")
+  message(FATAL_ERROR "${DLL} is not a ${FORMAT} image")
 endif()
 
 set(failures "")

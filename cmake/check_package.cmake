@@ -1,6 +1,7 @@
 # Makes the release zip, unpacks it into WORK and runs the DLL from it in the stand-in shell.
 # -DCPACK= -DCONFIG=<CPackConfig.cmake> -DWORK=<folder> -DDLL=<built Velnor.dll>
 # -DSAMPLE=<samples/Velnor.rc> -DKESTRUM=<kestrum.exe> -DWINE=<wine> -DOBJDUMP=
+# -DKESTRUM64=<the 64-bit kestrum.exe> -DWINE64=<the loader of 64-bit programs>
 function(fail)
   string(JOIN " " text ${ARGN})
   message(FATAL_ERROR "${text}")
@@ -80,29 +81,41 @@ if(NOT readme MATCHES "Velnor")
   fail("the packed README.md says nothing about Velnor")
 endif()
 
-# The shell runs beside the plug-in under its own name, as a user's would.
-file(COPY ${KESTRUM} DESTINATION ${folder})
-set(commands "info 1" "info 2" "start free" "wait 300" "window" "stop")
-execute_process(COMMAND ${WINE} kestrum.exe --log log.txt Velnor.dll ${commands}
-  WORKING_DIRECTORY ${folder} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out
-  TIMEOUT 60)
-if(NOT EXISTS ${folder}/log.txt)
-  fail("kestrum.exe wrote no log (exit ${rc}): ${out}")
-endif()
-file(READ ${folder}/log.txt log)
-if(NOT rc EQUAL 0)
-  fail("kestrum.exe exit ${rc}: ${out}\n${log}")
-endif()
-foreach(line "> info 1 -> \"Velnor\"" "> info 2 -> \"0.0.4\"")
-  string(FIND "${log}" "${line}" at)
-  if(at LESS 0)
-    fail("the log lacks ${line}:\n${log}")
+# The shell runs beside the plug-in under its own name, as a user's would: from the unpacked folder
+# it starts, reads the settings file there, and makes its window.
+function(run_in_shell folder kestrum wine)
+  file(COPY ${kestrum} DESTINATION ${folder})
+  set(commands "info 1" "info 2" "start free" "wait 300" "window" "stop")
+  execute_process(COMMAND ${wine} kestrum.exe --log log.txt Velnor.dll ${commands}
+    WORKING_DIRECTORY ${folder} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out
+    TIMEOUT 60)
+  if(NOT EXISTS ${folder}/log.txt)
+    fail("${folder}: kestrum.exe wrote no log (exit ${rc}): ${out}")
   endif()
-endforeach()
-# It started from the unpacked folder, read the settings file there, and made its window.
-foreach(pattern "> beginPlugin -> 0" "class \"?VelnorClass" "Velnor-0.0.4-win32\\\\\\\\Velnor.rc"
-    "> endPlugin done")
-  if(NOT log MATCHES "${pattern}")
-    fail("the log lacks ${pattern}:\n${log}")
+  file(READ ${folder}/log.txt log)
+  if(NOT rc EQUAL 0)
+    fail("${folder}: kestrum.exe exit ${rc}: ${out}\n${log}")
   endif()
-endforeach()
+  foreach(line "> info 1 -> \"Velnor\"" "> info 2 -> \"0.0.4\"")
+    string(FIND "${log}" "${line}" at)
+    if(at LESS 0)
+      fail("${folder}: the log lacks ${line}:\n${log}")
+    endif()
+  endforeach()
+  get_filename_component(name ${folder} NAME)
+  foreach(pattern "> beginPlugin -> 0" "class \"?VelnorClass" "${name}\\\\\\\\Velnor.rc"
+      "> endPlugin done")
+    if(NOT log MATCHES "${pattern}")
+      fail("${folder}: the log lacks ${pattern}:\n${log}")
+    endif()
+  endforeach()
+endfunction()
+
+run_in_shell(${folder} ${KESTRUM} ${WINE})
+# The 64-bit DLL in the 64-bit shell, from its own folder of the zip.
+if(EXISTS ${folder}/x64/Velnor.dll)
+  if(NOT EXISTS "${KESTRUM64}")
+    fail("x64/Velnor.dll is packed, but there is no 64-bit kestrum.exe to run it: build win64")
+  endif()
+  run_in_shell(${folder}/x64 ${KESTRUM64} ${WINE64})
+endif()

@@ -12,4 +12,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# `wine` starts the 32-bit loader, which hands a 64-bit program on to Debian's wine64 loader (off
+# the PATH); starting that one directly saves a step and works where the kernel runs no i386 code.
+find_program(VELNOR_WINE64 wine64 PATHS /usr/lib/wine)
+if(VELNOR_WINE64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${VELNOR_WINE64})
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+endif()

@@ -45,7 +45,9 @@ endfunction()
 # velnor_win_test(name SOURCES ... LIBS ... [ENV VAR=value ...]): a MinGW GoogleTest program run
 # under Wine. Each lives in its own folder, so a scripted Iphlpapi.dll or a kestrum.exe placed
 # beside one never reaches another.
-set(VELNOR_WINE_ENV "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix" "WINEDEBUG=-all")
+set(VELNOR_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH
+  "The Wine prefix of the tests (the presets give both Windows builds one, see scripts/wine.sh)")
+set(VELNOR_WINE_ENV "WINEPREFIX=${VELNOR_WINE_PREFIX}" "WINEDEBUG=-all")
 function(velnor_win_test name)
   if(NOT WIN32)
     return()
@@ -58,7 +60,8 @@ function(velnor_win_test name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${VELNOR_WINE_ENV};${T_ENV}" TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${VELNOR_WINE_ENV};${T_ENV}" TIMEOUT 300
+    LABELS wine)
 endfunction()
 
 # velnor_use_fake_iphlpapi(target): keeps a copy of the scripted Iphlpapi.dll (tests/fakes)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: native (ASan, UBSan), the fuzzers briefly, the 32-bit Windows build
-# under Wine, and last the 64-bit build of the DLL.
+# Builds and runs every test: native (ASan, UBSan), the fuzzers briefly, and both Windows builds,
+# 32-bit and 64-bit, with their tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -15,13 +15,28 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 ctest --preset fuzz -j "$jobs"
 
-# The same source for x86_64: it must keep building with warnings as errors (no tests run there).
-# Built before the win32 tests, so that the release zip they make packs this 64-bit DLL.
-cmake --preset win64 >/dev/null
-cmake --build --preset win64 -j "$jobs" --target Velnor
+# Both Windows builds; the 64-bit one first, since the release zip that the 32-bit tests make
+# packs its DLL and the package test runs that DLL in its kestrum.exe.
+for preset in win64 win32; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
 
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$jobs"
+# Both builds' tests in one prefix and one Xvfb session. A kernel that runs no i386 code (some
+# virtual machines, this project's CI machine among them) cannot start Wine's 32-bit loader: there
+# the 32-bit build runs only its tests that need no Wine, the 64-bit build runs all of its own on
+# the same source, and the command says plainly what did not run.
 . scripts/wine.sh build/win32
 wine_prepare_prefix
-wine_session ctest --preset win32 -j "$jobs"
+win32_wine=yes
+wine --version >/dev/null 2>&1 || win32_wine=no
+wine_session bash -c '
+  rc=0
+  if [ "$1" = yes ]; then ctest --preset win32 -j "$0" || rc=1
+  else ctest --preset win32 -j "$0" -LE wine || rc=1; fi
+  ctest --preset win64 -j "$0" || rc=1
+  exit $rc' "$jobs" "$win32_wine"
+if [ "$win32_wine" = no ]; then
+  echo "test: NOT RUN: the 32-bit build's Wine tests; this kernel runs no 32-bit programs" \
+    "(Wine's 32-bit loader fails with 'Exec format error'). The 64-bit build ran them all." >&2
+fi

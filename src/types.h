@@ -27,6 +27,9 @@ enum : int { Receive = 0, Send = 1, Both = 2, Cost = 3, Count = 4 };
 
 constexpr int kCaptionSize = 100; // 99 characters and the terminating zero
 constexpr int kPathSize = 260;    // 259 characters and the terminating zero
+// The device coordinates that the painter places anything at, either way from 0 (what GDI takes
+// on every platform). A graph wider than this has bars that no picture can show.
+constexpr std::int32_t kDeviceRange = (std::int32_t{1} << 27) - 1;
 
 struct Graph {
     std::int32_t x, y, width, height;

@@ -43,10 +43,10 @@ void freeHistory(std::int64_t*& history) {
 }
 
 // Zero-filled, or none when it cannot be had: the sampler and the painter skip a graph without
-// history. The size is checked first, since width x 8 overflows 32 bits long before the width
-// itself does.
+// history. None either for a graph wider than any picture: on 64 bits its gigabytes would be had,
+// and scrolled at every tick.
 std::int64_t* newHistory(std::int32_t width) {
-    if (width < 1 || static_cast<std::uint64_t>(width) > SIZE_MAX / sizeof(std::int64_t))
+    if (width < 1 || width > kDeviceRange)
         return nullptr;
     return static_cast<std::int64_t*>(LocalAlloc(
         LMEM_FIXED | LMEM_ZEROINIT, static_cast<std::size_t>(width) * sizeof(std::int64_t)));

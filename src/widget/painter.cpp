@@ -56,8 +56,9 @@ int barHeight(std::int64_t value, double scale, int height) {
 // the range of device coordinates, so a far-off element stays off the picture instead of wrapping
 // round onto it.
 int pixel(std::int64_t value) {
-    constexpr std::int64_t kFar = (std::int64_t{1} << 27) - 1;
-    return static_cast<int>(value < -kFar ? -kFar : value > kFar ? kFar : value);
+    return static_cast<int>(value < -kDeviceRange  ? -kDeviceRange
+                            : value > kDeviceRange ? kDeviceRange
+                                                   : value);
 }
 
 RECT box(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {

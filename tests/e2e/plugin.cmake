@@ -14,7 +14,7 @@ if(WIN32)
       SOURCES ${CMAKE_CURRENT_LIST_DIR}/${source} ${CMAKE_CURRENT_LIST_DIR}/plugin_e2e_rig.cpp
       LIBS kestrum_shell)
     target_compile_definitions(${name} PRIVATE
-      E2E_WORK_DIR="${CMAKE_BINARY_DIR}/tests/${name}"
+      E2E_WORK_DIR="${CMAKE_BINARY_DIR}/tests/${name}" E2E_WINE="${CMAKE_CROSSCOMPILING_EMULATOR}"
       E2E_KESTRUM_EXE="$<TARGET_FILE:kestrum>" E2E_VELNOR_DLL="$<TARGET_FILE:Velnor>"
       E2E_FAKE_IPHLPAPI="$<TARGET_FILE:fake_iphlpapi>"
       E2E_IPHLPAPI_WITHOUT_ENTRY="$<TARGET_FILE:iphlpapi_without_entry>"

@@ -86,7 +86,7 @@ bool e2eLaunch(const E2eRun& run, E2eProcess& launched) {
     std::string command =
         "/bin/sh -c \"cd '" + unixFolder +
         "' && WINEDLLOVERRIDES=$E2E_OVERRIDES VELNOR_FAKE_IFTABLE=\\\"$E2E_IFTABLE\\\" "
-        "wine kestrum.exe --log kestrum.log --script script.txt Velnor.dll "
+        E2E_WINE " kestrum.exe --log kestrum.log --script script.txt Velnor.dll "
         ">output.txt 2>&1; echo $? >exit.new && mv exit.new exit.txt\"";
     std::vector<char> commandLine(command.begin(), command.end());
     commandLine.push_back('\0');

@@ -9,5 +9,6 @@ if(WIN32 AND TARGET bench AND TARGET fake_iphlpapi)
   add_custom_target(bench_iftable DEPENDS ${CMAKE_BINARY_DIR}/bin/bench_iftable.dll)
   add_dependencies(bench bench_iftable)
   add_test(NAME bench_smoke COMMAND bench --quick WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  set_tests_properties(bench_smoke PROPERTIES ENVIRONMENT "${VELNOR_WINE_ENV}" TIMEOUT 120)
+  set_tests_properties(bench_smoke PROPERTIES ENVIRONMENT "${VELNOR_WINE_ENV}" TIMEOUT 120
+    LABELS wine)
 endif()

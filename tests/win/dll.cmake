@@ -1,7 +1,12 @@
-# The built DLL's export and import tables, read with objdump.
+# The built DLL's export and import tables, read with objdump, in each build's own format.
 if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(dll_format pei-x86-64)
+  else()
+    set(dll_format pei-i386)
+  endif()
   add_test(NAME dll_tables COMMAND ${CMAKE_COMMAND}
-    -DDLL=$<TARGET_FILE:Velnor> -DOBJDUMP=${CMAKE_OBJDUMP}
+    -DDLL=$<TARGET_FILE:Velnor> -DOBJDUMP=${CMAKE_OBJDUMP} -DFORMAT=${dll_format}
     -DEXPORTS_DEF=${PROJECT_SOURCE_DIR}/src/plugin/velnor.def
     -DSHELL_DEF=${PROJECT_SOURCE_DIR}/src/plugin/kestrum.def
     -P ${PROJECT_SOURCE_DIR}/cmake/check_dll_tables.cmake)
@@ -14,7 +19,7 @@ if(WIN32)
   list(JOIN shell_lines "\n" narrowed_shell)
   file(WRITE ${CMAKE_BINARY_DIR}/narrowed_shell.def "${narrowed_shell}\n")
   add_test(NAME dll_tables_catch_an_undeclared_import COMMAND ${CMAKE_COMMAND}
-    -DDLL=$<TARGET_FILE:Velnor> -DOBJDUMP=${CMAKE_OBJDUMP}
+    -DDLL=$<TARGET_FILE:Velnor> -DOBJDUMP=${CMAKE_OBJDUMP} -DFORMAT=${dll_format}
     -DEXPORTS_DEF=${PROJECT_SOURCE_DIR}/src/plugin/velnor.def
     -DSHELL_DEF=${CMAKE_BINARY_DIR}/narrowed_shell.def
     -P ${PROJECT_SOURCE_DIR}/cmake/check_dll_tables.cmake)

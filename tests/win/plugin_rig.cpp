@@ -37,8 +37,16 @@ std::vector<std::string> rigLogLines(const char* prefix) {
     return linesStartingWith(hostLogLines(), prefix);
 }
 
+// The text is sent from the top of the address space: on 64 bits far above 4 GiB, where the heap
+// and the stack never are under Wine, so that an LPARAM cut to 32 bits on its way reads elsewhere.
 void rigBroadcast(HWND window, const char* text) {
-    SendMessageA(window, HOST_MSG_BROADCAST, 0, reinterpret_cast<LPARAM>(text));
+    const std::size_t size = std::strlen(text) + 1;
+    void* high =
+        VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT | MEM_TOP_DOWN, PAGE_READWRITE);
+    ASSERT_NE(high, nullptr);
+    std::memcpy(high, text, size);
+    SendMessageA(window, HOST_MSG_BROADCAST, 0, reinterpret_cast<LPARAM>(high));
+    VirtualFree(high, 0, MEM_RELEASE);
 }
 
 HINSTANCE rigInstance() {

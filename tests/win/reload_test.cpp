@@ -90,18 +90,23 @@ TEST_F(Reload, BuildsFromTheSettings) {
 
 TEST_F(Reload, MendsWidthAndTimer) {
     useSettingsFolder("mend");
+    // Wider than any picture: no history, which 64 bits would otherwise give (and scroll).
     const struct {
-        int width, timer;
+        int width, timer, mended;
         std::size_t entries;
         int period;
-    } rows[] = {{0, 0, 1, 1000}, {-7, -250, 1, 1000}, {1, 1, 1, 1}, {3, 250, 3, 250}};
+    } rows[] = {{0, 0, 1, 1, 1000},
+                {-7, -250, 1, 1, 1000},
+                {1, 1, 1, 1, 1},
+                {3, 250, 3, 3, 250},
+                {kDeviceRange + 1, 250, kDeviceRange + 1, 0, 250}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.width);
         writeFile(settingsPath, "Velnor.sendGraph.width: " + std::to_string(row.width) +
                                     "\r\nVelnor.timer: " + std::to_string(row.timer) + "\r\n");
         reload();
         const Graph& graph = widgetSettings.graphs[Channel::Send];
-        EXPECT_EQ(graph.width, static_cast<int>(row.entries));
+        EXPECT_EQ(graph.width, row.mended);
         EXPECT_EQ(historyEntries(graph), row.entries);
         EXPECT_EQ(widgetSettings.timer, row.period);
     }
