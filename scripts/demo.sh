@@ -17,9 +17,11 @@ wanted=${2:-}
 case "$seconds" in '' | *[!0-9]*) echo "demo: seconds must be a number" >&2; exit 2 ;; esac
 
 scripts/setup.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 -j "$(nproc)"
-. scripts/wine.sh build/win32
+preset=$(scripts/windows_preset.sh)
+[ "$preset" = win32 ] || echo "demo: this kernel runs no 32-bit programs: showing the 64-bit build"
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" -j "$(nproc)"
+. scripts/wine.sh "build/$preset"
 wine_prepare_prefix
 
 # The interface that moved most over one second (its total breaks ties), so that the graphs show
@@ -37,7 +39,7 @@ busiest_interface() {
 
 demo=build/demo
 mkdir -p "$demo"
-cp build/win32/bin/kestrum.exe build/win32/bin/Velnor.dll "$demo/"
+cp "build/$preset/bin/kestrum.exe" "build/$preset/bin/Velnor.dll" "$demo/"
 
 if [ -z "$wanted" ] && [ -z "$traffic" ] && [ -r /proc/net/dev ]; then
   read -r wanted moved < <(busiest_interface)
@@ -51,7 +53,7 @@ esac
 # Wine names each interface after its Linux name; find its position in the table the widget sees.
 # Inside a session of its own: a Wine started without the display would keep the desktop from the
 # widget's session.
-listing=$(wine_session wine build/win32/bin/ifstat.exe 0 2>/dev/null | tr -d '\r')
+listing=$(wine_session "$wine_run" "build/$preset/bin/ifstat.exe" 0 2>/dev/null | tr -d '\r')
 echo "$listing" | grep -E "^ *[0-9]+: "
 position=$(echo "$listing" | awk -v name="$wanted" '$1 ~ /^[0-9]+:$/ && $2 == name { sub(":", "", $1); print $1; exit }')
 position=${position:-0}
@@ -61,7 +63,7 @@ echo "demo: showing interface $position (${wanted:-the first}) for $seconds seco
 { cat samples/demo.rc; echo "Velnor.adapter: $position"; } >"$demo/Velnor.rc"
 price=$(awk -F': *' 'tolower($1) == "velnor.price" { print $2; exit }' "$demo/Velnor.rc")
 rm -f "$demo/velnor.png" "$demo/kestrum.log"
-cp build/win32/bin/traffic.exe "$demo/"
+cp "build/$preset/bin/traffic.exe" "$demo/"
 # The traffic rises from nothing and falls back over the run, ending about a tick after the
 # screenshot (both programs start in one session, each about as fast): the picture catches it
 # falling, and the kernel's counters printed after it lead the picture's totals by little more
@@ -71,11 +73,11 @@ ramp=0
 (
   cd "$demo"
   wine_session bash -c '
-    [ "$1" -le 250 ] || wine traffic.exe ramp "$1" &
-    wine kestrum.exe --log kestrum.log Velnor.dll \
+    [ "$1" -le 250 ] || "$0" traffic.exe ramp "$1" &
+    "$0" kestrum.exe --log kestrum.log Velnor.dll \
       "start free" "wait $(($2 * 1000))" "screenshot velnor.png" "stop"
     wait
-    wine traffic.exe counters "$3" "$4"' _ "$ramp" "$seconds" "${wanted:-lo}" "${price:-1}" | tr -d '\r'
+    "$0" traffic.exe counters "$3" "$4"' "$wine_run" "$ramp" "$seconds" "${wanted:-lo}" "${price:-1}" | tr -d '\r'
 )
 if [ ! -s "$demo/velnor.png" ]; then
   echo "demo: no screenshot was written; see $demo/kestrum.log" >&2

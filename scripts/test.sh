@@ -29,7 +29,7 @@ done
 . scripts/wine.sh build/win32
 wine_prepare_prefix
 win32_wine=yes
-wine --version >/dev/null 2>&1 || win32_wine=no
+[ "$(scripts/windows_preset.sh)" = win32 ] || win32_wine=no
 wine_session bash -c '
   rc=0
   if [ "$1" = yes ]; then ctest --preset win32 -j "$0" || rc=1

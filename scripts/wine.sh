@@ -15,6 +15,10 @@ export WINEDEBUG=-all
 # The prefix is made and served by the 64-bit loader: `wine` would start the 32-bit one first.
 wine_loader=/usr/lib/wine/wine64
 [ -x "$wine_loader" ] || wine_loader=wine
+# What runs the build's own programs: Debian's `wine` for 32-bit ones, the 64-bit loader directly
+# for 64-bit ones, since `wine` tries the 32-bit loader first.
+wine_run=wine
+[ "$(basename "$wine_build_dir")" != win64 ] || wine_run=$wine_loader
 
 wine_prepare_prefix() {
   if [ ! -f "$WINEPREFIX/.velnor-ready" ] || ! grep -q '^#arch=win64' "$WINEPREFIX/system.reg"; then
