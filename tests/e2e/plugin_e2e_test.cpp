@@ -7,8 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "gdi.h"
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "plugin_e2e_rig.h"
 #include "win/dib_canvas.h"
 #include "win/host_png.h"
@@ -341,14 +342,13 @@ std::vector<std::uint32_t> expectedCaption(const char* text, int width, int heig
     HBRUSH brush = CreateSolidBrush(background);
     if (canvas.ok() && font && brush) {
         HDC dc = canvas.dc();
-        HGDIOBJ oldFont = SelectObject(dc, font);
+        ScopedSelect selected(dc, font);
         RECT box{0, 0, width, height};
         FillRect(dc, &box, brush);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, color);
         DrawTextA(dc, text, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
         pixels = canvas.pixels();
-        SelectObject(dc, oldFont);
     }
     DeleteObject(brush);
     DeleteObject(font);

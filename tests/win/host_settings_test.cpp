@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "style.h"
 #include "win/dib_canvas.h"
 #include "win/import_patch.h"
