@@ -60,7 +60,7 @@ function(velnor_win_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${VELNOR_SHELL_DIR}
     ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601)
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} velnor_support GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${VELNOR_WINE_ENV};${T_ENV}" TIMEOUT 300)

@@ -32,7 +32,7 @@
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
 #include "widget/painter.h"
-#include "win/import_patch.h"
+#include "support/import_hook.h"
 
 extern "C" void __real_MakeStyleGradient(HDC dc, const RECT* rect, const void* style,
                                          bool bordered);

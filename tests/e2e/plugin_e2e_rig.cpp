@@ -135,10 +135,3 @@ void e2eWriteRows(const std::string& folder, const std::string& rows) {
     if (writeFile(temporary, rows))
         MoveFileExA(temporary.c_str(), (folder + "\\rows.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
 }
-
-int e2eFind(const std::vector<std::string>& lines, const std::string& prefix, int from) {
-    for (int i = from < 0 ? 0 : from; i < static_cast<int>(lines.size()); ++i)
-        if (lines[static_cast<size_t>(i)].compare(0, prefix.size(), prefix) == 0)
-            return i;
-    return -1;
-}

@@ -33,6 +33,3 @@ int e2eRunScript(const E2eRun& run);
 std::vector<std::string> e2eLog(const std::string& folder);
 // Replaces the scripted table's rows of a running case, atomically.
 void e2eWriteRows(const std::string& folder, const std::string& rows);
-
-// Index of the first line at or after `from` that starts with `prefix`, or -1.
-int e2eFind(const std::vector<std::string>& lines, const std::string& prefix, int from = 0);

@@ -9,8 +9,8 @@
 #include "host.h"
 #include "shell.h"
 #include "style.h"
-#include "win/dib_canvas.h"
-#include "win/import_patch.h"
+#include "support/canvas.h"
+#include "support/import_hook.h"
 #include "win/win_files.h"
 
 namespace {

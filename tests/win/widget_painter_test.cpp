@@ -13,7 +13,7 @@
 #include "traffic/format.h"
 #include "widget/painter.h"
 #include "win/win_files.h"
-#include "win/dib_canvas.h"
+#include "support/canvas.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "settings/settings.h"
 #include "widget/painter.h"
 #include "widget/window.h"
-#include "win/dib_canvas.h"
+#include "support/canvas.h"
 #include "win/messages.h"
 #include "win/win_files.h"
 
