@@ -1,6 +1,9 @@
 # Project-wide helpers: warning flags, product-code flags, and the test-target functions that the
 # per-module fragments under tests/ call.
 
+# The shell interface (shell.h, kestrum.def), included by the plug-in, the stand-in shell and tests.
+set(VELNOR_SHELL_DIR ${PROJECT_SOURCE_DIR}/shell)
+
 set(VELNOR_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror)
 
 option(VELNOR_FUZZ "Build the libFuzzer targets (clang) instead of the unit tests" OFF)
@@ -16,7 +19,7 @@ endif()
 # Product code: warnings are errors, no exceptions or RTTI, nothing GNU-only.
 function(velnor_product target)
   target_compile_options(${target} PRIVATE ${VELNOR_WARNINGS} -fno-exceptions -fno-rtti)
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src ${VELNOR_SHELL_DIR})
   if(WIN32)
     target_compile_definitions(${target} PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601)
   endif()
@@ -37,7 +40,8 @@ function(velnor_native_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_compile_options(${name} PRIVATE ${VELNOR_WARNINGS})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${VELNOR_SHELL_DIR}
+    ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
@@ -55,9 +59,10 @@ function(velnor_win_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_compile_options(${name} PRIVATE ${VELNOR_WARNINGS})
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${VELNOR_SHELL_DIR}
+    ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601)
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} velnor_support GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${VELNOR_WINE_ENV};${T_ENV}" TIMEOUT 300

@@ -5,7 +5,7 @@
 
 #include <shellapi.h>
 
-#include "plugin/shell.h"
+#include "shell.h"
 
 namespace {
 

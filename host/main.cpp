@@ -1,12 +1,12 @@
 // kestrum.exe, the stand-in shell:
 //   kestrum.exe [--log FILE] [--script FILE] [--start free|slit|ex] PLUGIN.dll [COMMAND ...]
-// With a script or commands the run is scripted (see driver.cpp); without, the plug-in is started
-// (free unless --start says otherwise) and runs, taking further commands from standard input,
-// until "quit" or Ctrl+C.
+// With a script or commands the run is scripted (see driver/driver.cpp); without, the plug-in is
+// started (free unless --start says otherwise) and runs, taking further commands from standard
+// input, until "quit" or Ctrl+C.
 #include <cstdio>
 #include <cstring>
 
-#include "driver.h"
+#include "driver/driver.h"
 #include "host.h"
 
 namespace {
@@ -27,6 +27,7 @@ int usage(const char* problem) {
             "usage: kestrum.exe [--log FILE] [--script FILE] [--start free|slit|ex] PLUGIN.dll "
             "[COMMAND ...]\n",
             problem);
+    printCommandUsage(stderr);
     return 2;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "host.h"
+#include "support/canvas.h"
 
 namespace {
 
@@ -120,34 +121,9 @@ bool hostCaptureWindow(HWND window, std::vector<uint32_t>& pixels, int& width, i
     height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)
         return false;
-    HDC windowDc = GetDC(window);
-    if (!windowDc)
+    Canvas canvas(width, height);
+    if (!canvas.ok() || !canvas.copyFrom(window))
         return false;
-    bool captured = false;
-    if (HDC memoryDc = CreateCompatibleDC(windowDc)) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height; // top row first
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        if (HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0)) {
-            HGDIOBJ old = SelectObject(memoryDc, bitmap);
-            if (BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY)) {
-                GdiFlush();
-                const uint32_t* source = static_cast<const uint32_t*>(bits);
-                pixels.assign(source, source + static_cast<size_t>(width) * height);
-                for (uint32_t& pixel : pixels)
-                    pixel &= 0x00ffffff;
-                captured = true;
-            }
-            SelectObject(memoryDc, old);
-            DeleteObject(bitmap);
-        }
-        DeleteDC(memoryDc);
-    }
-    ReleaseDC(window, windowDc);
-    return captured;
+    pixels = canvas.pixels();
+    return true;
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "settings_syntax.h"
 
 namespace {

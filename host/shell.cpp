@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "platform.h"
-#include "plugin/shell.h"
+#include "shell.h"
 
 constexpr int kStyleFaceSize = 32;
 

@@ -23,16 +23,17 @@
 #include <iphlpapi.h>
 
 #include "fakes/fake_iphlpapi_client.h"
+#include "gdi.h"
 #include "handles.h"
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "traffic/format.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
 #include "widget/painter.h"
-#include "win/import_patch.h"
+#include "support/import_hook.h"
 
 extern "C" void __real_MakeStyleGradient(HDC dc, const RECT* rect, const void* style,
                                          bool bordered);
@@ -209,10 +210,8 @@ void prepareWidget(int columns) {
     for (int channel = 0; channel < Channel::Count; ++channel) {
         Graph& old = widgetSettings.graphs[channel];
         delete[] old.history;
-        if (old.pen)
-            DeleteObject(old.pen);
-        if (old.brush)
-            DeleteObject(old.brush);
+        deleteObject(old.pen);
+        deleteObject(old.brush);
         Graph& graph = settings.graphs[channel];
         if (graph.width < 1)
             graph.width = 1;
@@ -228,8 +227,7 @@ void prepareWidget(int columns) {
     widgetSettings = settings;
     makeFramePen();
     std::memcpy(drawingResources.styleCopy, GetSettingPtr(1), kStyleRecordSize);
-    if (drawingResources.styleFont)
-        DeleteObject(drawingResources.styleFont);
+    deleteObject(drawingResources.styleFont);
     drawingResources.styleFont = CreateStyleFont(GetSettingPtr(1));
 }
 
@@ -279,27 +277,27 @@ void drawFloor(HDC dc, const RawPicture& raw) {
         FillRect(dc, &whole, drawingResources.sctBrush);
     else
         __real_MakeStyleGradient(dc, &whole, drawingResources.styleCopy, true);
-    HGDIOBJ oldFont = SelectObject(dc, drawingResources.styleFont);
+    ScopedSelect font(dc, drawingResources.styleFont);
     SetBkMode(dc, TRANSPARENT);
     COLORREF text;
     std::memcpy(&text, drawingResources.styleCopy + kStyleTextColorOffset, sizeof text);
     SetTextColor(dc, text);
     for (int channel = 0; channel < Channel::Count; ++channel) {
         const Graph& g = s.graphs[channel];
-        HGDIOBJ oldBrush = SelectObject(dc, g.brush);
-        HGDIOBJ oldPen = SelectObject(dc, drawingResources.framePen);
+        ScopedSelect brush(dc, g.brush);
+        ScopedSelect frame(dc, drawingResources.framePen);
         Rectangle(dc, g.x - 1, g.y - 1, g.x + g.width + 1, g.y + g.height + 1);
-        SelectObject(dc, g.pen);
-        for (int j = 0; j < g.width; ++j) {
-            int bar = raw.bars[channel][static_cast<std::size_t>(j)];
-            if (bar > 0)
-                Rectangle(dc, g.x + j, g.y + g.height - bar, g.x + j + 1, g.y + g.height);
+        {
+            ScopedSelect bars(dc, g.pen);
+            for (int j = 0; j < g.width; ++j) {
+                int bar = raw.bars[channel][static_cast<std::size_t>(j)];
+                if (bar > 0)
+                    Rectangle(dc, g.x + j, g.y + g.height - bar, g.x + j + 1, g.y + g.height);
+            }
         }
         RECT box{g.x, g.y, g.x + g.width, g.y + g.height};
         DrawTextA(dc, raw.captions[channel], -1, &box,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-        SelectObject(dc, oldPen);
-        SelectObject(dc, oldBrush);
     }
     for (int kind = 0; kind < LabelKind::Count; ++kind) {
         const Label& l = s.labels[kind];
@@ -314,7 +312,6 @@ void drawFloor(HDC dc, const RawPicture& raw) {
         if (value.right > value.left)
             DrawTextA(dc, raw.values[kind], -1, &value, DT_RIGHT);
     }
-    SelectObject(dc, oldFont);
 }
 
 // ---- the platform calls a tick cannot avoid -------------------------------------------------
@@ -442,54 +439,53 @@ void scriptedTableTick(const Options& o) {
     InterfaceTable::release();
 }
 
-struct MemoryPicture {
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
+// A bitmap compatible with the screen, selected into a memory context of its own. The members go
+// in reverse order: the selection is put back, then the bitmap deleted, then the context.
+class MemoryPicture {
+  public:
+    MemoryPicture(int width, int height)
+        : dc_(nullptr), bitmap_{screenBitmap(width, height)}, selected_(dc_.get(), bitmap_.handle) {
+    }
+    bool ok() const { return dc_.get() && bitmap_.handle; }
+    HDC dc() const { return dc_.get(); }
+    HBITMAP bitmap() const { return bitmap_.handle; }
+
+  private:
+    struct Bitmap {
+        HBITMAP handle;
+        ~Bitmap() { deleteObject(handle); }
+    };
+    static HBITMAP screenBitmap(int width, int height) {
+        HDC screen = GetDC(nullptr);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        return bitmap;
+    }
+    ScopedMemoryDC dc_;
+    Bitmap bitmap_;
+    ScopedSelect selected_;
 };
-
-MemoryPicture memoryPicture(int width, int height) {
-    HDC screen = GetDC(nullptr);
-    MemoryPicture m{CreateCompatibleDC(screen), CreateCompatibleBitmap(screen, width, height),
-                    nullptr};
-    ReleaseDC(nullptr, screen);
-    if (m.dc && m.bitmap)
-        m.old = SelectObject(m.dc, m.bitmap);
-    return m;
-}
-
-void release(MemoryPicture& m) {
-    if (m.old)
-        SelectObject(m.dc, m.old);
-    if (m.bitmap)
-        DeleteObject(m.bitmap);
-    if (m.dc)
-        DeleteDC(m.dc);
-    m = MemoryPicture{};
-}
 
 void fullPicture(const Options& o, int columns, const char* what) {
     prepareWidget(columns);
-    MemoryPicture widget = memoryPicture(widgetSettings.width, widgetSettings.height);
-    MemoryPicture floor = memoryPicture(widgetSettings.width, widgetSettings.height);
-    if (!widget.old || !floor.old) {
+    MemoryPicture widget(widgetSettings.width, widgetSettings.height);
+    MemoryPicture floor(widgetSettings.width, widgetSettings.height);
+    if (!widget.ok() || !floor.ok()) {
         missing(what);
-        release(widget);
-        release(floor);
         return;
     }
     TrafficReadings readings = sampleReadings();
     RawPicture raw = preparedFloor(readings);
     Pair pair = measure(
         o.rounds, 5 * o.scale,
-        [&] { paintPicture(widget.dc, widgetSettings, drawingResources, readings); },
-        [&] { drawFloor(floor.dc, raw); });
+        [&] { paintPicture(widget.dc(), widgetSettings, drawingResources, readings); },
+        [&] { drawFloor(floor.dc(), raw); });
     printRatio(what, "the same GDI calls", pair, 1.2);
 
     allocations.counting = true;
     const int paints = 100;
     for (int i = 0; i < paints; ++i)
-        paintPicture(widget.dc, widgetSettings, drawingResources, readings);
+        paintPicture(widget.dc(), widgetSettings, drawingResources, readings);
     allocations.counting = false;
     std::printf("%-44s %10.3f (%ld in %d pictures; goal 0); the shell's functions: %ld\n",
                 "  heap allocations per picture", static_cast<double>(allocations.widget) / paints,
@@ -497,18 +493,15 @@ void fullPicture(const Options& o, int columns, const char* what) {
     if (allocations.widget != 0)
         failed = true;
     allocations.widget = allocations.shell = 0;
-    release(widget);
-    release(floor);
 }
 
 // ---- the cached repaint ---------------------------------------------------------------------
 
-enum class Painter { Widget, Floor, FloorWithContext };
+enum class Painter { Widget, Floor };
 
 struct RepaintState {
-    Painter painter; // the floor: one BitBlt of a kept picture, optionally from a fresh context
-    MemoryPicture kept;
-    HBITMAP loose; // selected nowhere, for the floor that makes its context afresh
+    Painter painter;
+    const MemoryPicture* kept; // the floor's picture: one BitBlt of it per paint
 };
 RepaintState repaint;
 
@@ -522,19 +515,35 @@ LRESULT CALLBACK benchWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     const RECT& a = paint.rcPaint;
-    if (repaint.painter == Painter::Floor) {
-        BitBlt(dc, a.left, a.top, a.right - a.left, a.bottom - a.top, repaint.kept.dc, a.left,
-               a.top, SRCCOPY);
-    } else {
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(memory, repaint.loose);
-        BitBlt(dc, a.left, a.top, a.right - a.left, a.bottom - a.top, memory, a.left, a.top,
-               SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
-    }
+    BitBlt(dc, a.left, a.top, a.right - a.left, a.bottom - a.top, repaint.kept->dc(), a.left, a.top,
+           SRCCOPY);
     EndPaint(window, &paint);
     return 0;
+}
+
+void measureCachedRepaint(const Options& o, HWND window, const char* what) {
+    auto repaintBy = [&](Painter painter) {
+        return [&, painter] {
+            repaint.painter = painter;
+            InvalidateRect(window, nullptr, FALSE);
+            UpdateWindow(window);
+        };
+    };
+    auto widgetRepaint = repaintBy(Painter::Widget);
+    Pair pair = measure(o.rounds, 10 * o.scale, widgetRepaint, repaintBy(Painter::Floor));
+    printRatio(what, "BeginPaint, BitBlt, EndPaint", pair, 1.2);
+
+    allocations.counting = true;
+    const int paints = 100;
+    for (int i = 0; i < paints; ++i)
+        widgetRepaint();
+    allocations.counting = false;
+    std::printf("%-44s %10.3f (%ld in %d repaints; goal 0)\n",
+                "  heap allocations per cached repaint",
+                static_cast<double>(allocations.widget) / paints, allocations.widget, paints);
+    if (allocations.widget != 0)
+        failed = true;
+    allocations.widget = allocations.shell = 0;
 }
 
 void cachedRepaint(const Options& o) {
@@ -548,67 +557,25 @@ void cachedRepaint(const Options& o) {
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "VelnorBenchClass", "bench", WS_POPUP, 10, 10,
                                   widgetSettings.width, widgetSettings.height, nullptr, nullptr,
                                   windowClass.hInstance, nullptr);
-    repaint.kept = memoryPicture(widgetSettings.width, widgetSettings.height);
-    HDC screen = GetDC(nullptr);
-    repaint.loose = CreateCompatibleBitmap(screen, widgetSettings.width, widgetSettings.height);
-    ReleaseDC(nullptr, screen);
-    if (!window || !repaint.kept.old || !repaint.loose) {
-        missing(what);
-        release(repaint.kept);
-        if (repaint.loose)
-            DeleteObject(repaint.loose);
-        return;
+    MemoryPicture kept(widgetSettings.width, widgetSettings.height);
+    repaint.kept = &kept;
+    if (window && kept.ok()) {
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        moduleHandles.widget = window;
+        repaint.painter = Painter::Widget;
+        invalidateWidget();
+        UpdateWindow(window);
     }
-    ShowWindow(window, SW_SHOWNOACTIVATE);
-    moduleHandles.widget = window;
-    repaint.painter = Painter::Widget;
-    invalidateWidget();
-    UpdateWindow(window);
-    if (!cachedPicture()) {
+    if (window && kept.ok() && cachedPicture())
+        measureCachedRepaint(o, window, what);
+    else
         missing(what);
-    } else {
-        auto repaintBy = [&](Painter painter) {
-            return [&, painter] {
-                repaint.painter = painter;
-                InvalidateRect(window, nullptr, FALSE);
-                UpdateWindow(window);
-            };
-        };
-        auto widgetRepaint = repaintBy(Painter::Widget);
-        Pair pair = measure(o.rounds, 10 * o.scale, widgetRepaint, repaintBy(Painter::Floor));
-        printRatio(what, "BeginPaint, BitBlt, EndPaint", pair, 1.2);
-        // The paint makes its memory context afresh each time; this floor does the same.
-        Pair context =
-            measure(o.rounds, 10 * o.scale, widgetRepaint, repaintBy(Painter::FloorWithContext));
-        printRatio("  the same repaint", "the same with a memory context", context, 0);
-
-        HDC dc = GetDC(window);
-        int w = widgetSettings.width, h = widgetSettings.height;
-        Pair bare = measure(o.rounds, 10 * o.scale, widgetRepaint, [&] {
-            BitBlt(dc, 0, 0, w, h, repaint.kept.dc, 0, 0, SRCCOPY);
-            GdiFlush();
-        });
-        ReleaseDC(window, dc);
-        printRatio("  the same repaint", "one BitBlt of the area", bare, 0);
-
-        allocations.counting = true;
-        const int paints = 100;
-        for (int i = 0; i < paints; ++i)
-            widgetRepaint();
-        allocations.counting = false;
-        std::printf("%-44s %10.3f (%ld in %d repaints; goal 0)\n",
-                    "  heap allocations per cached repaint",
-                    static_cast<double>(allocations.widget) / paints, allocations.widget, paints);
-        if (allocations.widget != 0)
-            failed = true;
-        allocations.widget = allocations.shell = 0;
-    }
     releaseCachedPicture();
     moduleHandles.widget = nullptr;
-    DestroyWindow(window);
+    if (window)
+        DestroyWindow(window);
     UnregisterClassA("VelnorBenchClass", windowClass.hInstance);
-    release(repaint.kept);
-    DeleteObject(repaint.loose);
+    repaint.kept = nullptr;
 }
 
 void dllSize() {

@@ -4,21 +4,31 @@
 #include <cstring>
 
 #include "command_words.h"
-#include "plugin/shell.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
+#include "shell.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
+#include "velnor_version.h"
 #include "widget/window.h"
 
 namespace {
 
-constexpr const char* kCommandPrefix = "@Velnor.";
 constexpr const char* kAboutText =
-    "Velnor 0.0.4\ncreated by Velnor developers\nhttps://velnor.example/";
+    "Velnor " VELNOR_VERSION "\ncreated by Velnor developers\nhttps://velnor.example/";
 constexpr UINT kAboutStyle = MB_TOPMOST | MB_ICONINFORMATION;
+constexpr char kAdapterWord[] = "adapter.";
 
-void selectAdapter(const char* number) {
+void showWidget(HWND window, const char*) {
+    ShowWindow(window, SW_SHOW);
+}
+
+void hideWidget(HWND window, const char*) {
+    if (widgetSettings.pluginToggle)
+        ShowWindow(window, SW_HIDE);
+}
+
+void selectAdapter(HWND, const char* number) {
     int position = 0;
     // Only a position inside the table is taken; anything else leaves the selection alone.
     if (!parsePosition(number, InterfaceTable::count(), position))
@@ -27,12 +37,16 @@ void selectAdapter(const char* number) {
     TrafficSampler::resetHistory(widgetSettings);
 }
 
-void readSettingsCommand(HWND window) {
+void readSettingsCommand(HWND window, const char*) {
     reload();
     applyWindowSettings(window);
 }
 
-void editSettings() {
+void writeSettingsCommand(HWND, const char*) {
+    writeSettings();
+}
+
+void editSettings(HWND, const char*) {
     char editor[kPathSize] = {};
     GetKestrumEditor(editor);
     editor[kPathSize - 1] = '\0';
@@ -43,30 +57,50 @@ void editSettings() {
     KSExecute(nullptr, nullptr, editor, arguments, nullptr, SW_SHOWNORMAL, false);
 }
 
-void showAbout(HWND window) {
+void showAbout(HWND window, const char*) {
     MessageBoxA(window, kAboutText, "About", kAboutStyle);
+}
+
+enum class MenuPlace { None, Settings, Main };
+
+struct BroadcastCommand {
+    const char* word;
+    WordMatch match;
+    void (*step)(HWND window, const char* argument);
+    MenuPlace menu; // where the context menu offers it, under menuText
+    const char* menuText;
+};
+
+// The broadcast vocabulary, in the order its words are tried and their steps run.
+const BroadcastCommand kBroadcastCommands[] = {
+    {"@KSShowPlugins", WordMatch::WholeText, showWidget, MenuPlace::None, nullptr},
+    {"@KSHidePlugins", WordMatch::WholeText, hideWidget, MenuPlace::None, nullptr},
+    {kAdapterWord, WordMatch::OwnArgument, selectAdapter, MenuPlace::None, nullptr},
+    {"settings.read", WordMatch::Own, readSettingsCommand, MenuPlace::Settings, "read settings"},
+    {"settings.write", WordMatch::Own, writeSettingsCommand, MenuPlace::Settings, "write settings"},
+    {"settings.edit", WordMatch::Own, editSettings, MenuPlace::Settings, "edit settings"},
+    {"about", WordMatch::Own, showAbout, MenuPlace::Main, "About"},
+};
+
+void addMenuItems(Menu* menu, MenuPlace place) {
+    for (const BroadcastCommand& command : kBroadcastCommands) {
+        if (command.menu != place)
+            continue;
+        char text[64];
+        std::snprintf(text, sizeof text, "%s%s", kCommandPrefix, command.word);
+        MakeMenuItem(menu, command.menuText, text, false);
+    }
 }
 
 } // namespace
 
 void handleBroadcast(HWND window, const char* text) {
-    const CommandMatch match = matchCommand(text);
-    if (match.show)
-        ShowWindow(window, SW_SHOW);
-    if (match.hide && widgetSettings.pluginToggle)
-        ShowWindow(window, SW_HIDE);
-    if (match.adapterNumber)
-        selectAdapter(match.adapterNumber);
-    // Nothing here outlives the call, so the About box's nested message loop may run further
+    // Nothing here outlives a step, so the About box's nested message loop may run further
     // broadcasts meanwhile.
-    if (match.read)
-        readSettingsCommand(window);
-    if (match.write)
-        writeSettings();
-    if (match.edit)
-        editSettings();
-    if (match.about)
-        showAbout(window);
+    forEachAskedWord(text, kBroadcastCommands,
+                     [window](const BroadcastCommand& command, const char* argument) {
+                         command.step(window, argument);
+                     });
 }
 
 void showContextMenu() {
@@ -77,16 +111,14 @@ void showContextMenu() {
         char description[InterfaceTable::kDescriptionMax + 1];
         std::snprintf(description, sizeof description, "%s", InterfaceTable::description(i));
         char command[64];
-        std::snprintf(command, sizeof command, "%s%s%d", kCommandPrefix, "adapter.", i);
+        std::snprintf(command, sizeof command, "%s%s%d", kCommandPrefix, kAdapterWord, i);
         MakeMenuItem(adapterMenu, description, command, i == widgetSettings.adapter);
     }
     MakeSubmenu(mainMenu, adapterMenu, "Adapter");
     MakeMenuNOP(mainMenu, nullptr);
     Menu* settingsMenu = MakeNamedMenu("Settings", "Velnor_IDSettings", true);
-    MakeMenuItem(settingsMenu, "read settings", "@Velnor.settings.read", false);
-    MakeMenuItem(settingsMenu, "write settings", "@Velnor.settings.write", false);
-    MakeMenuItem(settingsMenu, "edit settings", "@Velnor.settings.edit", false);
+    addMenuItems(settingsMenu, MenuPlace::Settings);
     MakeSubmenu(mainMenu, settingsMenu, "Settings");
-    MakeMenuItem(mainMenu, "About", "@Velnor.about", false);
+    addMenuItems(mainMenu, MenuPlace::Main);
     ShowMenu(mainMenu);
 }

@@ -3,28 +3,28 @@
 
 #include "handles.h"
 #include "plugin/commands.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
 #include "widget/painter.h"
 #include "widget/tooltip.h"
+#include "velnor_version.h"
 #include "widget/window.h"
 
 namespace {
 
 constexpr const char* kInfo[] = {
-    "Velnor 0.0.4",              // any code without a field of its own
+    "Velnor " VELNOR_VERSION,    // any code without a field of its own
     "Velnor",                    // 1: name
-    "0.0.4",                     // 2: version
+    VELNOR_VERSION,              // 2: version
     "Velnor developers",         // 3: author
     "2007-07-28",                // 4: release date
     "https://velnor.example/",   // 5: link
     "developers@velnor.example", // 6: e-mail
 };
 
-constexpr const char* kWindowClass = "VelnorClass";
 constexpr const char* kFatalText = "Unable to load symbol \"GetIfTable\" from \"Iphlpapi.dll\"!";
 
 const WidgetCommands kWidgetCommands = {handleBroadcast, showContextMenu};
@@ -59,7 +59,7 @@ void returnToLoadedState() {
     if (moduleHandles.widget != nullptr)
         destroyWidgetWindow();
     if (moduleHandles.instance != nullptr)
-        UnregisterClassA(kWindowClass, moduleHandles.instance);
+        UnregisterClassA(kWidgetClass, moduleHandles.instance);
     InterfaceTable::release();
     // The histories go with the other drawing-time objects, after the window: no paint can
     // read them once they are freed.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "gdi.h"
 #include "handles.h"
 #include "settings/settings.h"
 #include "traffic/sampler.h"
@@ -23,12 +24,6 @@ struct ReloadState {
     unsigned stops; // counts releaseResources calls, so a reload can tell it was stopped
 };
 ReloadState reloadState;
-
-template <typename Handle> void deleteObject(Handle& handle) {
-    if (handle)
-        DeleteObject(handle);
-    handle = nullptr;
-}
 
 void destroyIcon(HICON& icon) {
     if (icon)

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "types.h"
 
 struct DrawingResources {

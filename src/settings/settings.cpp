@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "plugin/shell.h"
+#include "shell.h"
 #include "settings/keys.h"
 #include "settings/paths.h"
 #include "settings/price.h"

@@ -3,37 +3,26 @@
 #include <cmath>
 #include <cstring>
 
+#include "gdi.h"
 #include "handles.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "settings/settings.h"
 #include "traffic/format.h"
 
 namespace {
 
+// The kept picture: its bitmap stays selected into its own memory context for as long as it
+// lives, so a repaint is one copy.
 struct PainterState {
+    HDC cachedDC;
     HBITMAP cachedBitmap;
+    HGDIOBJ replacedBitmap; // what cachedDC held before the picture
 };
 PainterState painter;
 
 constexpr UINT kCaptionFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 constexpr int kTextBoxWidth = 100;
 constexpr int kTextBoxHeight = 20;
-
-// Puts the object it replaced back when it leaves scope, so nothing is deleted while selected.
-class ScopedSelect {
-  public:
-    ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : 0) {}
-    ~ScopedSelect() {
-        if (old_)
-            SelectObject(dc_, old_);
-    }
-    ScopedSelect(const ScopedSelect&) = delete;
-    ScopedSelect& operator=(const ScopedSelect&) = delete;
-
-  private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
 
 COLORREF styleTextColor(const DrawingResources& resources) {
     COLORREF color;
@@ -151,31 +140,52 @@ void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources
         drawLabel(dc, kind, settings.labels[kind], readings);
 }
 
+namespace {
+
+// Draws the picture into a bitmap compatible with `dc`, kept with its memory context; false when
+// either cannot be had, and the next paint tries again.
+bool makeCachedPicture(HDC dc) {
+    if (widgetSettings.width <= 0 || widgetSettings.height <= 0)
+        return false;
+    HDC memory = CreateCompatibleDC(dc);
+    if (!memory)
+        return false;
+    HBITMAP picture = CreateCompatibleBitmap(dc, widgetSettings.width, widgetSettings.height);
+    if (!picture) {
+        DeleteDC(memory);
+        return false;
+    }
+    painter.replacedBitmap = SelectObject(memory, picture);
+    painter.cachedDC = memory;
+    painter.cachedBitmap = picture;
+    paintPicture(memory, widgetSettings, drawingResources, TrafficSampler::readings());
+    return true;
+}
+
+// Shared by WM_PAINT and WM_PRINTCLIENT: `area` of the picture into `dc`. Without a picture the
+// target keeps what it shows.
+void paintWidget(HDC dc, const RECT& area) {
+    if (!painter.cachedBitmap && !makeCachedPicture(dc))
+        return;
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
+           painter.cachedDC, area.left, area.top, SRCCOPY);
+}
+
+} // namespace
+
 void onPaint(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     if (!dc)
         return;
-    if (HDC memory = CreateCompatibleDC(dc)) {
-        if (!painter.cachedBitmap && widgetSettings.width > 0 && widgetSettings.height > 0) {
-            HBITMAP picture =
-                CreateCompatibleBitmap(dc, widgetSettings.width, widgetSettings.height);
-            if (picture) {
-                ScopedSelect into(memory, picture);
-                paintPicture(memory, widgetSettings, drawingResources, TrafficSampler::readings());
-                painter.cachedBitmap = picture;
-            }
-        }
-        // Without a picture the window keeps what it shows; the next paint tries again.
-        if (painter.cachedBitmap) {
-            ScopedSelect from(memory, painter.cachedBitmap);
-            const RECT& area = paint.rcPaint;
-            BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory,
-                   area.left, area.top, SRCCOPY);
-        }
-        DeleteDC(memory);
-    }
+    paintWidget(dc, paint.rcPaint);
     EndPaint(window, &paint);
+}
+
+void onPrintClient(HWND window, HDC dc) {
+    RECT client;
+    if (dc && GetClientRect(window, &client))
+        paintWidget(dc, client);
 }
 
 void invalidateWidget() {
@@ -185,10 +195,12 @@ void invalidateWidget() {
 }
 
 void releaseCachedPicture() {
-    if (painter.cachedBitmap) {
-        DeleteObject(painter.cachedBitmap);
-        painter.cachedBitmap = nullptr;
-    }
+    if (!painter.cachedDC)
+        return;
+    SelectObject(painter.cachedDC, painter.replacedBitmap);
+    deleteObject(painter.cachedBitmap);
+    DeleteDC(painter.cachedDC);
+    painter = PainterState{};
 }
 
 HBITMAP cachedPicture() {

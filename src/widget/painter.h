@@ -16,10 +16,13 @@ void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources
 // caption ("1.500 KB/s") and the value of the label of `kind`.
 void rateCaption(std::int64_t rate, char* out, std::size_t size);
 void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_t size);
-// WM_PAINT: draws into cachedBitmap when it is absent, then copies the paint rectangle.
+// WM_PAINT and WM_PRINTCLIENT: draw into cachedBitmap when it is absent, then copy the paint
+// rectangle or the whole client area.
 void onPaint(HWND window);
+void onPrintClient(HWND window, HDC dc);
 void invalidateWidget();
-// Deletes cachedBitmap, if any; the stop sequence calls it so that nothing outlives the module.
+// Deletes cachedBitmap and its memory context, if any; the stop sequence calls it so that nothing
+// outlives the module.
 void releaseCachedPicture();
 // The kept picture, or null when the next paint draws anew.
 HBITMAP cachedPicture();

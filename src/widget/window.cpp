@@ -1,7 +1,7 @@
 #include "widget/window.h"
 
 #include "handles.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "widget/painter.h"
@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr char kClassName[] = "VelnorClass";
 constexpr DWORD kWindowStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 constexpr UINT kErrorBoxStyle = MB_TOPMOST | MB_ICONERROR;
 constexpr WPARAM kDragCommand = SC_MOVE | HTCAPTION;
@@ -88,14 +87,14 @@ bool createWidgetWindow(const WidgetCommands& commands) {
     windowClass.lpfnWndProc = widgetWindowProc;
     windowClass.hInstance = moduleHandles.instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
+    windowClass.lpszClassName = kWidgetClass;
     if (!RegisterClassA(&windowClass)) {
         MessageBoxA(moduleHandles.host, "Error registering window class", "Error", kErrorBoxStyle);
         return false;
     }
     const DWORD extended = moduleHandles.slit ? WS_EX_TOOLWINDOW : WS_EX_TOOLWINDOW | WS_EX_LAYERED;
-    HWND window = CreateWindowExA(extended, kClassName, nullptr, kWindowStyle, 0, 0, 0, 0, nullptr,
-                                  nullptr, moduleHandles.instance, nullptr);
+    HWND window = CreateWindowExA(extended, kWidgetClass, nullptr, kWindowStyle, 0, 0, 0, 0,
+                                  nullptr, nullptr, moduleHandles.instance, nullptr);
     moduleHandles.widget = window;
     if (!window) {
         MessageBoxA(moduleHandles.host, "Error creating plugin window", "Error", kErrorBoxStyle);
@@ -110,7 +109,7 @@ void destroyWidgetWindow() {
     if (moduleHandles.widget)
         DestroyWindow(moduleHandles.widget);
     moduleHandles.widget = nullptr;
-    UnregisterClassA(kClassName, moduleHandles.instance);
+    UnregisterClassA(kWidgetClass, moduleHandles.instance);
     releaseCachedPicture();
 }
 
@@ -138,6 +137,9 @@ LRESULT CALLBACK widgetWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_PAINT:
         onPaint(window);
+        return 0;
+    case WM_PRINTCLIENT:
+        onPrintClient(window, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_WINDOWPOSCHANGED:
         onWindowPosChanged(window, reinterpret_cast<const WINDOWPOS*>(lParam));

@@ -3,13 +3,15 @@
 
 #include "platform.h"
 
+constexpr char kWidgetClass[] = "VelnorClass";
+
 // What the window hands on to the command layer above it.
 struct WidgetCommands {
     void (*broadcast)(HWND window, const char* text);
     void (*contextMenu)();
 };
 
-// Registers "VelnorClass" and creates the window; shows the error box and returns false on failure.
+// Registers kWidgetClass and creates the window; shows the error box and returns false on failure.
 bool createWidgetWindow(const WidgetCommands& commands);
 void destroyWidgetWindow();
 void applyWindowSettings(HWND window);

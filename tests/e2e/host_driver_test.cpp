@@ -74,25 +74,6 @@ ShellRun runShell(const std::vector<std::string>& commands, const char* plugin =
     return run;
 }
 
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-// The index of the first line at or after `from` that starts with `prefix`, or -1.
-int findLine(const std::vector<std::string>& log, const std::string& prefix, int from = 0) {
-    for (int i = from; i < static_cast<int>(log.size()); ++i)
-        if (startsWith(log[i], prefix))
-            return i;
-    return -1;
-}
-
-int countLines(const std::vector<std::string>& log, const std::string& prefix) {
-    int count = 0;
-    for (const std::string& line : log)
-        count += startsWith(line, prefix) ? 1 : 0;
-    return count;
-}
-
 std::string joined(const std::vector<std::string>& log) {
     std::string text;
     for (const std::string& line : log)
@@ -148,7 +129,7 @@ TEST(HostDriver, StartEntriesAndStopInOrder) {
                           {"> LoadLibrary \"host_probe.dll\"", entry + " 0x", "GetKSWnd -> 0x",
                            "HOST_MSG_REGISTER " + window + " 10103 10901", entry + " -> 0",
                            "> endPlugin", "> endPlugin done", "> FreeLibrary"});
-            EXPECT_EQ(countLines(run.log, "SLIT_MSG_"), 0) << joined(run.log);
+            EXPECT_EQ(countLinesStartingWith(run.log, "SLIT_MSG_"), 0) << joined(run.log);
         }
     }
 }
@@ -156,7 +137,7 @@ TEST(HostDriver, StartEntriesAndStopInOrder) {
 TEST(HostDriver, SecondStartInTheSameLoadedModule) {
     const ShellRun run = runShell({"start free", "stop", "start slit", "broadcast @x", "stop"});
     EXPECT_EQ(run.exitCode, 0u) << joined(run.log);
-    EXPECT_EQ(countLines(run.log, "> LoadLibrary"), 1) << joined(run.log);
+    EXPECT_EQ(countLinesStartingWith(run.log, "> LoadLibrary"), 1) << joined(run.log);
     expectInOrder(run.log,
                   {"> beginPlugin -> 0", "> endPlugin done", "> beginSlitPlugin -> 0",
                    "HOST_MSG_BROADCAST \"@x\" -> 0x", "> endPlugin done", "> FreeLibrary"});
@@ -231,7 +212,7 @@ TEST(HostDriver, MessageBoxesAreLoggedAndClosed) {
          "> box \"Probe box\" \"line one\\nline two\" 0x40", "> MessageBoxA -> 1", "GetKSWnd",
          "HOST_MSG_BROADCAST \"@Probe.plainbox\"", "> MessageBoxA 0x0 \"plain\" \"Plain\" 0x0",
          "> box \"Plain\" \"plain\" 0x0 owner 0x0", "> MessageBoxA -> 1", "> endPlugin done"});
-    EXPECT_EQ(countLines(run.log, "> box "), 2) << joined(run.log);
+    EXPECT_EQ(countLinesStartingWith(run.log, "> box "), 2) << joined(run.log);
     // The read-back style: the information icon and OK only. Wine shows MB_TOPMOST boxes without
     // WS_EX_TOPMOST, so the topmost bit is read only where the platform sets it.
     const int box = findLine(run.log, "> box \"Probe box\"");

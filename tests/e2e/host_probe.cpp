@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform.h"
-#include "plugin/shell.h"
+#include "shell.h"
 
 namespace {
 

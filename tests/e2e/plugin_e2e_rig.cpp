@@ -136,16 +136,9 @@ void e2eWriteRows(const std::string& folder, const std::string& rows) {
         MoveFileExA(temporary.c_str(), (folder + "\\rows.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
-int e2eFind(const std::vector<std::string>& lines, const std::string& prefix, int from) {
-    for (int i = from < 0 ? 0 : from; i < static_cast<int>(lines.size()); ++i)
-        if (lines[static_cast<size_t>(i)].compare(0, prefix.size(), prefix) == 0)
-            return i;
-    return -1;
-}
-
 DWORD e2eWaitForLine(const std::string& folder, const std::string& prefix) {
     for (int waited = 0; waited < 30000; waited += 10) {
-        if (e2eFind(e2eLog(folder), prefix) >= 0)
+        if (findLine(e2eLog(folder), prefix) >= 0)
             return GetTickCount();
         Sleep(10);
     }

@@ -37,6 +37,3 @@ void e2eWriteRows(const std::string& folder, const std::string& rows);
 // GetTickCount when the log of a running case first holds a line starting with `prefix`, looked
 // for every 10 ms for at most 30 seconds; 0 when it never came.
 DWORD e2eWaitForLine(const std::string& folder, const std::string& prefix);
-
-// Index of the first line at or after `from` that starts with `prefix`, or -1.
-int e2eFind(const std::vector<std::string>& lines, const std::string& prefix, int from = 0);

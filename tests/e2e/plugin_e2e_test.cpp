@@ -7,10 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include "gdi.h"
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "plugin_e2e_rig.h"
-#include "win/dib_canvas.h"
+#include "support/canvas.h"
 #include "win/host_png.h"
 #include "win/win_files.h"
 
@@ -25,7 +26,7 @@ std::string quoted(const std::string& text) {
 
 // The widget window as the host saw it register.
 std::string widgetOf(const std::vector<std::string>& log, int from = 0) {
-    const int at = e2eFind(log, "HOST_MSG_REGISTER ", from);
+    const int at = findLine(log, "HOST_MSG_REGISTER ", from);
     if (at < 0)
         return "none";
     const std::string& line = log[static_cast<size_t>(at)];
@@ -63,19 +64,19 @@ TEST(PluginE2e, EachStartEntryTellsTheSlitExactlyOnce) {
         EXPECT_EQ(countLinesStartingWith(log, "SLIT_MSG_ADD"), c.adds ? 1 : 0);
         EXPECT_EQ(countLinesStartingWith(log, "SLIT_MSG_REMOVE"), c.removes ? 1 : 0);
         EXPECT_EQ(countLinesStartingWith(log, "SLIT_MSG_UPDATE"), 0);
-        const int started = e2eFind(log, std::string("> ") + c.entry + " -> 0");
-        const int stopping = e2eFind(log, "> endPlugin");
-        const int stopped = e2eFind(log, "> endPlugin done");
+        const int started = findLine(log, std::string("> ") + c.entry + " -> 0");
+        const int stopping = findLine(log, "> endPlugin");
+        const int stopped = findLine(log, "> endPlugin done");
         ASSERT_GE(started, 0);
         // The add follows the window's creation (its registration and MakeSticky) and ends the
         // start; the remove falls inside the stop.
         if (c.adds) {
-            const int added = e2eFind(log, add);
-            EXPECT_GT(added, e2eFind(log, "MakeSticky " + widget));
+            const int added = findLine(log, add);
+            EXPECT_GT(added, findLine(log, "MakeSticky " + widget));
             EXPECT_EQ(added, started - 1);
         }
         if (c.removes) {
-            const int removed = e2eFind(log, remove);
+            const int removed = findLine(log, remove);
             EXPECT_GT(removed, stopping);
             EXPECT_LT(removed, stopped);
         }
@@ -124,7 +125,7 @@ TEST(PluginE2e, WriteStoresExactlyThreeKeysInOrder) {
                   "broadcast @Velnor.settings.write", "stop"};
     ASSERT_EQ(e2eRunScript(run), 0);
     const std::vector<std::string> log = e2eLog(run.folder);
-    const int read = e2eFind(log, "ReadInt ");
+    const int read = findLine(log, "ReadInt ");
     ASSERT_GE(read, 0);
     // The settings path as the plug-in names it in every call.
     const std::string& first = log[static_cast<size_t>(read)];
@@ -191,8 +192,8 @@ TEST(PluginE2e, CommandsDifferingInLetterCaseDoNothing) {
     const std::vector<std::string> written = linesStartingWith(log, "WriteInt ");
     ASSERT_EQ(written.size(), 3u);
     EXPECT_NE(written[2].find("\"Velnor.adapter:\" 1"), std::string::npos) << written[2];
-    EXPECT_GT(e2eFind(log, "WriteInt "),
-              e2eFind(log, "HOST_MSG_BROADCAST \"@Velnor.settings.write\""));
+    EXPECT_GT(findLine(log, "WriteInt "),
+              findLine(log, "HOST_MSG_BROADCAST \"@Velnor.settings.write\""));
 }
 
 TEST(PluginE2e, AboutAndEditReachTheShell) {
@@ -245,7 +246,7 @@ TEST(PluginE2e, TheMenuListsTheTableAndChecksTheSelection) {
         run.script = {"start free", "rightclick", "stop"};
         ASSERT_EQ(e2eRunScript(run), 0);
         const std::vector<std::string> log = e2eLog(run.folder);
-        const int shown = e2eFind(log, "ShowMenu ");
+        const int shown = findLine(log, "ShowMenu ");
         ASSERT_GE(shown, 0);
         std::vector<std::string> expected = {
             "  submenu \"Adapter\" \"Adapter\" \"Velnor_IDAdapter\""};
@@ -283,12 +284,12 @@ TEST(PluginE2e, EveryMenuItemRunsItsCommand) {
     const std::vector<std::string> log = e2eLog(run.folder);
     EXPECT_EQ(countLinesStartingWith(log, "> error"), 0);
     // The second menu carries the check on the interface chosen from the first.
-    const int second = e2eFind(log, "ShowMenu ", e2eFind(log, "ShowMenu ") + 1);
+    const int second = findLine(log, "ShowMenu ", findLine(log, "ShowMenu ") + 1);
     ASSERT_GT(second, 0);
     EXPECT_EQ(log[static_cast<size_t>(second) + 2], "    item \"lo\" \"@Velnor.adapter.0\" 0");
     EXPECT_EQ(log[static_cast<size_t>(second) + 4], "    item \"wlan0\" \"@Velnor.adapter.2\" 1");
-    const int write = e2eFind(log, "> mark write"), read = e2eFind(log, "> mark read"),
-              edit = e2eFind(log, "> mark edit"), about = e2eFind(log, "> mark about");
+    const int write = findLine(log, "> mark write"), read = findLine(log, "> mark read"),
+              edit = findLine(log, "> mark edit"), about = findLine(log, "> mark about");
     const std::vector<std::string> writing(log.begin() + write, log.begin() + read);
     ASSERT_EQ(countLinesStartingWith(writing, "WriteInt "), 3);
     EXPECT_NE(linesStartingWith(writing, "WriteInt ")[2].find("\"Velnor.adapter:\" 2"),
@@ -310,14 +311,14 @@ TEST(PluginE2e, AStopAndASecondStartInOneProcessBeginAnew) {
                   "start free", "wait 200", "window", "stop"};
     ASSERT_EQ(e2eRunScript(run), 0);
     const std::vector<std::string> log = e2eLog(run.folder);
-    const int again = e2eFind(log, "> mark again");
+    const int again = findLine(log, "> mark again");
     ASSERT_GT(again, 0);
     EXPECT_EQ(countLinesStartingWith(log, "> beginPlugin -> 0"), 1);
     // The second start reads everything again, makes a new window, and the slit of the first run
     // is forgotten: no slit message, a layered window at the file's position.
     EXPECT_EQ(countLinesStartingWith(log, "Read"), 2 * 54);
-    EXPECT_GE(e2eFind(log, "HOST_MSG_REGISTER ", again), 0);
-    EXPECT_EQ(e2eFind(log, "SLIT_MSG", again), -1);
+    EXPECT_GE(findLine(log, "HOST_MSG_REGISTER ", again), 0);
+    EXPECT_EQ(findLine(log, "SLIT_MSG", again), -1);
     const std::vector<std::string> windows = linesStartingWith(log, "> window ");
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_NE(windows[0].find(" rect 31 32 131 132 "), std::string::npos) << windows[0];
@@ -341,14 +342,13 @@ std::vector<std::uint32_t> expectedCaption(const char* text, int width, int heig
     HBRUSH brush = CreateSolidBrush(background);
     if (canvas.ok() && font && brush) {
         HDC dc = canvas.dc();
-        HGDIOBJ oldFont = SelectObject(dc, font);
+        ScopedSelect selected(dc, font);
         RECT box{0, 0, width, height};
         FillRect(dc, &box, brush);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, color);
         DrawTextA(dc, text, -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
         pixels = canvas.pixels();
-        SelectObject(dc, oldFont);
     }
     DeleteObject(brush);
     DeleteObject(font);

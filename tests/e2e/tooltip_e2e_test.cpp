@@ -9,7 +9,7 @@
 
 #include "host.h"
 #include "plugin_e2e_rig.h"
-#include "win/dib_canvas.h"
+#include "support/canvas.h"
 #include "win/host_png.h"
 #include "win/tooltip_windows.h"
 #include "win/win_files.h"
@@ -102,7 +102,7 @@ TEST(TooltipE2e, HoverOpensTheTooltipOfTheRunningWidget) {
     ASSERT_TRUE(hostWritePng(shot.c_str(), screenPixels(both), both.right - both.left,
                              both.bottom - both.top));
     ASSERT_EQ(e2eFinish(launched), 0);
-    EXPECT_GE(e2eFind(e2eLog(run.folder), "> hover "), 0);
+    EXPECT_GE(findLine(e2eLog(run.folder), "> hover "), 0);
 
     // The picture holds both: the receive graph's background and the tooltip's.
     DecodedPng picture;

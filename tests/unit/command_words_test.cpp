@@ -1,4 +1,5 @@
 #include <climits>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -53,57 +54,54 @@ TEST(ParsePosition, NullTextIsNotAPosition) {
     EXPECT_EQ(position, -42);
 }
 
-struct MatchCase {
+struct Word {
+    const char* word;
+    WordMatch match;
+};
+// The walker's rules on a vocabulary of each kind; the widget's own words and their effects are
+// the in-process command tests' (plugin_commands_test).
+const Word kWords[] = {
+    {"@Shell.show", WordMatch::WholeText},
+    {"adapter.", WordMatch::OwnArgument},
+    {"read", WordMatch::Own},
+};
+
+struct WalkCase {
     const char* text;
-    bool show, hide;
-    const char* adapterNumber; // null when the adapter word is absent
-    bool read, write, edit, about;
+    const char* asked; // "word=argument;" for each word asked for, in order
 };
 
-const MatchCase kMatchCases[] = {
-    {"@KSShowPlugins", true, false, nullptr, false, false, false, false},
-    {"@KSHidePlugins", false, true, nullptr, false, false, false, false},
-    // Whole texts only for the shell's words; letter case always counts.
-    {"@KSShowPlugins ", false, false, nullptr, false, false, false, false},
-    {"@KSHidePluginsX", false, false, nullptr, false, false, false, false},
-    {"@ksshowplugins", false, false, nullptr, false, false, false, false},
-    {"@Velnor.adapter.12", false, false, "12", false, false, false, false},
-    {"@Velnor.adapter.", false, false, "", false, false, false, false},
-    {"@Velnor.settings.read", false, false, nullptr, true, false, false, false},
-    {"@Velnor.settings.readable", false, false, nullptr, true, false, false, false},
-    {"@Velnor.settings.write", false, false, nullptr, false, true, false, false},
-    {"@Velnor.settings.edit", false, false, nullptr, false, false, true, false},
-    {"@Velnor.about now", false, false, nullptr, false, false, false, true},
-    {"@Velnor.About", false, false, nullptr, false, false, false, false},
-    {"@velnor.about", false, false, nullptr, false, false, false, false},
-    {"@Velnor.settings", false, false, nullptr, false, false, false, false},
-    {"Velnor.about", false, false, nullptr, false, false, false, false},
-    {"", false, false, nullptr, false, false, false, false},
-    // After the adapter word the other words are tried on what follows it.
-    {"@Velnor.adapter.settings.write", false, false, "settings.write", false, true, false, false},
-    {"@Velnor.adapter.about", false, false, "about", false, false, false, true},
+const WalkCase kWalkCases[] = {
+    {"@Shell.show", "@Shell.show=;"},
+    {"@Shell.show ", ""},
+    {"@shell.show", ""},
+    {"@Velnor.read more", "read= more;"},
+    {"@Velnor.Read", ""},
+    {"@velnor.read", ""},
+    {"Velnor.read", ""},
+    {"@Velnor.", ""},
+    {"", ""},
+    {"@Velnor.adapter.12", "adapter.=12;"},
+    // The words after an argument-taking word are tried on its argument.
+    {"@Velnor.adapter.read", "adapter.=read;read=;"},
+    {"@Velnor.adapter.0read", "adapter.=0read;"},
 };
 
-TEST(MatchCommand, FindsEachWordAsTheBroadcastVocabularySaysAndNothingElse) {
-    for (const MatchCase& c : kMatchCases) {
+TEST(ForEachAskedWord, FindsTheWordsATextAsksForInTableOrder) {
+    for (const WalkCase& c : kWalkCases) {
         SCOPED_TRACE(testing::Message() << '"' << c.text << '"');
-        const CommandMatch m = matchCommand(c.text);
-        EXPECT_EQ(m.show, c.show);
-        EXPECT_EQ(m.hide, c.hide);
-        if (c.adapterNumber)
-            EXPECT_STREQ(m.adapterNumber, c.adapterNumber);
-        else
-            EXPECT_EQ(m.adapterNumber, nullptr);
-        EXPECT_EQ(m.read, c.read);
-        EXPECT_EQ(m.write, c.write);
-        EXPECT_EQ(m.edit, c.edit);
-        EXPECT_EQ(m.about, c.about);
+        std::string asked;
+        forEachAskedWord(c.text, kWords, [&](const Word& w, const char* argument) {
+            asked += std::string(w.word) + "=" + argument + ";";
+        });
+        EXPECT_EQ(asked, c.asked);
     }
 }
 
-TEST(MatchCommand, NullTextAsksForNothing) {
-    const CommandMatch m = matchCommand(nullptr);
-    EXPECT_FALSE(m.show || m.hide || m.adapterNumber || m.read || m.write || m.edit || m.about);
+TEST(ForEachAskedWord, NullTextAsksForNothing) {
+    int asked = 0;
+    forEachAskedWord(nullptr, kWords, [&](const Word&, const char*) { ++asked; });
+    EXPECT_EQ(asked, 0);
 }
 
 } // namespace

@@ -8,13 +8,13 @@ if(WIN32)
   add_test(NAME dll_tables COMMAND ${CMAKE_COMMAND}
     -DDLL=$<TARGET_FILE:Velnor> -DOBJDUMP=${CMAKE_OBJDUMP} -DFORMAT=${dll_format}
     -DEXPORTS_DEF=${PROJECT_SOURCE_DIR}/src/plugin/velnor.def
-    -DSHELL_DEF=${PROJECT_SOURCE_DIR}/src/plugin/kestrum.def
+    -DSHELL_DEF=${VELNOR_SHELL_DIR}/kestrum.def
     -P ${PROJECT_SOURCE_DIR}/cmake/check_dll_tables.cmake)
 endif()
 
 # The check itself: a shell interface without ReadInt must make it name that import.
 if(WIN32)
-  file(STRINGS ${PROJECT_SOURCE_DIR}/src/plugin/kestrum.def shell_lines)
+  file(STRINGS ${VELNOR_SHELL_DIR}/kestrum.def shell_lines)
   list(FILTER shell_lines EXCLUDE REGEX "^ReadInt$")
   list(JOIN shell_lines "\n" narrowed_shell)
   file(WRITE ${CMAKE_BINARY_DIR}/narrowed_shell.def "${narrowed_shell}\n")

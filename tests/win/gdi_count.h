@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform.h"
-#include "win/import_patch.h"
+#include "support/import_hook.h"
 
 struct BoxCall {
     HWND owner;

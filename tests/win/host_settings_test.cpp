@@ -7,10 +7,10 @@
 #include <string>
 
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "style.h"
-#include "win/dib_canvas.h"
-#include "win/import_patch.h"
+#include "support/canvas.h"
+#include "support/import_hook.h"
 #include "win/win_files.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "win/host_png.h"
 #include "win/messages.h"
 #include "win/win_files.h"

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "handles.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "host.h"
 #include "plugin_rig.h"
 #include "settings/reload.h"

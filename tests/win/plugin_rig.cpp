@@ -6,7 +6,7 @@
 
 #include "fakes/fake_iphlpapi_client.h"
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "win/win_files.h"
 
 void rigSetInterfaces(const std::vector<RigInterface>& rows) {

@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "gdi.h"
 #include "host.h"
 #include "traffic/format.h"
 #include "widget/painter.h"
 #include "win/win_files.h"
-#include "win/dib_canvas.h"
+#include "support/canvas.h"
 
 namespace {
 
@@ -97,12 +98,11 @@ class PainterTest : public ::testing::Test {
         RECT all{0, 0, kWidth, kHeight};
         FillRect(canvas.dc(), &all, fill);
         DeleteObject(fill);
-        HGDIOBJ old = SelectObject(canvas.dc(), resources.styleFont);
+        ScopedSelect font(canvas.dc(), resources.styleFont);
         SetBkMode(canvas.dc(), TRANSPARENT);
         SetTextColor(canvas.dc(), kText);
         RECT r{box.left, box.top, box.right, box.bottom};
         DrawTextA(canvas.dc(), text, -1, &r, flags);
-        SelectObject(canvas.dc(), old);
     }
 
     WidgetSettings settings{};
@@ -377,21 +377,19 @@ TEST_F(PainterTest, HugeValuesStayBoundedInsideTheirBoxes) {
 HICON solidIcon(COLORREF color) {
     HDC screen = GetDC(nullptr);
     HBITMAP image = CreateCompatibleBitmap(screen, 16, 16);
-    HDC dc = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(dc, image);
-    HBRUSH brush = CreateSolidBrush(color);
-    RECT all{0, 0, 16, 16};
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
     HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
-    HDC maskDc = CreateCompatibleDC(nullptr);
-    old = SelectObject(maskDc, mask);
-    PatBlt(maskDc, 0, 0, 16, 16, BLACKNESS);
-    SelectObject(maskDc, old);
-    DeleteDC(maskDc);
+    {
+        ScopedMemoryDC dc(screen);
+        ScopedSelect into(dc.get(), image);
+        HBRUSH brush = CreateSolidBrush(color);
+        RECT all{0, 0, 16, 16};
+        FillRect(dc.get(), &all, brush);
+        DeleteObject(brush);
+        ScopedMemoryDC maskDc(nullptr);
+        ScopedSelect maskInto(maskDc.get(), mask);
+        PatBlt(maskDc.get(), 0, 0, 16, 16, BLACKNESS);
+    }
+    ReleaseDC(nullptr, screen);
     ICONINFO info{TRUE, 0, 0, mask, image};
     HICON icon = CreateIconIndirect(&info);
     DeleteObject(mask);

@@ -10,11 +10,12 @@
 
 #include "handles.h"
 #include "host.h"
-#include "plugin/shell.h"
+#include "shell.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "widget/painter.h"
 #include "widget/window.h"
+#include "support/canvas.h"
 #include "win/messages.h"
 #include "win/win_files.h"
 
@@ -70,16 +71,10 @@ int gradientCalls() {
 // Reads a pixel of the window itself (section 7: GetDC and BitBlt see a layered window too).
 COLORREF windowPixel(HWND window, int x, int y) {
     HDC dc = GetDC(window);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP one = CreateCompatibleBitmap(dc, 1, 1);
-    HGDIOBJ old = SelectObject(memory, one);
-    BitBlt(memory, 0, 0, 1, 1, dc, x, y, SRCCOPY);
-    const COLORREF color = GetPixel(memory, 0, 0);
-    SelectObject(memory, old);
-    DeleteObject(one);
-    DeleteDC(memory);
+    Canvas one(1, 1);
+    BitBlt(one.dc(), 0, 0, 1, 1, dc, x, y, SRCCOPY);
     ReleaseDC(window, dc);
-    return color;
+    return one.at(0, 0);
 }
 
 class WindowTest : public ::testing::Test {
@@ -419,6 +414,17 @@ TEST_F(WindowTest, InvalidationsBeforeAPaintDrawOnePicture) {
     EXPECT_EQ(gradientCalls(), 2);
     EXPECT_EQ(cachedPicture(), kept);
     EXPECT_EQ(windowPixel(window, 10, 10), kReceiveFill);
+}
+
+TEST_F(WindowTest, PrintClientCopiesTheKeptPicture) {
+    HWND window = create();
+    UpdateWindow(window);
+    Canvas print(120, 90);
+    ASSERT_TRUE(print.ok());
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(print.dc()), PRF_CLIENT);
+    EXPECT_EQ(print.at(10, 10), kReceiveFill);
+    EXPECT_EQ(print.at(10, 50), kSendFill);
+    EXPECT_EQ(gradientCalls(), 1);
 }
 
 TEST_F(WindowTest, APictureThatCannotBeMadeIsTriedAgainAtTheNextPaint) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "support/lines.h"
 #include "settings/settings.h"
 
 inline std::string freshFolder(const std::string& name) {
@@ -61,38 +62,6 @@ inline std::string readFile(const std::string& path, const char* missing = "<mis
         bytes.append(chunk, got);
     CloseHandle(file);
     return bytes;
-}
-
-// The text's lines without their CR LF or LF; a last line without one counts too.
-inline std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-        start = end + 1;
-    }
-    return lines;
-}
-
-// The lines of `lines` that start with `prefix`, in order.
-inline std::vector<std::string> linesStartingWith(const std::vector<std::string>& lines,
-                                                  const std::string& prefix) {
-    std::vector<std::string> selected;
-    for (const std::string& line : lines)
-        if (line.compare(0, prefix.size(), prefix) == 0)
-            selected.push_back(line);
-    return selected;
-}
-
-inline int countLinesStartingWith(const std::vector<std::string>& lines,
-                                  const std::string& prefix) {
-    return static_cast<int>(linesStartingWith(lines, prefix).size());
 }
 
 inline std::vector<std::string> filesIn(const std::string& folder) {

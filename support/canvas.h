@@ -1,10 +1,12 @@
-// A top-down 32-bit DIB selected into a memory DC, read back pixel by pixel.
+// A top-down 32-bit DIB selected into a memory DC, read back pixel by pixel: what the tests, the
+// shell's screenshots and the benchmark draw into or copy a window into.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "gdi.h"
 #include "platform.h"
 
 struct Box {
@@ -14,31 +16,25 @@ struct Box {
 
 class Canvas {
   public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        bits_ = static_cast<std::uint32_t*>(bits);
-        old_ = bitmap_ ? SelectObject(dc_, bitmap_) : nullptr;
-    }
-    ~Canvas() {
-        if (old_)
-            SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
+    Canvas(int width, int height)
+        : width_(width), height_(height), dc_(nullptr), bitmap_{newDib(width, height, bits_)},
+          selected_(dc_.get(), bitmap_.handle) {}
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    bool ok() const { return bits_ != nullptr; }
-    HDC dc() const { return dc_; }
+    bool ok() const { return bits_ != nullptr && dc_.get() != nullptr; }
+    HDC dc() const { return dc_.get(); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // Copies the client area of `window` from its top-left corner; false when it cannot.
+    bool copyFrom(HWND window) const {
+        HDC windowDc = GetDC(window);
+        if (!windowDc)
+            return false;
+        const BOOL copied = BitBlt(dc_.get(), 0, 0, width_, height_, windowDc, 0, 0, SRCCOPY);
+        ReleaseDC(window, windowDc);
+        return copied != FALSE;
+    }
     // The pixel as 0xRRGGBB, the order the DIB stores.
     std::uint32_t rgb(int x, int y) const {
         GdiFlush();
@@ -78,9 +74,27 @@ class Canvas {
     }
 
   private:
+    struct Dib {
+        HBITMAP handle;
+        ~Dib() { deleteObject(handle); }
+    };
+    static HBITMAP newDib(int width, int height, std::uint32_t*& bits) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* memory = nullptr;
+        HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+        bits = dib ? static_cast<std::uint32_t*>(memory) : nullptr;
+        return dib;
+    }
+    // Destroyed in reverse: the selection is put back, then the DIB deleted, then the context.
     int width_, height_;
-    HDC dc_;
-    HBITMAP bitmap_;
-    HGDIOBJ old_;
-    std::uint32_t* bits_;
+    std::uint32_t* bits_ = nullptr;
+    ScopedMemoryDC dc_;
+    Dib bitmap_;
+    ScopedSelect selected_;
 };

@@ -1,6 +1,7 @@
 // kestrum.exe's driver: runs a plug-in through a list of commands (see driver.cpp).
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ struct DriverOptions {
 // Runs the commands; afterwards stops the plug-in if it still runs and unloads it. The result is
 // 0 when every command could be carried out, 1 otherwise.
 int runDriver(const DriverOptions& options);
+
+// One line per command word: its arguments and what it does.
+void printCommandUsage(FILE* out);
 
 // Takes commands from standard input, one a line, while runDriver handles messages; for
 // interactive runs. Call on the thread that then calls runDriver.

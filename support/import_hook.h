@@ -1,15 +1,17 @@
-// Redirects calls that this executable makes through its own import table. Everything the tests
-// link statically (the widget's code and the stand-in shell's) calls the platform through it, so
-// a patched entry sees every call they make; the platform's own internal calls are not seen.
+// Redirects calls that a module makes through its import table. Everything the tests link
+// statically (the widget's code and the stand-in shell's) calls the platform through this
+// executable's table, so a patched entry sees every call they make; the platform's own internal
+// calls are not seen. The shell patches the plug-in's table the same way.
 #pragma once
 
 #include <cstring>
 
 #include "platform.h"
 
-// Returns the previous target of `function` imported from `dll`, or null when not imported.
-inline void* patchImport(const char* dll, const char* function, void* replacement) {
-    auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleA(nullptr));
+// Returns the previous target of `function` imported by `module` from `dll`, or null when not
+// imported.
+inline void* patchImport(HMODULE module, const char* dll, const char* function, void* replacement) {
+    auto* base = reinterpret_cast<unsigned char*>(module);
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
     auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& directory =
@@ -47,10 +49,11 @@ inline void* patchImport(const char* dll, const char* function, void* replacemen
     return nullptr;
 }
 
-// Points `function` of `dll` at `replacement` and keeps the previous target in `original`, which
-// stays null when the function is not imported.
+// Points this executable's import of `function` from `dll` at `replacement` and keeps the previous
+// target in `original`, which stays null when the function is not imported.
 template <typename F>
-void hookImport(F& original, const char* dll, const char* function, F replacement) {
-    original =
-        reinterpret_cast<F>(patchImport(dll, function, reinterpret_cast<void*>(replacement)));
+void hookImport(F& original, const char* dll, const char* function, F replacement,
+                HMODULE module = GetModuleHandleA(nullptr)) {
+    original = reinterpret_cast<F>(
+        patchImport(module, dll, function, reinterpret_cast<void*>(replacement)));
 }
