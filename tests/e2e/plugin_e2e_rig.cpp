@@ -85,8 +85,8 @@ bool e2eLaunch(const E2eRun& run, E2eProcess& launched) {
     const std::string unixFolder = std::string(E2E_WORK_DIR) + "/" + run.folder;
     std::string command =
         "/bin/sh -c \"cd '" + unixFolder +
-        "' && WINEDLLOVERRIDES=$E2E_OVERRIDES VELNOR_FAKE_IFTABLE=\\\"$E2E_IFTABLE\\\" "
-        E2E_WINE " kestrum.exe --log kestrum.log --script script.txt Velnor.dll "
+        "' && WINEDLLOVERRIDES=$E2E_OVERRIDES VELNOR_FAKE_IFTABLE=\\\"$E2E_IFTABLE\\\" " E2E_WINE
+        " kestrum.exe --log kestrum.log --script script.txt Velnor.dll "
         ">output.txt 2>&1; echo $? >exit.new && mv exit.new exit.txt\"";
     std::vector<char> commandLine(command.begin(), command.end());
     commandLine.push_back('\0');
