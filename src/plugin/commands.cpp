@@ -8,7 +8,6 @@
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "traffic/interface_table.h"
-#include "traffic/sampler.h"
 #include "widget/window.h"
 
 namespace {
@@ -18,13 +17,11 @@ constexpr const char* kAboutText =
     "Velnor 0.0.4\ncreated by Velnor developers\nhttps://velnor.example/";
 constexpr UINT kAboutStyle = MB_TOPMOST | MB_ICONINFORMATION;
 
-void selectAdapter(const char* number) {
+void selectAdapterCommand(const char* number) {
     int position = 0;
     // Only a position inside the table is taken; anything else leaves the selection alone.
-    if (!parsePosition(number, InterfaceTable::count(), position))
-        return;
-    widgetSettings.adapter = position;
-    TrafficSampler::resetHistory(widgetSettings);
+    if (parsePosition(number, InterfaceTable::count(), position))
+        selectAdapter(position);
 }
 
 void readSettingsCommand(HWND window) {
@@ -39,7 +36,7 @@ void editSettings() {
     // Quoted, so that a settings path with spaces reaches an editor that splits its command line
     // as one argument.
     char arguments[kPathSize + 2];
-    std::snprintf(arguments, sizeof arguments, "\"%s\"", settingsPath);
+    std::snprintf(arguments, sizeof arguments, "\"%s\"", settingsPath());
     KSExecute(nullptr, nullptr, editor, arguments, nullptr, SW_SHOWNORMAL, false);
 }
 
@@ -53,10 +50,10 @@ void handleBroadcast(HWND window, const char* text) {
     const CommandMatch match = matchCommand(text);
     if (match.show)
         ShowWindow(window, SW_SHOW);
-    if (match.hide && widgetSettings.pluginToggle)
+    if (match.hide && widgetSettings().pluginToggle)
         ShowWindow(window, SW_HIDE);
     if (match.adapterNumber)
-        selectAdapter(match.adapterNumber);
+        selectAdapterCommand(match.adapterNumber);
     // Nothing here outlives the call, so the About box's nested message loop may run further
     // broadcasts meanwhile.
     if (match.read)
@@ -78,7 +75,7 @@ void showContextMenu() {
         std::snprintf(description, sizeof description, "%s", InterfaceTable::description(i));
         char command[64];
         std::snprintf(command, sizeof command, "%s%s%d", kCommandPrefix, "adapter.", i);
-        MakeMenuItem(adapterMenu, description, command, i == widgetSettings.adapter);
+        MakeMenuItem(adapterMenu, description, command, i == widgetSettings().adapter);
     }
     MakeSubmenu(mainMenu, adapterMenu, "Adapter");
     MakeMenuNOP(mainMenu, nullptr);

@@ -157,12 +157,13 @@ void onPaint(HWND window) {
     if (!dc)
         return;
     if (HDC memory = CreateCompatibleDC(dc)) {
-        if (!painter.cachedBitmap && widgetSettings.width > 0 && widgetSettings.height > 0) {
+        if (!painter.cachedBitmap && widgetSettings().width > 0 && widgetSettings().height > 0) {
             HBITMAP picture =
-                CreateCompatibleBitmap(dc, widgetSettings.width, widgetSettings.height);
+                CreateCompatibleBitmap(dc, widgetSettings().width, widgetSettings().height);
             if (picture) {
                 ScopedSelect into(memory, picture);
-                paintPicture(memory, widgetSettings, drawingResources, TrafficSampler::readings());
+                paintPicture(memory, widgetSettings(), drawingResources(),
+                             TrafficSampler::readings());
                 painter.cachedBitmap = picture;
             }
         }
@@ -180,8 +181,8 @@ void onPaint(HWND window) {
 
 void invalidateWidget() {
     releaseCachedPicture();
-    if (moduleHandles.widget)
-        InvalidateRect(moduleHandles.widget, nullptr, FALSE);
+    if (moduleHandles().widget)
+        InvalidateRect(moduleHandles().widget, nullptr, FALSE);
 }
 
 void releaseCachedPicture() {
