@@ -1,5 +1,6 @@
-// The module-level handles of the running widget. The start entries set them, the stop entry
-// returns them to null; the reload, the window and the commands read them.
+// The module-level handles of the running widget. Only the functions below change them: the
+// start entries record them and the stop entry clears them, the window records itself, and the
+// timer is started, restarted and stopped here alone. Everyone else reads moduleHandles().
 #pragma once
 
 #include "platform.h"
@@ -17,4 +18,15 @@ struct ModuleHandles {
     LayeredAttributesFn layered;
 };
 
-extern ModuleHandles moduleHandles;
+const ModuleHandles& moduleHandles();
+
+void recordStart(HINSTANCE instance, HWND host, HWND slit, LayeredAttributesFn layered);
+// The window's own creation records it first (its create message comes before the creation
+// call returns); its destruction records null.
+void recordWidgetWindow(HWND widget);
+void startTimer(int period, TIMERPROC proc);
+// A running timer started with another period now runs with `period`.
+void restartTimer(int period);
+void stopTimer();
+// Back to the loaded state, all null; the timer is stopped first.
+void clearHandles();

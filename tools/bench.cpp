@@ -192,13 +192,12 @@ std::uint32_t nextRandom(std::uint32_t& seed) {
     return seed >> 8;
 }
 
-// The settings' defaults (no settings file), optionally with both graphs `columns` wide, and the
-// objects the reload would make for them. Histories hold varied rates, as after a busy minute.
+// The settings' defaults (no settings file) and the objects the reload makes for them, optionally
+// with both graphs `columns` wide. Histories hold varied rates, as after a busy minute.
 void prepareWidget(int columns) {
-    WidgetSettings settings{};
-    readSettings(settings);
-    if (settings.timer <= 0)
-        settings.timer = kDefaultPeriod;
+    makeFramePen();
+    reload();
+    WidgetSettings settings = widgetSettings();
     if (columns > 0) {
         settings.width = columns + 10;
         for (int channel = 0; channel < Channel::Count; ++channel) {
@@ -208,27 +207,17 @@ void prepareWidget(int columns) {
     }
     std::uint32_t seed = 12345;
     for (int channel = 0; channel < Channel::Count; ++channel) {
-        Graph& old = widgetSettings.graphs[channel];
-        delete[] old.history;
-        deleteObject(old.pen);
-        deleteObject(old.brush);
         Graph& graph = settings.graphs[channel];
-        if (graph.width < 1)
-            graph.width = 1;
-        graph.history = new std::int64_t[static_cast<std::size_t>(graph.width)];
+        LocalFree(graph.history);
+        graph.history = static_cast<std::int64_t*>(
+            LocalAlloc(LMEM_FIXED, static_cast<std::size_t>(graph.width) * sizeof(std::int64_t)));
         graph.maximum = 0;
         for (int j = 0; j < graph.width; ++j) {
             graph.history[j] = nextRandom(seed) % 200000;
             graph.maximum = std::max(graph.maximum, graph.history[j]);
         }
-        graph.pen = CreatePen(PS_SOLID, 1, graph.color);
-        graph.brush = CreateSolidBrush(graph.background);
     }
-    widgetSettings = settings;
-    makeFramePen();
-    std::memcpy(drawingResources.styleCopy, GetSettingPtr(1), kStyleRecordSize);
-    deleteObject(drawingResources.styleFont);
-    drawingResources.styleFont = CreateStyleFont(GetSettingPtr(1));
+    installSettings(settings);
 }
 
 TrafficReadings sampleReadings() {
@@ -255,7 +244,7 @@ struct RawPicture {
 RawPicture preparedFloor(const TrafficReadings& readings) {
     RawPicture raw;
     for (int channel = 0; channel < Channel::Count; ++channel) {
-        const Graph& graph = widgetSettings.graphs[channel];
+        const Graph& graph = widgetSettings().graphs[channel];
         double scale = static_cast<double>(graph.height) / static_cast<double>(graph.maximum);
         for (int j = 0; j < graph.width; ++j)
             raw.bars[channel].push_back(
@@ -271,21 +260,21 @@ RawPicture preparedFloor(const TrafficReadings& readings) {
 }
 
 void drawFloor(HDC dc, const RawPicture& raw) {
-    const WidgetSettings& s = widgetSettings;
+    const WidgetSettings& s = widgetSettings();
     RECT whole{0, 0, s.width, s.height};
     if (s.sctEnabled)
-        FillRect(dc, &whole, drawingResources.sctBrush);
+        FillRect(dc, &whole, drawingResources().sctBrush);
     else
-        __real_MakeStyleGradient(dc, &whole, drawingResources.styleCopy, true);
-    ScopedSelect font(dc, drawingResources.styleFont);
+        __real_MakeStyleGradient(dc, &whole, drawingResources().styleCopy, true);
+    ScopedSelect font(dc, drawingResources().styleFont);
     SetBkMode(dc, TRANSPARENT);
     COLORREF text;
-    std::memcpy(&text, drawingResources.styleCopy + kStyleTextColorOffset, sizeof text);
+    std::memcpy(&text, drawingResources().styleCopy + kStyleTextColorOffset, sizeof text);
     SetTextColor(dc, text);
     for (int channel = 0; channel < Channel::Count; ++channel) {
         const Graph& g = s.graphs[channel];
         ScopedSelect brush(dc, g.brush);
-        ScopedSelect frame(dc, drawingResources.framePen);
+        ScopedSelect frame(dc, drawingResources().framePen);
         Rectangle(dc, g.x - 1, g.y - 1, g.x + g.width + 1, g.y + g.height + 1);
         {
             ScopedSelect bars(dc, g.pen);
@@ -382,9 +371,9 @@ void realTableTick(const Options& o) {
         return;
     }
     prepareWidget(0);
-    TrafficSampler::resetHistory(widgetSettings);
+    restartSampling();
     Pair pair = measure(
-        o.rounds, 2 * o.scale, [] { TrafficSampler::tick(widgetSettings); },
+        o.rounds, 2 * o.scale, [] { sampleTraffic(); },
         [&] { callFloor(floor, 2); }); // one table query per counter, as ticks used to make
     printRatio("tick, real table, default settings", "2 GetIfTable, 1 GetIfEntry2", pair, 1.10);
     InterfaceTable::release();
@@ -416,20 +405,19 @@ void scriptedTableTick(const Options& o) {
         return;
     }
     prepareWidget(400);
-    TrafficSampler::resetHistory(widgetSettings);
+    restartSampling();
     Pair pair = measure(
-        o.rounds, 200 * o.scale, [] { TrafficSampler::tick(widgetSettings); },
-        [&] { callFloor(floor, 1); });
+        o.rounds, 200 * o.scale, [] { sampleTraffic(); }, [&] { callFloor(floor, 1); });
     printRatio("tick, scripted table, 400-column graphs", "1 of each query, scripted", pair, 0);
-    int columns = widgetSettings.graphs[0].width + widgetSettings.graphs[1].width;
+    int columns = widgetSettings().graphs[0].width + widgetSettings().graphs[1].width;
     std::printf("%-44s %10.2f ns per column (%d columns, the queries taken out)\n",
                 "  tick's own work", (pair.subject - pair.floor) * 1e9 / columns, columns);
 
-    TrafficSampler::resetHistory(widgetSettings);
+    restartSampling();
     allocations.counting = true;
     const int ticks = 1000;
     for (int i = 0; i < ticks; ++i)
-        TrafficSampler::tick(widgetSettings);
+        sampleTraffic();
     allocations.counting = false;
     std::printf("%-44s %10.3f (%ld in %d ticks; goal 0)\n", "heap allocations per tick",
                 static_cast<double>(allocations.widget) / ticks, allocations.widget, ticks);
@@ -468,8 +456,8 @@ class MemoryPicture {
 
 void fullPicture(const Options& o, int columns, const char* what) {
     prepareWidget(columns);
-    MemoryPicture widget(widgetSettings.width, widgetSettings.height);
-    MemoryPicture floor(widgetSettings.width, widgetSettings.height);
+    MemoryPicture widget(widgetSettings().width, widgetSettings().height);
+    MemoryPicture floor(widgetSettings().width, widgetSettings().height);
     if (!widget.ok() || !floor.ok()) {
         missing(what);
         return;
@@ -478,14 +466,14 @@ void fullPicture(const Options& o, int columns, const char* what) {
     RawPicture raw = preparedFloor(readings);
     Pair pair = measure(
         o.rounds, 5 * o.scale,
-        [&] { paintPicture(widget.dc(), widgetSettings, drawingResources, readings); },
+        [&] { paintPicture(widget.dc(), widgetSettings(), drawingResources(), readings); },
         [&] { drawFloor(floor.dc(), raw); });
     printRatio(what, "the same GDI calls", pair, 1.2);
 
     allocations.counting = true;
     const int paints = 100;
     for (int i = 0; i < paints; ++i)
-        paintPicture(widget.dc(), widgetSettings, drawingResources, readings);
+        paintPicture(widget.dc(), widgetSettings(), drawingResources(), readings);
     allocations.counting = false;
     std::printf("%-44s %10.3f (%ld in %d pictures; goal 0); the shell's functions: %ld\n",
                 "  heap allocations per picture", static_cast<double>(allocations.widget) / paints,
@@ -555,13 +543,13 @@ void cachedRepaint(const Options& o) {
     windowClass.lpszClassName = "VelnorBenchClass";
     RegisterClassA(&windowClass);
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "VelnorBenchClass", "bench", WS_POPUP, 10, 10,
-                                  widgetSettings.width, widgetSettings.height, nullptr, nullptr,
+                                  widgetSettings().width, widgetSettings().height, nullptr, nullptr,
                                   windowClass.hInstance, nullptr);
-    MemoryPicture kept(widgetSettings.width, widgetSettings.height);
+    MemoryPicture kept(widgetSettings().width, widgetSettings().height);
     repaint.kept = &kept;
     if (window && kept.ok()) {
         ShowWindow(window, SW_SHOWNOACTIVATE);
-        moduleHandles.widget = window;
+        recordWidgetWindow(window);
         repaint.painter = Painter::Widget;
         invalidateWidget();
         UpdateWindow(window);
@@ -571,7 +559,7 @@ void cachedRepaint(const Options& o) {
     else
         missing(what);
     releaseCachedPicture();
-    moduleHandles.widget = nullptr;
+    recordWidgetWindow(nullptr);
     if (window)
         DestroyWindow(window);
     UnregisterClassA("VelnorBenchClass", windowClass.hInstance);
@@ -613,7 +601,7 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--quick") == 0)
         options = Options{3, 1};
     // A settings file that is not there: every key takes its default.
-    std::strcpy(settingsPath, "C:\\velnor-bench-has-no-settings\\Velnor.rc");
+    usePaths("", "C:\\velnor-bench-has-no-settings\\Velnor.rc");
     installAllocationCounting();
     std::printf("Velnor benchmark: median of %d interleaved rounds, widget against floor\n",
                 options.rounds);

@@ -8,7 +8,6 @@
 #include "settings/settings.h"
 #include "shell.h"
 #include "traffic/interface_table.h"
-#include "traffic/sampler.h"
 #include "velnor_version.h"
 #include "widget/window.h"
 
@@ -24,17 +23,15 @@ void showWidget(HWND window, const char*) {
 }
 
 void hideWidget(HWND window, const char*) {
-    if (widgetSettings.pluginToggle)
+    if (widgetSettings().pluginToggle)
         ShowWindow(window, SW_HIDE);
 }
 
-void selectAdapter(HWND, const char* number) {
+void selectAdapterCommand(HWND, const char* number) {
     int position = 0;
     // Only a position inside the table is taken; anything else leaves the selection alone.
-    if (!parsePosition(number, InterfaceTable::count(), position))
-        return;
-    widgetSettings.adapter = position;
-    TrafficSampler::resetHistory(widgetSettings);
+    if (parsePosition(number, InterfaceTable::count(), position))
+        selectAdapter(position);
 }
 
 void readSettingsCommand(HWND window, const char*) {
@@ -53,7 +50,7 @@ void editSettings(HWND, const char*) {
     // Quoted, so that a settings path with spaces reaches an editor that splits its command line
     // as one argument.
     char arguments[kPathSize + 2];
-    std::snprintf(arguments, sizeof arguments, "\"%s\"", settingsPath);
+    std::snprintf(arguments, sizeof arguments, "\"%s\"", settingsPath());
     KSExecute(nullptr, nullptr, editor, arguments, nullptr, SW_SHOWNORMAL, false);
 }
 
@@ -75,7 +72,7 @@ struct BroadcastCommand {
 const BroadcastCommand kBroadcastCommands[] = {
     {"@KSShowPlugins", WordMatch::WholeText, showWidget, MenuPlace::None, nullptr},
     {"@KSHidePlugins", WordMatch::WholeText, hideWidget, MenuPlace::None, nullptr},
-    {kAdapterWord, WordMatch::OwnArgument, selectAdapter, MenuPlace::None, nullptr},
+    {kAdapterWord, WordMatch::OwnArgument, selectAdapterCommand, MenuPlace::None, nullptr},
     {"settings.read", WordMatch::Own, readSettingsCommand, MenuPlace::Settings, "read settings"},
     {"settings.write", WordMatch::Own, writeSettingsCommand, MenuPlace::Settings, "write settings"},
     {"settings.edit", WordMatch::Own, editSettings, MenuPlace::Settings, "edit settings"},
@@ -112,7 +109,7 @@ void showContextMenu() {
         std::snprintf(description, sizeof description, "%s", InterfaceTable::description(i));
         char command[64];
         std::snprintf(command, sizeof command, "%s%s%d", kCommandPrefix, kAdapterWord, i);
-        MakeMenuItem(adapterMenu, description, command, i == widgetSettings.adapter);
+        MakeMenuItem(adapterMenu, description, command, i == widgetSettings().adapter);
     }
     MakeSubmenu(mainMenu, adapterMenu, "Adapter");
     MakeMenuNOP(mainMenu, nullptr);

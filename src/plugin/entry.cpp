@@ -36,7 +36,7 @@ EntryState entryState;
 
 // The platform's timer-callback form; the tick reads none of its arguments.
 void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
-    TrafficSampler::tick(widgetSettings);
+    sampleTraffic();
     invalidateWidget();
     refreshTooltip();
 }
@@ -54,28 +54,24 @@ LayeredAttributesFn lookUpLayeredAttributes() {
 // module-level value to its loaded state, so that a later start begins as the first did.
 // Safe for any prefix of the start: each release tolerates what was never made.
 void returnToLoadedState() {
-    if (moduleHandles.timer != 0)
-        KillTimer(nullptr, moduleHandles.timer);
-    if (moduleHandles.widget != nullptr)
+    stopTimer();
+    if (moduleHandles().widget != nullptr)
         destroyWidgetWindow();
-    if (moduleHandles.instance != nullptr)
-        UnregisterClassA(kWidgetClass, moduleHandles.instance);
+    if (moduleHandles().instance != nullptr)
+        UnregisterClassA(kWidgetClass, moduleHandles().instance);
     InterfaceTable::release();
     // The histories go with the other drawing-time objects, after the window: no paint can
     // read them once they are freed.
     releaseCachedPicture();
     releaseResources();
     TrafficSampler::clear();
-    widgetSettings = WidgetSettings{};
-    pluginDirectory[0] = '\0';
-    settingsPath[0] = '\0';
-    moduleHandles = ModuleHandles{};
+    usePaths("", "");
+    clearHandles();
     entryState = EntryState{};
 }
 
-int startWidget(HINSTANCE instance) {
-    moduleHandles.host = GetKSWnd();
-    moduleHandles.instance = instance;
+int startWidget(HINSTANCE instance, HWND slit) {
+    recordStart(instance, GetKSWnd(), slit, lookUpLayeredAttributes());
     makeFramePen();
     if (!InterfaceTable::load()) {
         MessageBoxA(nullptr, kFatalText, "Fatal", MB_OK);
@@ -84,31 +80,26 @@ int startWidget(HINSTANCE instance) {
     }
     derivePaths(instance);
     reload();
-    moduleHandles.layered = lookUpLayeredAttributes();
     // Creation registers with the host window and applies the settings just read, so it comes
-    // after the reload and the lookup; the box of a failure is shown inside.
+    // after the reload; the box of a failure is shown inside.
     if (!createWidgetWindow(kWidgetCommands)) {
         returnToLoadedState();
         return 1;
     }
     // Last: the tick needs the histories, the baseline and the window.
-    moduleHandles.timerProc = onTimer;
-    moduleHandles.timerPeriod = widgetSettings.timer;
-    moduleHandles.timer =
-        SetTimer(nullptr, 0, static_cast<UINT>(widgetSettings.timer), moduleHandles.timerProc);
+    startTimer(widgetSettings().timer, onTimer);
     entryState.running = true;
     return 0;
 }
 
-// The slit is stored before the start, so the window is created in its slit form; it is told
-// of the window only once the whole start has succeeded. Whether "Ex" docks is known only after
-// the start's reload has read "Velnor.inSlit:".
+// The slit is recorded first with the other handles, so the window is created in its slit form; it
+// is told of the window only once the whole start has succeeded. Whether "Ex" docks is known only
+// after the start's reload has read "Velnor.inSlit:".
 int startWithSlit(HINSTANCE instance, HWND slit, bool alwaysDock) {
-    moduleHandles.slit = slit;
-    if (startWidget(instance) != 0)
+    if (startWidget(instance, slit) != 0)
         return 1;
-    if (slit != nullptr && (alwaysDock || widgetSettings.inSlit))
-        SendMessageA(slit, SLIT_MSG_ADD, 0, reinterpret_cast<LPARAM>(moduleHandles.widget));
+    if (slit != nullptr && (alwaysDock || widgetSettings().inSlit))
+        SendMessageA(slit, SLIT_MSG_ADD, 0, reinterpret_cast<LPARAM>(moduleHandles().widget));
     return 0;
 }
 
@@ -121,7 +112,7 @@ extern "C" const char* pluginInfo(int field) {
 // A start while the widget runs would replace the running widget's objects under it; it fails
 // without touching anything. There is one widget per process.
 extern "C" int beginPlugin(HINSTANCE instance) {
-    return entryState.running ? 1 : startWidget(instance);
+    return entryState.running ? 1 : startWidget(instance, nullptr);
 }
 
 extern "C" int beginSlitPlugin(HINSTANCE instance, HWND slit) {
@@ -137,10 +128,9 @@ extern "C" void endPlugin() {
         return;
     // The timer first, so no tick runs into what is released below; the slit is told while the
     // window still exists; the class goes after its one window.
-    KillTimer(nullptr, moduleHandles.timer);
-    moduleHandles.timer = 0;
-    if (moduleHandles.slit != nullptr)
-        SendMessageA(moduleHandles.slit, SLIT_MSG_REMOVE, 0,
-                     reinterpret_cast<LPARAM>(moduleHandles.widget));
+    stopTimer();
+    if (moduleHandles().slit != nullptr)
+        SendMessageA(moduleHandles().slit, SLIT_MSG_REMOVE, 0,
+                     reinterpret_cast<LPARAM>(moduleHandles().widget));
     returnToLoadedState();
 }

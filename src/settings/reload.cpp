@@ -8,8 +8,6 @@
 #include "settings/settings.h"
 #include "traffic/sampler.h"
 
-DrawingResources drawingResources;
-
 namespace {
 
 // What a reload builds before it puts anything in place.
@@ -21,6 +19,7 @@ struct NewResources {
 };
 
 struct ReloadState {
+    DrawingResources resources;
     unsigned stops; // counts releaseResources calls, so a reload can tell it was stopped
 };
 ReloadState reloadState;
@@ -89,19 +88,18 @@ void releaseSettingsObjects(WidgetSettings& settings) {
 // One step with no message loop in it: whatever was installed before (possibly by a reload that
 // ran inside this one's icon box) is swapped out and released, after the new objects are in.
 void install(const WidgetSettings& settings, NewResources& made) {
-    WidgetSettings replaced = widgetSettings;
-    widgetSettings = settings;
+    WidgetSettings replaced = installSettings(settings);
     if (made.haveStyle)
-        std::memcpy(drawingResources.styleCopy, made.styleCopy, kStyleRecordSize);
+        std::memcpy(reloadState.resources.styleCopy, made.styleCopy, kStyleRecordSize);
     HFONT oldFont = nullptr;
     if (made.styleFont) {
-        oldFont = drawingResources.styleFont;
-        drawingResources.styleFont = made.styleFont;
+        oldFont = reloadState.resources.styleFont;
+        reloadState.resources.styleFont = made.styleFont;
     }
     HBRUSH oldSct = nullptr;
     if (made.sctBrush) {
-        oldSct = drawingResources.sctBrush;
-        drawingResources.sctBrush = made.sctBrush;
+        oldSct = reloadState.resources.sctBrush;
+        reloadState.resources.sctBrush = made.sctBrush;
     }
     releaseSettingsObjects(replaced);
     deleteObject(oldFont);
@@ -110,9 +108,13 @@ void install(const WidgetSettings& settings, NewResources& made) {
 
 } // namespace
 
+const DrawingResources& drawingResources() {
+    return reloadState.resources;
+}
+
 void makeFramePen() {
-    if (!drawingResources.framePen)
-        drawingResources.framePen = CreatePen(PS_SOLID, 1, 0);
+    if (!reloadState.resources.framePen)
+        reloadState.resources.framePen = CreatePen(PS_SOLID, 1, 0);
 }
 
 HICON loadIcon(const char* value) {
@@ -120,11 +122,12 @@ HICON loadIcon(const char* value) {
     if (!value || !*value)
         return nullptr;
     char path[kPathSize];
-    std::size_t directoryLength = std::strlen(pluginDirectory);
+    const char* directory = pluginDirectory();
+    std::size_t directoryLength = std::strlen(directory);
     std::size_t valueLength = std::strlen(value);
     HICON icon = nullptr;
     if (directoryLength + valueLength < static_cast<std::size_t>(kPathSize)) {
-        std::memcpy(path, pluginDirectory, directoryLength);
+        std::memcpy(path, directory, directoryLength);
         std::memcpy(path + directoryLength, value, valueLength + 1);
         icon = static_cast<HICON>(LoadImageA(nullptr, path, IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
     } else {
@@ -132,12 +135,12 @@ HICON loadIcon(const char* value) {
         // as cut.
         std::size_t kept = kPathSize - 4;
         std::size_t fromDirectory = directoryLength < kept ? directoryLength : kept;
-        std::memcpy(path, pluginDirectory, fromDirectory);
+        std::memcpy(path, directory, fromDirectory);
         std::memcpy(path + fromDirectory, value, kept - fromDirectory);
         std::memcpy(path + kept, "...", 4);
     }
     if (!icon)
-        MessageBoxA(moduleHandles.host, path, "Cannot load icon",
+        MessageBoxA(moduleHandles().host, path, "Cannot load icon",
                     MB_OK | MB_ICONERROR | MB_TOPMOST);
     return icon;
 }
@@ -158,16 +161,16 @@ void reload() {
     NewResources made{};
     buildResources(next, made);
     install(next, made);
-    TrafficSampler::resetHistory(widgetSettings);
+    restartSampling();
 }
 
 void releaseResources() {
     ++reloadState.stops;
-    releaseSettingsObjects(widgetSettings);
-    deleteObject(drawingResources.styleFont);
-    deleteObject(drawingResources.sctBrush);
-    deleteObject(drawingResources.framePen);
-    widgetSettings = WidgetSettings{};
-    drawingResources = DrawingResources{};
+    WidgetSettings replaced = installSettings(WidgetSettings{});
+    releaseSettingsObjects(replaced);
+    deleteObject(reloadState.resources.styleFont);
+    deleteObject(reloadState.resources.sctBrush);
+    deleteObject(reloadState.resources.framePen);
+    reloadState.resources = DrawingResources{};
     TrafficSampler::clear();
 }

@@ -1,4 +1,5 @@
-// The reload: settings into histories, pens, brushes, style, font and icons.
+// The reload: settings into histories, pens, brushes, style, font and icons. The drawing resources
+// are changed only here: by makeFramePen, the reload and releaseResources.
 #pragma once
 
 #include "platform.h"
@@ -12,7 +13,7 @@ struct DrawingResources {
     HBRUSH sctBrush;
 };
 
-extern DrawingResources drawingResources;
+const DrawingResources& drawingResources();
 
 void makeFramePen();
 void reload();

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,10 +9,34 @@
 #include "settings/paths.h"
 #include "settings/price.h"
 #include "settings/reload.h"
+#include "traffic/sampler.h"
 
-WidgetSettings widgetSettings;
-char pluginDirectory[kPathSize];
-char settingsPath[kPathSize];
+namespace {
+
+struct SettingsState {
+    WidgetSettings settings;
+    char pluginDirectory[kPathSize];
+    char settingsPath[kPathSize];
+};
+SettingsState settingsState;
+
+void copyPath(char* field, const char* path) {
+    std::snprintf(field, kPathSize, "%s", path);
+}
+
+} // namespace
+
+const WidgetSettings& widgetSettings() {
+    return settingsState.settings;
+}
+
+const char* pluginDirectory() {
+    return settingsState.pluginDirectory;
+}
+
+const char* settingsPath() {
+    return settingsState.settingsPath;
+}
 
 void derivePaths(HINSTANCE instance) {
     // One byte more than a path may hold, so that a cut path is seen as too long.
@@ -20,7 +45,12 @@ void derivePaths(HINSTANCE instance) {
     if (length == 0 || length >= sizeof modulePath)
         length = 0;
     modulePath[length] = '\0';
-    splitModulePath(modulePath, pluginDirectory, settingsPath);
+    splitModulePath(modulePath, settingsState.pluginDirectory, settingsState.settingsPath);
+}
+
+void usePaths(const char* directory, const char* path) {
+    copyPath(settingsState.pluginDirectory, directory);
+    copyPath(settingsState.settingsPath, path);
 }
 
 namespace {
@@ -40,30 +70,30 @@ void readKey(const SettingKey& row, WidgetSettings& into) {
     char* field = reinterpret_cast<char*>(&into) + row.offset;
     switch (row.type) {
     case KeyType::Integer: {
-        std::int32_t value = ReadInt(settingsPath, row.key, std::atoi(row.defaultText));
+        std::int32_t value = ReadInt(settingsPath(), row.key, std::atoi(row.defaultText));
         std::memcpy(field, &value, sizeof value);
         break;
     }
     case KeyType::Flag: {
-        bool value = ReadBool(settingsPath, row.key, std::strcmp(row.defaultText, "true") == 0);
+        bool value = ReadBool(settingsPath(), row.key, std::strcmp(row.defaultText, "true") == 0);
         std::memcpy(field, &value, sizeof value);
         break;
     }
     case KeyType::Colour: {
-        COLORREF value = ReadColor(settingsPath, row.key, row.defaultText);
+        COLORREF value = ReadColor(settingsPath(), row.key, row.defaultText);
         std::memcpy(field, &value, sizeof value);
         break;
     }
     case KeyType::Caption:
-        storeCaption(field, ReadString(settingsPath, row.key, row.defaultText));
+        storeCaption(field, ReadString(settingsPath(), row.key, row.defaultText));
         break;
     case KeyType::Icon: {
-        HICON icon = loadIcon(ReadString(settingsPath, row.key, row.defaultText));
+        HICON icon = loadIcon(ReadString(settingsPath(), row.key, row.defaultText));
         std::memcpy(field, &icon, sizeof icon);
         break;
     }
     case KeyType::Price: {
-        const char* text = ReadString(settingsPath, row.key, row.defaultText);
+        const char* text = ReadString(settingsPath(), row.key, row.defaultText);
         double value = parsePrice(text ? text : row.defaultText);
         std::memcpy(field, &value, sizeof value);
         break;
@@ -79,7 +109,32 @@ void readSettings(WidgetSettings& into) {
 }
 
 void writeSettings() {
-    WriteInt(settingsPath, "Velnor.x:", widgetSettings.x);
-    WriteInt(settingsPath, "Velnor.y:", widgetSettings.y);
-    WriteInt(settingsPath, "Velnor.adapter:", widgetSettings.adapter);
+    const WidgetSettings& settings = settingsState.settings;
+    WriteInt(settingsPath(), "Velnor.x:", settings.x);
+    WriteInt(settingsPath(), "Velnor.y:", settings.y);
+    WriteInt(settingsPath(), "Velnor.adapter:", settings.adapter);
+}
+
+void setPosition(int x, int y) {
+    settingsState.settings.x = x;
+    settingsState.settings.y = y;
+}
+
+void selectAdapter(int position) {
+    settingsState.settings.adapter = position;
+    restartSampling();
+}
+
+WidgetSettings installSettings(const WidgetSettings& next) {
+    WidgetSettings replaced = settingsState.settings;
+    settingsState.settings = next;
+    return replaced;
+}
+
+void sampleTraffic() {
+    TrafficSampler::tick(settingsState.settings);
+}
+
+void restartSampling() {
+    TrafficSampler::resetHistory(settingsState.settings);
 }

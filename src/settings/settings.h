@@ -1,14 +1,28 @@
-// The settings record, its file's location, and the three values written back.
+// The settings record, its file's location, and the three values written back. Only the functions
+// below change them; everyone else reads widgetSettings(), pluginDirectory() and settingsPath().
 #pragma once
 
 #include "platform.h"
 #include "types.h"
 
-extern WidgetSettings widgetSettings;
-extern char pluginDirectory[kPathSize];
-extern char settingsPath[kPathSize];
+const WidgetSettings& widgetSettings();
+const char* pluginDirectory();
+const char* settingsPath();
 
 void derivePaths(HINSTANCE instance);
+// For a widget run without a start entry (the tests, the benchmark); empty ones at stop.
+void usePaths(const char* directory, const char* path);
 // Every key from settingsPath into `into`, in table order; icons go through loadIcon at once.
 void readSettings(WidgetSettings& into);
 void writeSettings();
+
+// Where the free-floating window stands, for the next write.
+void setPosition(int x, int y);
+// The interface at `position` from now on; the sampler starts afresh on it.
+void selectAdapter(int position);
+// Puts `next` in place and hands back the record it replaces, whose objects the caller releases.
+WidgetSettings installSettings(const WidgetSettings& next);
+// The sampler scrolls the installed graphs' histories and sets their maxima: one tick, or a new
+// baseline with empty histories.
+void sampleTraffic();
+void restartSampling();

@@ -145,12 +145,12 @@ namespace {
 // Draws the picture into a bitmap compatible with `dc`, kept with its memory context; false when
 // either cannot be had, and the next paint tries again.
 bool makeCachedPicture(HDC dc) {
-    if (widgetSettings.width <= 0 || widgetSettings.height <= 0)
+    if (widgetSettings().width <= 0 || widgetSettings().height <= 0)
         return false;
     HDC memory = CreateCompatibleDC(dc);
     if (!memory)
         return false;
-    HBITMAP picture = CreateCompatibleBitmap(dc, widgetSettings.width, widgetSettings.height);
+    HBITMAP picture = CreateCompatibleBitmap(dc, widgetSettings().width, widgetSettings().height);
     if (!picture) {
         DeleteDC(memory);
         return false;
@@ -158,7 +158,7 @@ bool makeCachedPicture(HDC dc) {
     painter.replacedBitmap = SelectObject(memory, picture);
     painter.cachedDC = memory;
     painter.cachedBitmap = picture;
-    paintPicture(memory, widgetSettings, drawingResources, TrafficSampler::readings());
+    paintPicture(memory, widgetSettings(), drawingResources(), TrafficSampler::readings());
     return true;
 }
 
@@ -190,8 +190,8 @@ void onPrintClient(HWND window, HDC dc) {
 
 void invalidateWidget() {
     releaseCachedPicture();
-    if (moduleHandles.widget)
-        InvalidateRect(moduleHandles.widget, nullptr, FALSE);
+    if (moduleHandles().widget)
+        InvalidateRect(moduleHandles().widget, nullptr, FALSE);
 }
 
 void releaseCachedPicture() {

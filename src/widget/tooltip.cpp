@@ -44,7 +44,7 @@ TTTOOLINFOA widgetTool() {
 // The interface table is asked only here, when the tooltip opens or the selection has changed,
 // never for a tick's figures.
 void readDescription() {
-    const int position = widgetSettings.adapter;
+    const int position = widgetSettings().adapter;
     if (position >= 0 && position < InterfaceTable::count())
         std::snprintf(tooltip.description, sizeof tooltip.description, "%s",
                       InterfaceTable::description(position));
@@ -71,7 +71,7 @@ void composeText() {
 
 void onGetDispInfo(NMTTDISPINFOA* info) {
     // Hidden means opening: the description is read afresh. Visible means a tick's refresh.
-    if (!IsWindowVisible(tooltip.window) || tooltip.position != widgetSettings.adapter)
+    if (!IsWindowVisible(tooltip.window) || tooltip.position != widgetSettings().adapter)
         readDescription();
     composeText();
     info->lpszText = tooltip.text;
@@ -88,7 +88,7 @@ void createTooltip(HWND widget) {
     HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, TOOLTIPS_CLASSA, nullptr,
                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  moduleHandles.instance, nullptr);
+                                  moduleHandles().instance, nullptr);
     if (!window)
         return;
     tooltip.widget = widget;

@@ -22,8 +22,8 @@ struct WindowState {
 WindowState windowState;
 
 void onCreate(HWND window) {
-    moduleHandles.widget = window;
-    SendMessageA(moduleHandles.host, HOST_MSG_REGISTER, reinterpret_cast<WPARAM>(window),
+    recordWidgetWindow(window);
+    SendMessageA(moduleHandles().host, HOST_MSG_REGISTER, reinterpret_cast<WPARAM>(window),
                  reinterpret_cast<LPARAM>(kWantedMessages));
     MakeSticky(window);
     applyWindowSettings(window);
@@ -31,14 +31,13 @@ void onCreate(HWND window) {
 
 void onWindowPosChanged(HWND window, const WINDOWPOS* position) {
     // In the slit the slit owns the place; x and y keep their settings values.
-    if (moduleHandles.slit || !position)
+    if (moduleHandles().slit || !position)
         return;
     // A minimized window is parked somewhere the user never put it (-32000 on Windows, the
     // screen's edge under Wine); storing that would start the widget off-screen after a write.
     if ((position->flags & SWP_NOMOVE) || IsIconic(window))
         return;
-    widgetSettings.x = position->x;
-    widgetSettings.y = position->y;
+    setPosition(position->x, position->y);
 }
 
 void onLeftButtonDown(HWND window) {
@@ -54,8 +53,8 @@ void onRightButtonUp() {
 }
 
 void onExitSizeMove(HWND window) {
-    if (moduleHandles.slit)
-        SendMessageA(moduleHandles.slit, SLIT_MSG_UPDATE, 0, reinterpret_cast<LPARAM>(window));
+    if (moduleHandles().slit)
+        SendMessageA(moduleHandles().slit, SLIT_MSG_UPDATE, 0, reinterpret_cast<LPARAM>(window));
 }
 
 void onReconfigure(HWND window) {
@@ -68,36 +67,27 @@ void onBroadcast(HWND window, const char* text) {
         windowState.commands.broadcast(window, text);
 }
 
-void restartTimer() {
-    if (!moduleHandles.timer || moduleHandles.timerPeriod == widgetSettings.timer)
-        return;
-    const UINT period = static_cast<UINT>(widgetSettings.timer);
-    // An existing thread timer's id replaces that timer; keep whatever id the platform answers.
-    if (UINT_PTR id = SetTimer(nullptr, moduleHandles.timer, period, moduleHandles.timerProc)) {
-        moduleHandles.timer = id;
-        moduleHandles.timerPeriod = widgetSettings.timer;
-    }
-}
-
 } // namespace
 
 bool createWidgetWindow(const WidgetCommands& commands) {
     windowState.commands = commands;
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = widgetWindowProc;
-    windowClass.hInstance = moduleHandles.instance;
+    windowClass.hInstance = moduleHandles().instance;
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = kWidgetClass;
     if (!RegisterClassA(&windowClass)) {
-        MessageBoxA(moduleHandles.host, "Error registering window class", "Error", kErrorBoxStyle);
+        MessageBoxA(moduleHandles().host, "Error registering window class", "Error",
+                    kErrorBoxStyle);
         return false;
     }
-    const DWORD extended = moduleHandles.slit ? WS_EX_TOOLWINDOW : WS_EX_TOOLWINDOW | WS_EX_LAYERED;
+    const DWORD extended =
+        moduleHandles().slit ? WS_EX_TOOLWINDOW : WS_EX_TOOLWINDOW | WS_EX_LAYERED;
     HWND window = CreateWindowExA(extended, kWidgetClass, nullptr, kWindowStyle, 0, 0, 0, 0,
-                                  nullptr, nullptr, moduleHandles.instance, nullptr);
-    moduleHandles.widget = window;
+                                  nullptr, nullptr, moduleHandles().instance, nullptr);
+    recordWidgetWindow(window);
     if (!window) {
-        MessageBoxA(moduleHandles.host, "Error creating plugin window", "Error", kErrorBoxStyle);
+        MessageBoxA(moduleHandles().host, "Error creating plugin window", "Error", kErrorBoxStyle);
         return false;
     }
     createTooltip(window);
@@ -106,27 +96,27 @@ bool createWidgetWindow(const WidgetCommands& commands) {
 
 void destroyWidgetWindow() {
     destroyTooltip();
-    if (moduleHandles.widget)
-        DestroyWindow(moduleHandles.widget);
-    moduleHandles.widget = nullptr;
-    UnregisterClassA(kWidgetClass, moduleHandles.instance);
+    if (moduleHandles().widget)
+        DestroyWindow(moduleHandles().widget);
+    recordWidgetWindow(nullptr);
+    UnregisterClassA(kWidgetClass, moduleHandles().instance);
     releaseCachedPicture();
 }
 
 void applyWindowSettings(HWND window) {
-    const WidgetSettings& settings = widgetSettings;
+    const WidgetSettings& settings = widgetSettings();
     SetWindowPos(window, settings.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, settings.x,
                  settings.y, settings.width, settings.height, SWP_NOACTIVATE | SWP_NOSENDCHANGING);
-    if (moduleHandles.layered) {
+    if (moduleHandles().layered) {
         const BYTE alpha =
             settings.alphaEnabled ? static_cast<BYTE>(settings.alphaValue & 0xFF) : 255;
-        moduleHandles.layered(window, 0, alpha, LWA_ALPHA);
+        moduleHandles().layered(window, 0, alpha, LWA_ALPHA);
         // Each call replaces the whole layered state: with the key set, the alpha no longer
         // applies.
         if (settings.sctEnabled)
-            moduleHandles.layered(window, settings.sctColor, 0, LWA_COLORKEY);
+            moduleHandles().layered(window, settings.sctColor, 0, LWA_COLORKEY);
     }
-    restartTimer();
+    restartTimer(settings.timer);
     invalidateWidget();
 }
 

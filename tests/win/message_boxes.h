@@ -124,16 +124,22 @@ class BoxWatcher {
     const std::vector<SeenBox>& seen() const { return boxwatch::state().seen; }
 };
 
+// The other handles stay as they are.
+inline void useHost(HWND host) {
+    const ModuleHandles& now = moduleHandles();
+    recordStart(now.instance, host, now.slit, now.layered);
+}
+
 // A hidden window standing in for the shell's, so that box ownership can be checked.
 class HostWindow {
   public:
     HostWindow() {
         window_ = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   nullptr, nullptr);
-        moduleHandles.host = window_;
+        useHost(window_);
     }
     ~HostWindow() {
-        moduleHandles.host = nullptr;
+        useHost(nullptr);
         DestroyWindow(window_);
     }
     HostWindow(const HostWindow&) = delete;

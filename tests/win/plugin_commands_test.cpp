@@ -29,7 +29,7 @@ class CommandsTest : public RigTest {
         rigWriteSettings(settings);
         ASSERT_EQ(beginPlugin(rigInstance()), 0);
         started = true;
-        widget = moduleHandles.widget;
+        widget = moduleHandles().widget;
         ASSERT_NE(widget, nullptr);
         hostLogLines().clear();
     }
@@ -103,7 +103,7 @@ TEST_F(CommandsTest, EachTextHasExactlyItsEffect) {
         BoxWatcher watch;
         rigBroadcast(widget, c.text);
         EXPECT_EQ(IsWindowVisible(widget) != FALSE, c.visible);
-        EXPECT_EQ(widgetSettings.adapter, c.adapter);
+        EXPECT_EQ(widgetSettings().adapter, c.adapter);
         EXPECT_EQ(rigLogLines("ReadInt ").empty(), !c.reloads);
         EXPECT_EQ(rigLogLines("WriteInt ").size(), c.writes ? 3u : 0u);
         EXPECT_EQ(rigLogLines("KSExecute ").size(), c.edits ? 1u : 0u);
@@ -124,7 +124,7 @@ TEST_F(CommandsTest, NullTextIsIgnored) {
 
 // The maximum stays until the next tick recomputes it.
 bool historiesCleared() {
-    for (const Graph& graph : widgetSettings.graphs) {
+    for (const Graph& graph : widgetSettings().graphs) {
         for (int j = 0; j < graph.width; ++j)
             if (graph.history[j] != 0)
                 return false;
@@ -139,7 +139,7 @@ TEST_F(CommandsTest, AdapterSelectsAndRebasesOnlyForAPositionInTheTable) {
     rows[2].inOctets += 300;
     rows[2].outOctets += 600;
     rigSetInterfaces(rows);
-    TrafficSampler::tick(widgetSettings);
+    sampleTraffic();
     ASSERT_FALSE(historiesCleared());
     // Ignored: the history and the totals stay those of interface 1.
     rigBroadcast(widget, "@Velnor.adapter.3");
@@ -147,7 +147,7 @@ TEST_F(CommandsTest, AdapterSelectsAndRebasesOnlyForAPositionInTheTable) {
     EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], 1040);
     // Taken: cleared, and the totals are interface 2's counters as they stand.
     rigBroadcast(widget, "@Velnor.adapter.2");
-    EXPECT_EQ(widgetSettings.adapter, 2);
+    EXPECT_EQ(widgetSettings().adapter, 2);
     EXPECT_TRUE(historiesCleared());
     EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], 305);
     EXPECT_EQ(TrafficSampler::readings().totals[Channel::Send], 606);
@@ -164,13 +164,13 @@ TEST_F(CommandsTest, ReadReloadsAndAppliesTheWindowSettings) {
     EXPECT_EQ(rect.top, 80);
     EXPECT_EQ(rect.right - rect.left, 120);
     // A selection that was not written gives way to the file's.
-    EXPECT_EQ(widgetSettings.adapter, 0);
+    EXPECT_EQ(widgetSettings().adapter, 0);
 }
 
 TEST_F(CommandsTest, EditHandsTheEditorTheQuotedSettingsPath) {
     start("");
     const std::string spaced = "C:\\Program Files\\Kestrum\\plugins\\Velnor.rc";
-    std::strcpy(settingsPath, spaced.c_str());
+    usePaths(pluginDirectory(), spaced.c_str());
     rigBroadcast(widget, "@Velnor.settings.edit");
     const std::vector<std::string> executed = rigLogLines("KSExecute ");
     ASSERT_EQ(executed.size(), 1u);
@@ -207,7 +207,7 @@ TEST_F(CommandsTest, CommandsRunWhileAnAboutBoxIsOpen) {
     });
     rigBroadcast(widget, "@Velnor.about");
     EXPECT_EQ(watch.seen().size(), 2u);
-    EXPECT_EQ(widgetSettings.adapter, 2);
+    EXPECT_EQ(widgetSettings().adapter, 2);
 }
 
 // The menu tree as lines: "title id" for a menu, then its items indented.

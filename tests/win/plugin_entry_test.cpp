@@ -35,10 +35,10 @@ class EntryTest : public RigTest {
 
 bool isLoadedState() {
     const ModuleHandles none{};
-    return std::memcmp(&moduleHandles, &none, sizeof none) == 0 &&
-           widgetSettings.graphs[0].history == nullptr &&
-           widgetSettings.graphs[1].history == nullptr && settingsPath[0] == '\0' &&
-           drawingResources.framePen == nullptr && drawingResources.styleFont == nullptr &&
+    return std::memcmp(&moduleHandles(), &none, sizeof none) == 0 &&
+           widgetSettings().graphs[0].history == nullptr &&
+           widgetSettings().graphs[1].history == nullptr && settingsPath()[0] == '\0' &&
+           drawingResources().framePen == nullptr && drawingResources().styleFont == nullptr &&
            cachedPicture() == nullptr;
 }
 
@@ -77,7 +77,7 @@ LRESULT CALLBACK recordSlitMessages(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && sent->hwnd == hostSlitWindow() &&
         (sent->message == SLIT_MSG_ADD || sent->message == SLIT_MSG_REMOVE))
         slitMessages.push_back({sent->message, IsWindow(reinterpret_cast<HWND>(sent->lParam)) != 0,
-                                moduleHandles.timer != 0});
+                                moduleHandles().timer != 0});
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -104,7 +104,7 @@ TEST_F(EntryTest, EachEntryDocksAsItShould) {
         HHOOK hook =
             SetWindowsHookExA(WH_CALLWNDPROC, recordSlitMessages, nullptr, GetCurrentThreadId());
         ASSERT_EQ(startBy(c.entry), 0);
-        HWND widget = moduleHandles.widget;
+        HWND widget = moduleHandles().widget;
         const bool layered = (GetWindowLongA(widget, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
         EXPECT_EQ(layered, !c.slitForm);
         const std::vector<HWND> expected =
@@ -136,10 +136,10 @@ TEST_F(EntryTest, StopReleasesEveryObjectTheStartMade) {
     rigWriteSettings("Velnor.sctEnabled: true\n");
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
     pumpFor(50); // a paint makes the cached picture
-    const HGDIOBJ made[] = {drawingResources.framePen,      drawingResources.styleFont,
-                            drawingResources.sctBrush,      widgetSettings.graphs[0].pen,
-                            widgetSettings.graphs[0].brush, widgetSettings.graphs[1].pen,
-                            widgetSettings.graphs[1].brush};
+    const HGDIOBJ made[] = {drawingResources().framePen,      drawingResources().styleFont,
+                            drawingResources().sctBrush,      widgetSettings().graphs[0].pen,
+                            widgetSettings().graphs[0].brush, widgetSettings().graphs[1].pen,
+                            widgetSettings().graphs[1].brush};
     for (HGDIOBJ object : made)
         ASSERT_NE(GetObjectType(object), 0u);
     endPlugin();
@@ -154,30 +154,30 @@ TEST_F(EntryTest, ASecondStartBehavesLikeTheFirst) {
     endPlugin();
     // The slit handle of the first run is gone: this start is free-floating again.
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
-    EXPECT_EQ(moduleHandles.slit, nullptr);
-    EXPECT_NE(GetWindowLongA(moduleHandles.widget, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_EQ(moduleHandles().slit, nullptr);
+    EXPECT_NE(GetWindowLongA(moduleHandles().widget, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
     EXPECT_EQ(slitWindowCount(), 0);
     RECT rect{};
-    GetWindowRect(moduleHandles.widget, &rect);
+    GetWindowRect(moduleHandles().widget, &rect);
     EXPECT_EQ(rect.left, 31);
     EXPECT_EQ(rect.top, 32);
-    EXPECT_NE(widgetSettings.graphs[0].history, nullptr);
+    EXPECT_NE(widgetSettings().graphs[0].history, nullptr);
     endPlugin();
     EXPECT_TRUE(isLoadedState());
 }
 
 TEST_F(EntryTest, AStartWhileRunningChangesNothing) {
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
-    HWND widget = moduleHandles.widget;
-    const HPEN framePen = drawingResources.framePen;
+    HWND widget = moduleHandles().widget;
+    const HPEN framePen = drawingResources().framePen;
     hostLogLines().clear();
     EXPECT_EQ(beginPlugin(rigInstance()), 1);
     EXPECT_EQ(beginSlitPlugin(rigInstance(), hostSlitWindow()), 1);
     EXPECT_EQ(beginPluginEx(rigInstance(), hostSlitWindow()), 1);
     EXPECT_TRUE(hostLogLines().empty());
-    EXPECT_EQ(moduleHandles.widget, widget);
-    EXPECT_EQ(moduleHandles.slit, nullptr);
-    EXPECT_EQ(drawingResources.framePen, framePen);
+    EXPECT_EQ(moduleHandles().widget, widget);
+    EXPECT_EQ(moduleHandles().slit, nullptr);
+    EXPECT_EQ(drawingResources().framePen, framePen);
     EXPECT_EQ(slitWindowCount(), 0);
     endPlugin();
 }
@@ -198,9 +198,9 @@ TEST_F(EntryTest, TimerTicksWithThePeriodReadAtStart) {
         SCOPED_TRACE(c.settings);
         rigWriteSettings(c.settings);
         ASSERT_EQ(beginPlugin(rigInstance()), 0);
-        EXPECT_NE(moduleHandles.timer, 0u);
-        EXPECT_EQ(moduleHandles.timerPeriod, c.period);
-        EXPECT_NE(moduleHandles.timerProc, nullptr);
+        EXPECT_NE(moduleHandles().timer, 0u);
+        EXPECT_EQ(moduleHandles().timerPeriod, c.period);
+        EXPECT_NE(moduleHandles().timerProc, nullptr);
         endPlugin();
     }
     // Ticks run from the end of the start: the totals follow the counters.

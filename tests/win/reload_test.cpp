@@ -37,12 +37,12 @@ COLORREF brushColour(HBRUSH brush) {
 // Every handle one reload put in place, so that the next one can be checked to release them.
 std::vector<HGDIOBJ> installedObjects() {
     std::vector<HGDIOBJ> objects;
-    for (const Graph& graph : widgetSettings.graphs) {
+    for (const Graph& graph : widgetSettings().graphs) {
         objects.push_back(graph.pen);
         objects.push_back(graph.brush);
     }
-    objects.push_back(drawingResources.styleFont);
-    objects.push_back(drawingResources.sctBrush);
+    objects.push_back(drawingResources().styleFont);
+    objects.push_back(drawingResources().sctBrush);
     return objects;
 }
 
@@ -64,17 +64,17 @@ class Reload : public ::testing::Test {
 
 TEST_F(Reload, BuildsFromTheSettings) {
     useSettingsFolder("build");
-    writeFile(settingsPath, "Velnor.receiveGraph.width: 80\r\nVelnor.sendGraph.width: 1\r\n"
-                            "Velnor.receiveGraph.color: #FF0000\r\n"
-                            "Velnor.sendGraph.background: #0000FF\r\n"
-                            "Velnor.sctEnabled: true\r\nVelnor.sctColor: #00FF00\r\n");
+    writeFile(settingsPath(), "Velnor.receiveGraph.width: 80\r\nVelnor.sendGraph.width: 1\r\n"
+                              "Velnor.receiveGraph.color: #FF0000\r\n"
+                              "Velnor.sendGraph.background: #0000FF\r\n"
+                              "Velnor.sctEnabled: true\r\nVelnor.sctColor: #00FF00\r\n");
     reload();
     const std::size_t widths[Channel::Count] = {80, 1};
     const COLORREF pens[Channel::Count] = {RGB(255, 0, 0), RGB(255, 255, 255)};
     const COLORREF brushes[Channel::Count] = {RGB(0, 0, 0), RGB(0, 0, 255)};
     for (int c = 0; c < Channel::Count; ++c) {
         SCOPED_TRACE(c);
-        const Graph& graph = widgetSettings.graphs[c];
+        const Graph& graph = widgetSettings().graphs[c];
         ASSERT_EQ(historyEntries(graph), widths[c]);
         for (std::size_t j = 0; j < widths[c]; ++j)
             EXPECT_EQ(graph.history[j], 0);
@@ -83,9 +83,9 @@ TEST_F(Reload, BuildsFromTheSettings) {
         EXPECT_EQ(penColour(graph.pen), pens[c]);
         EXPECT_EQ(brushColour(graph.brush), brushes[c]);
     }
-    EXPECT_EQ(std::memcmp(drawingResources.styleCopy, &hostStyle(), kStyleRecordSize), 0);
-    EXPECT_EQ(GetObjectType(drawingResources.styleFont), static_cast<DWORD>(OBJ_FONT));
-    EXPECT_EQ(brushColour(drawingResources.sctBrush), RGB(0, 255, 0));
+    EXPECT_EQ(std::memcmp(drawingResources().styleCopy, &hostStyle(), kStyleRecordSize), 0);
+    EXPECT_EQ(GetObjectType(drawingResources().styleFont), static_cast<DWORD>(OBJ_FONT));
+    EXPECT_EQ(brushColour(drawingResources().sctBrush), RGB(0, 255, 0));
 }
 
 TEST_F(Reload, MendsWidthAndTimer) {
@@ -102,13 +102,13 @@ TEST_F(Reload, MendsWidthAndTimer) {
                 {kDeviceRange + 1, 250, kDeviceRange + 1, 0, 250}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.width);
-        writeFile(settingsPath, "Velnor.sendGraph.width: " + std::to_string(row.width) +
-                                    "\r\nVelnor.timer: " + std::to_string(row.timer) + "\r\n");
+        writeFile(settingsPath(), "Velnor.sendGraph.width: " + std::to_string(row.width) +
+                                      "\r\nVelnor.timer: " + std::to_string(row.timer) + "\r\n");
         reload();
-        const Graph& graph = widgetSettings.graphs[Channel::Send];
+        const Graph& graph = widgetSettings().graphs[Channel::Send];
         EXPECT_EQ(graph.width, row.mended);
         EXPECT_EQ(historyEntries(graph), row.entries);
-        EXPECT_EQ(widgetSettings.timer, row.period);
+        EXPECT_EQ(widgetSettings().timer, row.period);
     }
 }
 
@@ -121,35 +121,35 @@ TEST_F(Reload, TransparentColourBrushOnlyWhileTheModeIsOn) {
     HBRUSH previous = nullptr;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.enabled);
-        writeFile(settingsPath,
+        writeFile(settingsPath(),
                   std::string("Velnor.sctEnabled: ") + (row.enabled ? "true" : "false") + "\r\n");
         long before = gdicount::state().made;
         reload();
         EXPECT_EQ(gdicount::state().made - before, row.objectsMade);
         if (row.enabled) {
-            EXPECT_NE(drawingResources.sctBrush, previous);
+            EXPECT_NE(drawingResources().sctBrush, previous);
             if (previous) {
                 EXPECT_EQ(GetObjectType(previous), 0u) << "the replaced brush is released";
             }
         } else {
-            EXPECT_EQ(drawingResources.sctBrush, previous) << "kept while the mode is off";
+            EXPECT_EQ(drawingResources().sctBrush, previous) << "kept while the mode is off";
         }
-        previous = drawingResources.sctBrush;
+        previous = drawingResources().sctBrush;
     }
 }
 
 TEST_F(Reload, NewStyleGivesNewCopyAndFont) {
     useSettingsFolder("style");
     reload();
-    HFONT first = drawingResources.styleFont;
+    HFONT first = drawingResources().styleFont;
     hostStyle().gradientTop = RGB(9, 8, 7);
     hostStyle().fontHeight = 23;
     reload();
     COLORREF top;
-    std::memcpy(&top, drawingResources.styleCopy, sizeof top);
+    std::memcpy(&top, drawingResources().styleCopy, sizeof top);
     EXPECT_EQ(top, RGB(9, 8, 7));
     LOGFONTA font{};
-    GetObjectA(drawingResources.styleFont, sizeof font, &font);
+    GetObjectA(drawingResources().styleFont, sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -23);
     EXPECT_EQ(GetObjectType(first), 0u);
 }
@@ -157,32 +157,32 @@ TEST_F(Reload, NewStyleGivesNewCopyAndFont) {
 TEST_F(Reload, FramePenIsMadeOnce) {
     long before = gdicount::state().made;
     makeFramePen();
-    HPEN pen = drawingResources.framePen;
+    HPEN pen = drawingResources().framePen;
     makeFramePen();
-    EXPECT_EQ(drawingResources.framePen, pen);
+    EXPECT_EQ(drawingResources().framePen, pen);
     EXPECT_EQ(gdicount::state().made - before, 1);
     EXPECT_EQ(penColour(pen), RGB(0, 0, 0));
     releaseResources();
     EXPECT_EQ(GetObjectType(pen), 0u);
-    EXPECT_EQ(drawingResources.framePen, nullptr);
+    EXPECT_EQ(drawingResources().framePen, nullptr);
 }
 
 TEST_F(Reload, ReleaseResourcesReturnsToTheLoadedState) {
     std::string folder = useSettingsFolder("release");
     writeFile(folder + "a.ico", iconFileBytes());
-    writeFile(settingsPath, "Velnor.sctEnabled: true\r\nVelnor.bothLabel.icon: a.ico\r\n");
+    writeFile(settingsPath(), "Velnor.sctEnabled: true\r\nVelnor.bothLabel.icon: a.ico\r\n");
     makeFramePen();
     reload();
-    TrafficSampler::tick(widgetSettings);
+    sampleTraffic();
     std::vector<HGDIOBJ> objects = installedObjects();
-    objects.push_back(drawingResources.framePen);
+    objects.push_back(drawingResources().framePen);
     releaseResources();
     for (HGDIOBJ object : objects)
         EXPECT_EQ(GetObjectType(object), 0u);
     EXPECT_EQ(liveObjects(), baseline_);
-    for (const Graph& graph : widgetSettings.graphs)
+    for (const Graph& graph : widgetSettings().graphs)
         EXPECT_EQ(graph.history, nullptr);
-    EXPECT_EQ(widgetSettings.labels[LabelKind::Both].icon, nullptr);
+    EXPECT_EQ(widgetSettings().labels[LabelKind::Both].icon, nullptr);
     EXPECT_EQ(TrafficSampler::readings().cost, 0.0);
     releaseResources(); // a second stop finds nothing to release
     EXPECT_EQ(liveObjects(), baseline_);
@@ -209,11 +209,11 @@ struct Ticker {
 
     static void CALLBACK onTick(HWND, UINT, UINT_PTR, DWORD) {
         Ticker& t = *current;
-        for (const Graph& graph : widgetSettings.graphs)
+        for (const Graph& graph : widgetSettings().graphs)
             if (historyEntries(graph) != static_cast<std::size_t>(graph.width))
                 ++t.mismatches;
-        t.receiveWidths.push_back(widgetSettings.graphs[Channel::Receive].width);
-        TrafficSampler::tick(widgetSettings);
+        t.receiveWidths.push_back(widgetSettings().graphs[Channel::Receive].width);
+        sampleTraffic();
         ++t.ticks;
     }
 };
@@ -223,8 +223,8 @@ TEST_F(Reload, TicksInsideTheIconBoxSeeMatchingHistories) {
     useSettingsFolder("nested");
     HostWindow owner;
     reload();
-    ASSERT_EQ(widgetSettings.graphs[Channel::Receive].width, 50);
-    writeFile(settingsPath,
+    ASSERT_EQ(widgetSettings().graphs[Channel::Receive].width, 50);
+    writeFile(settingsPath(),
               "Velnor.receiveGraph.width: 80\r\nVelnor.sendLabel.icon: missing.ico\r\n");
     Ticker ticker;
     int ticksAtOpen = -1;
@@ -239,8 +239,8 @@ TEST_F(Reload, TicksInsideTheIconBoxSeeMatchingHistories) {
     EXPECT_EQ(ticker.mismatches, 0);
     for (int width : ticker.receiveWidths)
         EXPECT_EQ(width, 50) << "the new width is not in place until the reload ends";
-    EXPECT_EQ(widgetSettings.graphs[Channel::Receive].width, 80);
-    EXPECT_EQ(historyEntries(widgetSettings.graphs[Channel::Receive]), 80u);
+    EXPECT_EQ(widgetSettings().graphs[Channel::Receive].width, 80);
+    EXPECT_EQ(historyEntries(widgetSettings().graphs[Channel::Receive]), 80u);
 }
 
 // The shell may stop the plug-in while an icon box is open: the reload then installs nothing and
@@ -249,7 +249,7 @@ TEST_F(Reload, StopInsideTheIconBoxLeavesNothingBehind) {
     std::string folder = useSettingsFolder("stopped");
     HostWindow owner;
     writeFile(folder + "a.ico", iconFileBytes());
-    writeFile(settingsPath,
+    writeFile(settingsPath(),
               "Velnor.receiveLabel.icon: a.ico\r\nVelnor.sendLabel.icon: missing.ico\r\n");
     bool stopped = false;
     BoxWatcher boxes([&](std::size_t) {
@@ -262,9 +262,9 @@ TEST_F(Reload, StopInsideTheIconBoxLeavesNothingBehind) {
     reload();
     ASSERT_TRUE(stopped);
     EXPECT_EQ(liveObjects(), baseline_) << "the icon loaded before the box is released too";
-    EXPECT_EQ(widgetSettings.graphs[Channel::Receive].history, nullptr);
-    EXPECT_EQ(widgetSettings.labels[LabelKind::Receive].icon, nullptr);
-    EXPECT_EQ(drawingResources.styleFont, nullptr);
+    EXPECT_EQ(widgetSettings().graphs[Channel::Receive].history, nullptr);
+    EXPECT_EQ(widgetSettings().labels[LabelKind::Receive].icon, nullptr);
+    EXPECT_EQ(drawingResources().styleFont, nullptr);
 }
 
 // A reload started inside another's box (the shell's reconfigure message, say) finishes first;
@@ -274,7 +274,7 @@ TEST_F(Reload, ReloadInsideTheIconBox) {
     HostWindow owner;
     reload();
     const std::size_t live = liveObjects();
-    writeFile(settingsPath,
+    writeFile(settingsPath(),
               "Velnor.receiveGraph.width: 80\r\nVelnor.sendLabel.icon: missing.ico\r\n");
     Ticker ticker;
     std::vector<HGDIOBJ> innerObjects;
@@ -289,11 +289,11 @@ TEST_F(Reload, ReloadInsideTheIconBox) {
             if (innerRunning)
                 return false;
             innerRunning = true;
-            writeFile(settingsPath,
+            writeFile(settingsPath(),
                       "Velnor.receiveGraph.width: 30\r\nVelnor.costLabel.icon: gone.ico\r\n");
             reload();
             innerObjects = installedObjects();
-            EXPECT_EQ(widgetSettings.graphs[Channel::Receive].width, 30);
+            EXPECT_EQ(widgetSettings().graphs[Channel::Receive].width, 30);
             innerRunning = false;
             innerDone = true;
             return false;
@@ -312,8 +312,8 @@ TEST_F(Reload, ReloadInsideTheIconBox) {
     for (int width : ticker.receiveWidths)
         sawInner |= width == 30;
     EXPECT_TRUE(sawInner) << "ticks ran between the two reloads' ends";
-    EXPECT_EQ(widgetSettings.graphs[Channel::Receive].width, 80);
-    EXPECT_EQ(historyEntries(widgetSettings.graphs[Channel::Receive]), 80u);
+    EXPECT_EQ(widgetSettings().graphs[Channel::Receive].width, 80);
+    EXPECT_EQ(historyEntries(widgetSettings().graphs[Channel::Receive]), 80u);
     for (HGDIOBJ object : innerObjects)
         EXPECT_EQ(GetObjectType(object), 0u) << "what the inner reload installed is released";
     EXPECT_EQ(liveObjects(), live);

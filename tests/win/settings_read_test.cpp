@@ -37,8 +37,8 @@ TEST(DerivePaths, FromTheModuleFile) {
     derivePaths(nullptr);
     std::string path = module;
     std::string directory = path.substr(0, path.rfind('\\') + 1);
-    EXPECT_EQ(std::string(pluginDirectory), directory);
-    EXPECT_EQ(std::string(settingsPath), path.substr(0, path.rfind('.')) + ".rc");
+    EXPECT_EQ(std::string(pluginDirectory()), directory);
+    EXPECT_EQ(std::string(settingsPath()), path.substr(0, path.rfind('.')) + ".rc");
 }
 
 TEST(ReadSettings, NoFileGivesEveryDefaultInTableOrder) {
@@ -57,7 +57,7 @@ TEST(ReadSettings, NoFileGivesEveryDefaultInTableOrder) {
         SCOPED_TRACE(kSettingKeys[i].key);
         EXPECT_NE(log[i].find(std::string("\"") + kSettingKeys[i].key + "\""), std::string::npos)
             << log[i];
-        EXPECT_NE(log[i].find(logQuoted(settingsPath)), std::string::npos);
+        EXPECT_NE(log[i].find(logQuoted(settingsPath())), std::string::npos);
     }
 }
 
@@ -65,7 +65,7 @@ TEST(ReadSettings, EveryFieldFromAFile) {
     std::string folder = useSettingsFolder("full");
     const std::string exactly99(99, 'n');
     const std::string tooLong = std::string(99, 'c') + "CUT";
-    writeFile(settingsPath,
+    writeFile(settingsPath(),
               "! every key with a value of its own\r\n"
               "Velnor.x: -5\r\nVelnor.y: 7\r\nVelnor.width: 300\r\nVelnor.height: 40\r\n"
               "Velnor.timer: 250\r\nvelnor.alphaenabled: true\r\nVelnor.alphaValue: 200\r\n"
@@ -150,30 +150,31 @@ TEST(WriteSettings, ThreeKeysInOrderAndNothingElse) {
                                "\r\n"
                                "# Velnor.y: 5\r\n"
                                "Velnor.width: 120\r\n";
-    writeFile(settingsPath, before);
-    WidgetSettings saved = widgetSettings;
-    widgetSettings.x = 321;
-    widgetSettings.y = -7;
-    widgetSettings.adapter = 2;
+    writeFile(settingsPath(), before);
+    WidgetSettings values = widgetSettings();
+    values.x = 321;
+    values.y = -7;
+    values.adapter = 2;
+    const WidgetSettings saved = installSettings(values);
     hostLogLines().clear();
     writeSettings();
-    widgetSettings = saved;
+    installSettings(saved);
 
-    const std::string quotedPath = logQuoted(settingsPath);
+    const std::string quotedPath = logQuoted(settingsPath());
     const std::vector<std::string> expectedLog = {
         "WriteInt " + quotedPath + " \"Velnor.x:\" 321",
         "WriteInt " + quotedPath + " \"Velnor.y:\" -7",
         "WriteInt " + quotedPath + " \"Velnor.adapter:\" 2",
     };
     EXPECT_EQ(hostLogLines(), expectedLog);
-    EXPECT_EQ(readFile(settingsPath), "! placed by hand\r\n"
-                                      "Velnor.someFutureKey: 42\r\n"
-                                      "Velnor.x: 321\r\n"
-                                      "\r\n"
-                                      "# Velnor.y: 5\r\n"
-                                      "Velnor.width: 120\r\n"
-                                      "Velnor.y: -7\r\n"
-                                      "Velnor.adapter: 2\r\n");
+    EXPECT_EQ(readFile(settingsPath()), "! placed by hand\r\n"
+                                        "Velnor.someFutureKey: 42\r\n"
+                                        "Velnor.x: 321\r\n"
+                                        "\r\n"
+                                        "# Velnor.y: 5\r\n"
+                                        "Velnor.width: 120\r\n"
+                                        "Velnor.y: -7\r\n"
+                                        "Velnor.adapter: 2\r\n");
     WidgetSettings s{};
     readSettings(s);
     EXPECT_EQ(s.x, 321);
@@ -187,10 +188,10 @@ TEST(IconLoading, RealMissingAndJoinedPaths) {
     std::string folder = useSettingsFolder("icons");
     writeFile(folder + "good.ico", iconFileBytes());
     writeFile(folder + "broken.ico", "not an icon at all");
-    writeFile(settingsPath, "Velnor.receiveLabel.icon: good.ico\r\n"
-                            "Velnor.sendLabel.icon: missing.ico\r\n"
-                            "Velnor.bothLabel.icon: C:\\abs\\x.ico\r\n"
-                            "Velnor.costLabel.icon: broken.ico\r\n");
+    writeFile(settingsPath(), "Velnor.receiveLabel.icon: good.ico\r\n"
+                              "Velnor.sendLabel.icon: missing.ico\r\n"
+                              "Velnor.bothLabel.icon: C:\\abs\\x.ico\r\n"
+                              "Velnor.costLabel.icon: broken.ico\r\n");
     ASSERT_NE(installGdiCounting().messageBoxA, nullptr);
     boxCalls().clear();
     HostWindow host;

@@ -160,8 +160,7 @@ class RunningWidget : public ::testing::Test {
         hostResetStyle();
         baseline_ = liveObjects();
         folder_ = useSettingsFolder(folderName());
-        moduleHandles.instance = GetModuleHandleA(nullptr);
-        moduleHandles.layered = layeredAttributes();
+        recordStart(GetModuleHandleA(nullptr), nullptr, nullptr, layeredAttributes());
         ASSERT_TRUE(InterfaceTable::load()) << "the scripted Iphlpapi.dll beside the test";
         setRows_ = fakeIfTableSetRows();
         ASSERT_NE(setRows_, nullptr);
@@ -170,7 +169,7 @@ class RunningWidget : public ::testing::Test {
         destroyWidgetWindow();
         releaseResources();
         InterfaceTable::release();
-        moduleHandles = ModuleHandles{};
+        clearHandles();
         EXPECT_EQ(liveObjects(), baseline_) << "everything made is released at stop";
         EXPECT_TRUE(threadTooltips().empty()) << "the tooltip goes with the window";
         EXPECT_TRUE(boxCalls().empty());
@@ -184,13 +183,13 @@ class RunningWidget : public ::testing::Test {
         makeFramePen();
         reload();
         ASSERT_TRUE(createWidgetWindow(WidgetCommands{nullptr, nullptr}));
-        ShowWindow(moduleHandles.widget, SW_SHOWNOACTIVATE);
+        ShowWindow(moduleHandles().widget, SW_SHOWNOACTIVATE);
     }
     // One timer period's work as the timer callback does it, then the paint it causes.
     void tickAndPaint() {
-        TrafficSampler::tick(widgetSettings);
+        sampleTraffic();
         invalidateWidget();
-        UpdateWindow(moduleHandles.widget);
+        UpdateWindow(moduleHandles().widget);
     }
 
     std::size_t baseline_ = 0;
@@ -207,12 +206,12 @@ struct Installed {
 
 Installed installed() {
     Installed now;
-    for (const Graph& graph : widgetSettings.graphs) {
+    for (const Graph& graph : widgetSettings().graphs) {
         now.objects.push_back(graph.pen);
         now.objects.push_back(graph.brush);
     }
-    now.objects.push_back(drawingResources.styleFont);
-    for (const Label& label : widgetSettings.labels)
+    now.objects.push_back(drawingResources().styleFont);
+    for (const Label& label : widgetSettings().labels)
         if (label.icon)
             now.icons.push_back(label.icon);
     return now;
@@ -241,7 +240,7 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
     FakeIfRow rows[2] = {fakeIfRow(1000, 2000, "lo"), fakeIfRow(5000, 9000, "eth0")};
     setRows_(rows, 2);
     start();
-    HWND window = moduleHandles.widget;
+    HWND window = moduleHandles().widget;
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(liveObjects(), baseline_ + 1 + 4 + 1) << "frame pen, graphs' pens and brushes, font";
 
@@ -253,19 +252,19 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
     const long bitmapsBefore = gdicount::state().bitmaps;
     for (int r = 1; r <= kReloads; ++r) {
         Installed before = installed();
-        HBRUSH sctBefore = drawingResources.sctBrush;
+        HBRUSH sctBefore = drawingResources().sctBrush;
         if (r % 10 == 0) {
-            std::strcpy(settingsPath, icons.c_str());
+            usePaths(folder_.c_str(), icons.c_str());
             SendMessageA(window, HOST_MSG_RECONFIGURE, 0, 0);
-            iconsLoaded += widgetSettings.labels[LabelKind::Cost].icon != nullptr;
+            iconsLoaded += widgetSettings().labels[LabelKind::Cost].icon != nullptr;
         } else {
-            std::strcpy(settingsPath, (r % 2 ? wide : plain).c_str());
+            usePaths(folder_.c_str(), (r % 2 ? wide : plain).c_str());
             reload();
         }
         for (HGDIOBJ object : before.objects)
             stillValid += GetObjectType(object) != 0;
         // With the mode off the brush is kept for later; a new one replaces it.
-        if (sctBefore && drawingResources.sctBrush != sctBefore)
+        if (sctBefore && drawingResources().sctBrush != sctBefore)
             sctKept += GetObjectType(sctBefore) != 0;
         for (HICON icon : before.icons)
             iconsKept += static_cast<long>(gdicount::state().live.count(icon));
@@ -273,10 +272,10 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
             rows[0].inOctets += 1500u + static_cast<std::uint32_t>(t);
             rows[0].outOctets += 300u;
             setRows_(rows, 2);
-            TrafficSampler::tick(widgetSettings);
+            sampleTraffic();
             invalidateWidget();
         }
-        for (const Graph& graph : widgetSettings.graphs)
+        for (const Graph& graph : widgetSettings().graphs)
             wrongHistories +=
                 !graph.history || LocalSize(graph.history) != static_cast<SIZE_T>(graph.width) * 8u;
         if (r % 5 == 0) {
@@ -301,7 +300,7 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
     EXPECT_EQ(gdicount::state().bitmaps - bitmapsBefore, kReloads / 5) << "one picture per paint";
     EXPECT_EQ(liveObjects(), liveWarm) << "GDI objects and icons held after the warm-up";
     EXPECT_EQ(threadTooltips().size(), 1u) << "reloads make no tooltip of their own";
-    EXPECT_EQ(GetObjectType(drawingResources.framePen), static_cast<DWORD>(OBJ_PEN))
+    EXPECT_EQ(GetObjectType(drawingResources().framePen), static_cast<DWORD>(OBJ_PEN))
         << "the frame pen outlives every reload";
     // Leaking one block per reload would show as 9,500 blocks here.
     EXPECT_LE(end.blocks - warm.blocks, 200) << "heap blocks held after the warm-up";
@@ -348,7 +347,7 @@ struct TableStep {
 // Rows appear, vanish and change their descriptions while the widget ticks and paints: nothing
 // faults, the table answers what the rows now say, and a missing selected row reads as zeros.
 TEST_F(ChangingTable, WidgetFollowsRowsAddedRemovedAndRenamed) {
-    writeFile(settingsPath, "Velnor.adapter: 2\r\n");
+    writeFile(settingsPath(), "Velnor.adapter: 2\r\n");
     const std::vector<const char*> many(40, "veth");
     const TableStep steps[] = {
         {"three rows", {"lo", "eth0", "wlan0"}, true},
@@ -364,7 +363,7 @@ TEST_F(ChangingTable, WidgetFollowsRowsAddedRemovedAndRenamed) {
     FakeIfRow first[3] = {fakeIfRow(1, 1, "lo"), fakeIfRow(2, 2, "eth0"), fakeIfRow(3, 3, "wlan0")};
     setRows_(first, 3);
     start();
-    ASSERT_EQ(widgetSettings.adapter, 2);
+    ASSERT_EQ(widgetSettings().adapter, 2);
     std::uint32_t base = 100000;
     for (const TableStep& step : steps) {
         SCOPED_TRACE(step.what);
@@ -393,7 +392,7 @@ TEST_F(ChangingTable, WidgetFollowsRowsAddedRemovedAndRenamed) {
             for (int channel = 0; channel < Channel::Count; ++channel) {
                 EXPECT_EQ(readings.totals[channel], 0);
                 EXPECT_EQ(readings.rates[channel], 0);
-                const Graph& graph = widgetSettings.graphs[channel];
+                const Graph& graph = widgetSettings().graphs[channel];
                 EXPECT_EQ(graph.history[graph.width - 1], 0);
             }
             EXPECT_EQ(readings.cost, 0.0);

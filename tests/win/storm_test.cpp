@@ -202,7 +202,7 @@ std::string randomSettingsFile(int rewrite) {
 // ---- the plug-in's timer, as its start entry sets it ----
 
 void CALLBACK timerTick(HWND, UINT, UINT_PTR, DWORD) {
-    TrafficSampler::tick(widgetSettings);
+    sampleTraffic();
     invalidateWidget();
 }
 
@@ -218,13 +218,11 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
     const std::size_t baseline = liveObjects();
     const std::string folder = useSettingsFolder("storm");
     writeFile(folder + "a.ico", iconFileBytes());
-    writeFile(settingsPath, kSaneSettings);
+    writeFile(settingsPath(), kSaneSettings);
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
     ASSERT_TRUE(hostCreateWindows(instance));
-    moduleHandles.instance = instance;
-    moduleHandles.host = GetKSWnd();
-    moduleHandles.layered = layeredAttributes();
+    recordStart(instance, GetKSWnd(), nullptr, layeredAttributes());
     ASSERT_TRUE(InterfaceTable::load()) << "the scripted Iphlpapi.dll beside the test";
     FakeIfTableSetRowsFn setRows = fakeIfTableSetRows();
     ASSERT_NE(setRows, nullptr);
@@ -235,12 +233,10 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
     makeFramePen();
     reload();
     ASSERT_TRUE(createWidgetWindow(WidgetCommands{handleBroadcast, showContextMenu}));
-    HWND window = moduleHandles.widget;
+    HWND window = moduleHandles().widget;
     ASSERT_NE(window, nullptr);
-    moduleHandles.timerProc = timerTick;
-    moduleHandles.timerPeriod = widgetSettings.timer;
-    moduleHandles.timer = SetTimer(nullptr, 0, static_cast<UINT>(widgetSettings.timer), timerTick);
-    ASSERT_NE(moduleHandles.timer, 0u);
+    startTimer(widgetSettings().timer, timerTick);
+    ASSERT_NE(moduleHandles().timer, 0u);
 
     long broadcasts = 0, reconfigures = 0, rewrites = 0, menus = 0;
     {
@@ -256,7 +252,7 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
                 SendMessageA(window, HOST_MSG_RECONFIGURE, 0, 0);
                 ++reconfigures;
             } else if (kind < 93) {
-                writeFile(settingsPath, randomSettingsFile(static_cast<int>(rewrites)));
+                writeFile(settingsPath(), randomSettingsFile(static_cast<int>(rewrites)));
                 ++rewrites;
             } else if (kind < 95) {
                 SendMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(below(200), below(200)));
@@ -269,7 +265,7 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
                     r.outOctets += 1000;
                 }
                 setRows(rows, 1 + below(3));
-                TrafficSampler::tick(widgetSettings);
+                sampleTraffic();
                 invalidateWidget();
             }
             if (event % 50 == 0) {
@@ -288,15 +284,15 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
     // Still alive: back to sane settings, it reloads, paints and answers its commands.
     ASSERT_TRUE(IsWindow(window));
     SendMessageA(window, HOST_MSG_BROADCAST, 0, reinterpret_cast<LPARAM>("@KSShowPlugins"));
-    writeFile(settingsPath, kSaneSettings);
+    writeFile(settingsPath(), kSaneSettings);
     setRows(rows, 3);
     SendMessageA(window, HOST_MSG_BROADCAST, 0, reinterpret_cast<LPARAM>("@Velnor.settings.read"));
-    EXPECT_EQ(widgetSettings.width, 100);
-    EXPECT_EQ(widgetSettings.adapter, 0);
+    EXPECT_EQ(widgetSettings().width, 100);
+    EXPECT_EQ(widgetSettings().adapter, 0);
     SendMessageA(window, HOST_MSG_BROADCAST, 0, reinterpret_cast<LPARAM>("@Velnor.adapter.1"));
-    EXPECT_EQ(widgetSettings.adapter, 1);
+    EXPECT_EQ(widgetSettings().adapter, 1);
     EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], rows[1].inOctets);
-    TrafficSampler::tick(widgetSettings);
+    sampleTraffic();
     invalidateWidget();
     UpdateWindow(window);
     EXPECT_NE(cachedPicture(), nullptr) << "it paints";
@@ -314,13 +310,13 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
         menu += line + "\n";
     EXPECT_NE(menu.find("\"eth0\" \"@Velnor.adapter.1\" 1"), std::string::npos) << menu;
 
-    KillTimer(nullptr, moduleHandles.timer);
+    stopTimer();
     destroyWidgetWindow();
     releaseResources();
     InterfaceTable::release();
     hostFreeMenus();
     hostDestroyWindows();
-    moduleHandles = ModuleHandles{};
+    clearHandles();
     EXPECT_EQ(liveObjects(), baseline) << "nothing made during the storm outlives the widget";
     std::vector<std::string>().swap(hostLogLines());
 }

@@ -85,7 +85,7 @@ TEST_F(TooltipTest, ShowsTheSelectedInterfaceAndItsFiguresInBothForms) {
                          : beginPlugin(rigInstance()),
                   0);
         EXPECT_EQ(threadTooltips().size(), 1u) << "one tooltip, made with the window";
-        HWND tooltip = hover(moduleHandles.widget);
+        HWND tooltip = hover(moduleHandles().widget);
         ASSERT_NE(tooltip, nullptr) << "no tooltip opened";
         EXPECT_EQ(tooltipText(tooltip), c.text);
         endPlugin();
@@ -97,7 +97,7 @@ TEST_F(TooltipTest, FiguresFollowTheTicksWithoutAskingTheTable) {
     // A second between ticks: the rates come out exact within the sampler's quarter period.
     rigWriteSettings(std::string(kSettings) + "Velnor.timer: 1000\nVelnor.adapter: 1\n");
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
-    HWND tooltip = hover(moduleHandles.widget);
+    HWND tooltip = hover(moduleHandles().widget);
     ASSERT_NE(tooltip, nullptr);
     const std::string opened = tooltipText(tooltip);
     rigSetInterfaces({{10, 20, "lo"}, {3072 + 1536, 1024 + 512, "Scripted Ethernet"}});
@@ -116,7 +116,7 @@ TEST_F(TooltipTest, FiguresFollowTheTicksWithoutAskingTheTable) {
     EXPECT_EQ(tooltipText(tooltip).rfind("Scripted Ethernet\r\n", 0), 0u);
 
     // Another interface chosen while the tooltip is open: its description comes with the figures.
-    rigBroadcast(moduleHandles.widget, "@Velnor.adapter.0");
+    rigBroadcast(moduleHandles().widget, "@Velnor.adapter.0");
     EXPECT_EQ(nextText(tooltip, tooltipText(tooltip)),
               "lo\r\nreceive 0 B/s\r\nsend 0 B/s\r\nreceived 10 B\r\nsent 20 B\r\nboth 30 B\r\n"
               "cost 0.06");

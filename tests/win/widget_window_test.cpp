@@ -50,7 +50,7 @@ LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             if (!wanted[i])
                 break;
         }
-        (window == moduleHandles.host ? recorder.host : recorder.slit).push_back(r);
+        (window == moduleHandles().host ? recorder.host : recorder.slit).push_back(r);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -63,6 +63,18 @@ void recordBroadcast(HWND window, const char* text) {
     recorder.broadcasts.emplace_back(window, text);
 }
 const WidgetCommands kCommands{recordBroadcast, recordMenu};
+
+// Changes the installed settings as a reload would, leaving their objects where they are.
+template <typename Edit> void changeSettings(Edit edit) {
+    WidgetSettings settings = widgetSettings();
+    edit(settings);
+    installSettings(settings);
+}
+
+void useSlitAndLayered(HWND slit, LayeredAttributesFn layered) {
+    const ModuleHandles& now = moduleHandles();
+    recordStart(now.instance, now.host, slit, layered);
+}
 
 int gradientCalls() {
     return countLinesStartingWith(hostLogLines(), "MakeStyleGradient");
@@ -89,49 +101,45 @@ class WindowTest : public ::testing::Test {
 
     void SetUp() override {
         recorder = Recorder{};
-        moduleHandles = ModuleHandles{};
-        moduleHandles.instance = GetModuleHandleA(nullptr);
-        moduleHandles.host = CreateWindowExA(0, "RecordingHost", "host", WS_POPUP, 0, 0, 10, 10,
-                                             nullptr, nullptr, moduleHandles.instance, nullptr);
-        moduleHandles.layered = layeredAttributes();
-        hostSetWindow(moduleHandles.host);
-        resources();
-        WidgetSettings& s = widgetSettings;
-        s = WidgetSettings{};
+        clearHandles();
+        HINSTANCE instance = GetModuleHandleA(nullptr);
+        HWND host = CreateWindowExA(0, "RecordingHost", "host", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                    nullptr, instance, nullptr);
+        recordStart(instance, host, nullptr, layeredAttributes());
+        hostSetWindow(host);
+        makeFramePen();
+        WidgetSettings s{};
         s.x = 200;
         s.y = 150;
         s.width = 120;
         s.height = 90;
         s.timer = 1000;
-        placeGraph(Channel::Receive, 5, 5);
-        placeGraph(Channel::Send, 5, 46);
+        placeGraph(s, Channel::Receive, 5, 5);
+        placeGraph(s, Channel::Send, 5, 46);
         for (Label& l : s.labels)
             l.y = 500;
+        installSettings(s);
         hostLogLines().clear();
     }
     void TearDown() override {
         destroyWidgetWindow();
-        EXPECT_EQ(moduleHandles.widget, nullptr);
+        EXPECT_EQ(moduleHandles().widget, nullptr);
         EXPECT_EQ(cachedPicture(), nullptr);
-        DestroyWindow(moduleHandles.host);
+        DestroyWindow(moduleHandles().host);
         if (slit)
             DestroyWindow(slit);
-        for (Graph& g : widgetSettings.graphs) {
+        // The histories are this test's own: only the pens and brushes are released.
+        const WidgetSettings mine = installSettings(WidgetSettings{});
+        for (const Graph& g : mine.graphs) {
             DeleteObject(g.pen);
             DeleteObject(g.brush);
-            g.history = nullptr;
         }
-        DeleteObject(drawingResources.framePen);
-        drawingResources = DrawingResources{};
+        releaseResources();
         pumpMessages();
     }
 
-    void resources() {
-        drawingResources = DrawingResources{};
-        drawingResources.framePen = CreatePen(PS_SOLID, 1, 0);
-    }
-    void placeGraph(int channel, int x, int y) {
-        Graph& g = widgetSettings.graphs[channel];
+    void placeGraph(WidgetSettings& s, int channel, int x, int y) {
+        Graph& g = s.graphs[channel];
         g.x = x;
         g.y = y;
         g.width = 40;
@@ -143,15 +151,15 @@ class WindowTest : public ::testing::Test {
     }
     void useSlit() {
         slit = CreateWindowExA(0, "RecordingHost", "slit", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                               moduleHandles.instance, nullptr);
-        moduleHandles.slit = slit;
+                               moduleHandles().instance, nullptr);
+        useSlitAndLayered(slit, moduleHandles().layered);
     }
     HWND create() {
         recorder.creating = true;
         const bool made = createWidgetWindow(kCommands);
         recorder.creating = false;
         EXPECT_TRUE(made);
-        return moduleHandles.widget;
+        return moduleHandles().widget;
     }
 
     HWND slit = nullptr;
@@ -177,7 +185,7 @@ TEST_F(WindowTest, ClassStylesAndPlaceInBothForms) {
         EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_TOPMOST, row.extended);
         EXPECT_EQ(GetParent(window), nullptr);
         WNDCLASSA info{};
-        ASSERT_TRUE(GetClassInfoA(moduleHandles.instance, "VelnorClass", &info));
+        ASSERT_TRUE(GetClassInfoA(moduleHandles().instance, "VelnorClass", &info));
         EXPECT_EQ(info.style, 0u);
         EXPECT_EQ(info.cbClsExtra, 0);
         EXPECT_EQ(info.cbWndExtra, 0);
@@ -203,7 +211,7 @@ TEST_F(WindowTest, ClassStylesAndPlaceInBothForms) {
         EXPECT_EQ(hostLogLines().front().rfind("MakeSticky", 0), 0u);
         destroyWidgetWindow();
         EXPECT_FALSE(IsWindow(window));
-        EXPECT_FALSE(GetClassInfoA(moduleHandles.instance, "VelnorClass", &info));
+        EXPECT_FALSE(GetClassInfoA(moduleHandles().instance, "VelnorClass", &info));
         recorder.host.clear();
         hostLogLines().clear();
     }
@@ -213,7 +221,7 @@ TEST_F(WindowTest, TopmostBandFollowsTheSetting) {
     HWND window = create();
     for (const bool top : {true, false, true}) {
         SCOPED_TRACE(top ? "topmost" : "not topmost");
-        widgetSettings.alwaysOnTop = top;
+        changeSettings([&](WidgetSettings& s) { s.alwaysOnTop = top; });
         applyWindowSettings(window);
         EXPECT_EQ((GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, top);
     }
@@ -284,18 +292,20 @@ TEST_F(WindowTest, LayeredAlphaAndColourKey) {
          0,
          0},
     };
-    realLayered = moduleHandles.layered;
+    realLayered = moduleHandles().layered;
     ASSERT_NE(realLayered, nullptr);
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         layeredCalls.clear();
         if (row.slit)
             useSlit();
-        moduleHandles.layered = row.lookup ? recordLayered : nullptr;
-        widgetSettings.alphaEnabled = row.alphaEnabled;
-        widgetSettings.alphaValue = row.alphaValue;
-        widgetSettings.sctEnabled = row.sct;
-        widgetSettings.sctColor = RGB(1, 2, 3);
+        useSlitAndLayered(slit, row.lookup ? recordLayered : nullptr);
+        changeSettings([&](WidgetSettings& s) {
+            s.alphaEnabled = row.alphaEnabled;
+            s.alphaValue = row.alphaValue;
+            s.sctEnabled = row.sct;
+            s.sctColor = RGB(1, 2, 3);
+        });
         HWND window = create();
         COLORREF key = 0;
         BYTE alpha = 0;
@@ -316,7 +326,7 @@ TEST_F(WindowTest, LayeredAlphaAndColourKey) {
         if (slit) {
             DestroyWindow(slit);
             slit = nullptr;
-            moduleHandles.slit = nullptr;
+            useSlitAndLayered(nullptr, moduleHandles().layered);
         }
     }
 }
@@ -326,17 +336,16 @@ TEST_F(WindowTest, PositionIsCopiedOnlyWithoutASlit) {
         SCOPED_TRACE(withSlit ? "slit" : "free");
         if (withSlit)
             useSlit();
-        widgetSettings.x = 200;
-        widgetSettings.y = 150;
+        setPosition(200, 150);
         HWND window = create();
         SetWindowPos(window, nullptr, 310, 260, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        EXPECT_EQ(widgetSettings.x, withSlit ? 200 : 310);
-        EXPECT_EQ(widgetSettings.y, withSlit ? 150 : 260);
+        EXPECT_EQ(widgetSettings().x, withSlit ? 200 : 310);
+        EXPECT_EQ(widgetSettings().y, withSlit ? 150 : 260);
         // Records whose flags say "no move", or that arrive while minimized, are not positions.
         WINDOWPOS still{window, nullptr, 7, 8, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER};
         SendMessageA(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&still));
-        EXPECT_EQ(widgetSettings.x, withSlit ? 200 : 310);
-        EXPECT_EQ(widgetSettings.y, withSlit ? 150 : 260);
+        EXPECT_EQ(widgetSettings().x, withSlit ? 200 : 310);
+        EXPECT_EQ(widgetSettings().y, withSlit ? 150 : 260);
         // The end of a drag tells the slit, and only the slit.
         SendMessageA(window, WM_EXITSIZEMOVE, 0, 0);
         ASSERT_EQ(recorder.slit.size(), withSlit ? 1u : 0u);
@@ -349,8 +358,8 @@ TEST_F(WindowTest, PositionIsCopiedOnlyWithoutASlit) {
         applyWindowSettings(window);
         RECT place;
         GetWindowRect(window, &place);
-        EXPECT_EQ(place.left, widgetSettings.x);
-        EXPECT_EQ(place.top, widgetSettings.y);
+        EXPECT_EQ(place.left, widgetSettings().x);
+        EXPECT_EQ(place.top, widgetSettings().y);
         destroyWidgetWindow();
     }
 }
@@ -374,8 +383,8 @@ TEST_F(WindowTest, MinimizeHideAndShowKeepTheStoredPosition) {
         ShowWindow(window, step.show);
         pumpMessages();
         // What "settings.write" would store.
-        EXPECT_EQ(widgetSettings.x, 240);
-        EXPECT_EQ(widgetSettings.y, 170);
+        EXPECT_EQ(widgetSettings().x, 240);
+        EXPECT_EQ(widgetSettings().y, 170);
     }
     RECT place;
     GetWindowRect(window, &place);
@@ -383,8 +392,8 @@ TEST_F(WindowTest, MinimizeHideAndShowKeepTheStoredPosition) {
     EXPECT_EQ(place.top, 170);
     // After all that a real move is still followed.
     SetWindowPos(window, nullptr, 250, 180, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(widgetSettings.x, 250);
-    EXPECT_EQ(widgetSettings.y, 180);
+    EXPECT_EQ(widgetSettings().x, 250);
+    EXPECT_EQ(widgetSettings().y, 180);
 }
 
 TEST_F(WindowTest, InvalidationsBeforeAPaintDrawOnePicture) {
@@ -431,14 +440,14 @@ TEST_F(WindowTest, APictureThatCannotBeMadeIsTriedAgainAtTheNextPaint) {
     HWND window = create();
     UpdateWindow(window);
     ASSERT_EQ(gradientCalls(), 1);
-    widgetSettings.width = -5;
+    changeSettings([](WidgetSettings& s) { s.width = -5; });
     invalidateWidget();
     UpdateWindow(window);
     EXPECT_EQ(gradientCalls(), 1);
     EXPECT_EQ(cachedPicture(), nullptr);
     // The window keeps what it showed.
     EXPECT_EQ(windowPixel(window, 10, 10), kReceiveFill);
-    widgetSettings.width = 120;
+    changeSettings([](WidgetSettings& s) { s.width = 120; });
     InvalidateRect(window, nullptr, FALSE);
     UpdateWindow(window);
     EXPECT_EQ(gradientCalls(), 2);
@@ -500,26 +509,28 @@ TEST_F(WindowTest, MouseAndBroadcastMessagesReachTheirHandlers) {
 TEST_F(WindowTest, ReconfigureRereadsTheFileAndReappliesIt) {
     char directory[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof directory, directory);
-    std::snprintf(pluginDirectory, sizeof pluginDirectory, "%s\\", directory);
-    std::snprintf(settingsPath, sizeof settingsPath, "%s\\reconfigure.rc", directory);
-    ASSERT_TRUE(writeFile(settingsPath,
+    usePaths((std::string(directory) + "\\").c_str(),
+             (std::string(directory) + "\\reconfigure.rc").c_str());
+    ASSERT_TRUE(writeFile(settingsPath(),
                           "Velnor.x: 260\nVelnor.y: 120\nVelnor.width: 140\nVelnor.height: 100\n"
                           "Velnor.alwaysOnTop: true\nVelnor.alphaEnabled: true\n"
                           "Velnor.alphaValue: 456\nVelnor.receiveGraph.x: 4\n"
                           "Velnor.receiveGraph.y: 4\nVelnor.receiveGraph.background: #102030\n"));
     // The reload owns what it replaces: hand it a state with nothing of this test's in it.
-    for (Graph& g : widgetSettings.graphs) {
-        DeleteObject(g.pen);
-        DeleteObject(g.brush);
-        g = Graph{};
-    }
+    changeSettings([](WidgetSettings& s) {
+        for (Graph& g : s.graphs) {
+            DeleteObject(g.pen);
+            DeleteObject(g.brush);
+            g = Graph{};
+        }
+    });
     HWND window = create();
     UpdateWindow(window);
     ASSERT_EQ(gradientCalls(), 1);
 
     SendMessageA(window, HOST_MSG_RECONFIGURE, 0, 0);
-    EXPECT_EQ(widgetSettings.x, 260);
-    EXPECT_EQ(widgetSettings.width, 140);
+    EXPECT_EQ(widgetSettings().x, 260);
+    EXPECT_EQ(widgetSettings().width, 140);
     RECT place;
     GetWindowRect(window, &place);
     EXPECT_EQ(place.left, 260);
@@ -539,9 +550,7 @@ TEST_F(WindowTest, ReconfigureRereadsTheFileAndReappliesIt) {
 
     destroyWidgetWindow();
     releaseResources();
-    for (Graph& g : widgetSettings.graphs)
-        g = Graph{};
-    DeleteFileA(settingsPath);
+    DeleteFileA(settingsPath());
 }
 
 // Ctrl with the left button, driven from another thread: the move loop blocks this one.
@@ -577,10 +586,9 @@ TEST_F(WindowTest, CtrlDragMovesTheWindow) {
         if (withSlit)
             useSlit();
         recorder.slit.clear();
-        widgetSettings.x = 200;
-        widgetSettings.y = 150;
+        setPosition(200, 150);
         // Above whatever another test may show under the pointer.
-        widgetSettings.alwaysOnTop = true;
+        changeSettings([](WidgetSettings& s) { s.alwaysOnTop = true; });
         HWND window = create();
         pumpMessages();
         POINT start{260, 195};
@@ -593,8 +601,8 @@ TEST_F(WindowTest, CtrlDragMovesTheWindow) {
         GetWindowRect(window, &place);
         EXPECT_EQ(place.left, 230);
         EXPECT_EQ(place.top, 174);
-        EXPECT_EQ(widgetSettings.x, withSlit ? 200 : 230);
-        EXPECT_EQ(widgetSettings.y, withSlit ? 150 : 174);
+        EXPECT_EQ(widgetSettings().x, withSlit ? 200 : 230);
+        EXPECT_EQ(widgetSettings().y, withSlit ? 150 : 174);
         const bool told = std::any_of(recorder.slit.begin(), recorder.slit.end(), [&](auto& r) {
             return r.message == SLIT_MSG_UPDATE && r.lParam == reinterpret_cast<LPARAM>(window);
         });
@@ -614,17 +622,15 @@ TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
     HWND window = create();
 
     // No timer yet (creation runs before the start entry starts it): nothing is started.
-    widgetSettings.timer = 30;
+    changeSettings([](WidgetSettings& s) { s.timer = 30; });
     applyWindowSettings(window);
-    EXPECT_EQ(moduleHandles.timer, 0u);
+    EXPECT_EQ(moduleHandles().timer, 0u);
 
-    moduleHandles.timer = SetTimer(nullptr, 0, 30, count);
-    moduleHandles.timerProc = count;
-    moduleHandles.timerPeriod = 30;
-    ASSERT_NE(moduleHandles.timer, 0u);
-    widgetSettings.timer = 5000;
+    startTimer(30, count);
+    ASSERT_NE(moduleHandles().timer, 0u);
+    changeSettings([](WidgetSettings& s) { s.timer = 5000; });
     applyWindowSettings(window);
-    EXPECT_EQ(moduleHandles.timerPeriod, 5000);
+    EXPECT_EQ(moduleHandles().timerPeriod, 5000);
     // The 30 ms timer is gone: nothing ticks in 300 ms.
     const DWORD until = GetTickCount() + 300;
     while (GetTickCount() < until) {
@@ -632,7 +638,7 @@ TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
         pumpMessages();
     }
     EXPECT_EQ(ticks, 0);
-    KillTimer(nullptr, moduleHandles.timer);
+    stopTimer();
 }
 
 } // namespace

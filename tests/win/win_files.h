@@ -31,8 +31,7 @@ inline std::string freshFolder(const std::string& name) {
 // A fresh folder for the widget's files: its plug-in directory, with Velnor.rc as its settings.
 inline std::string useSettingsFolder(const std::string& name) {
     const std::string folder = freshFolder(name);
-    std::strcpy(pluginDirectory, folder.c_str());
-    std::strcpy(settingsPath, (folder + "Velnor.rc").c_str());
+    usePaths(folder.c_str(), (folder + "Velnor.rc").c_str());
     return folder;
 }
 
