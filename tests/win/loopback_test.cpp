@@ -17,8 +17,8 @@
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
 #include "types.h"
-#include "win/import_patch.h"
-#include "win/loopback.h"
+#include "support/import_hook.h"
+#include "support/loopback.h"
 
 namespace {
 
@@ -110,7 +110,7 @@ class Loopback : public ::testing::Test {
     void TearDown() override {
         InterfaceTable::release();
         if (realGetProcAddress)
-            patchImport("kernel32.dll", "GetProcAddress",
+            patchImport(GetModuleHandleA(nullptr), "kernel32.dll", "GetProcAddress",
                         reinterpret_cast<void*>(realGetProcAddress));
         realGetProcAddress = nullptr;
     }
