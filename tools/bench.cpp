@@ -22,7 +22,7 @@
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
 
-#include "fakes/fake_iphlpapi_client.h"
+#include "support/fake_iphlpapi_client.h"
 #include "gdi.h"
 #include "handles.h"
 #include "host.h"

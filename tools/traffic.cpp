@@ -15,7 +15,7 @@
 #include "platform.h"
 #include "settings/price.h"
 #include "traffic/format.h"
-#include "win/loopback.h"
+#include "support/loopback.h"
 
 namespace {
 

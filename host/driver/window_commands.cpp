@@ -1,4 +1,5 @@
 #include "parts.h"
+#include "support/input.h"
 
 namespace {
 
@@ -22,53 +23,6 @@ bool parseLParam(const std::string& text, LPARAM& value, std::string& quoted, bo
         return false;
     value = static_cast<LPARAM>(number);
     return true;
-}
-
-struct Drag {
-    POINT from;
-    POINT by;
-};
-
-void sendMouse(DWORD flags, POINT at) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(at.x, 65535, width > 1 ? width - 1 : 1);
-    input.mi.dy = MulDiv(at.y, 65535, height > 1 ? height - 1 : 1);
-    input.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-    SendInput(1, &input, sizeof input);
-}
-
-void sendKey(WORD key, bool up) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
-// The drag runs on a helper thread: the window's move loop runs on this one, inside the handling
-// of the posted system command, and needs input arriving while it runs.
-DWORD WINAPI dragThread(LPVOID parameter) {
-    const Drag drag = *static_cast<const Drag*>(parameter);
-    constexpr int kSteps = 8;
-    sendMouse(0, drag.from);
-    Sleep(50);
-    sendKey(VK_CONTROL, false);
-    sendMouse(MOUSEEVENTF_LEFTDOWN, drag.from);
-    Sleep(150);
-    for (int step = 1; step <= kSteps; ++step) {
-        const POINT at = {drag.from.x + drag.by.x * step / kSteps,
-                          drag.from.y + drag.by.y * step / kSteps};
-        sendMouse(0, at);
-        Sleep(30);
-    }
-    const POINT to = {drag.from.x + drag.by.x, drag.from.y + drag.by.y};
-    sendMouse(MOUSEEVENTF_LEFTUP, to);
-    Sleep(30);
-    sendKey(VK_CONTROL, true);
-    return 0;
 }
 
 } // namespace
@@ -106,7 +60,7 @@ void hover(const std::string& arguments) {
     POINT at = {point[0], point[1]};
     ClientToScreen(window, &at);
     hostLog("> hover %s %d %d at %ld %ld", hostHex(window).c_str(), point[0], point[1], at.x, at.y);
-    sendMouse(0, at);
+    pointAt(at);
 }
 
 void sendMessage(const std::string& arguments) {
@@ -167,18 +121,14 @@ void ctrlDrag(const std::string& arguments) {
     Drag drag = {{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}, {by[0], by[1]}};
     hostLog("> ctrl-drag %s %d %d from %ld %ld", hostHex(window).c_str(), by[0], by[1], drag.from.x,
             drag.from.y);
-    HANDLE thread = CreateThread(nullptr, 0, dragThread, &drag, 0, nullptr);
-    if (!thread) {
+    const bool dragged = ctrlDrag(drag, [] {
+        handleMessages(0);
+        return !quitRequested();
+    });
+    if (!dragged) {
         fail("%s", "ctrl-drag: cannot start the input thread");
         return;
     }
-    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        handleMessages(0);
-        if (quitRequested())
-            break;
-    }
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
     handleMessages(100);
     GetWindowRect(window, &rect);
     hostLog("> ctrl-drag done at %ld %ld", rect.left, rect.top);

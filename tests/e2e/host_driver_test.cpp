@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "support/launch.h"
 #include "win/host_png.h"
 #include "win/win_files.h"
 
@@ -23,53 +24,19 @@ ShellRun runShell(const std::vector<std::string>& commands, const char* plugin =
                   const char* input = nullptr) {
     const char* logFile = "kestrum-run.log";
     DeleteFileA(logFile);
-    std::string line = std::string("kestrum.exe --log ") + logFile + " " + plugin;
-    for (const std::string& command : commands) {
-        line += " \"";
-        for (char c : command)
-            line += c == '"' ? std::string("\\\"") : std::string(1, c);
-        line += "\"";
-    }
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
+    const std::string line = kestrumCommandLine(std::string("--log ") + logFile, plugin, commands);
     ShellRun run;
-    std::vector<char> mutableLine(line.begin(), line.end());
-    mutableLine.push_back('\0');
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (input) {
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-            ADD_FAILURE() << "no pipe";
-            return run;
-        }
-        SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = readEnd;
-        startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    }
-    const BOOL started =
-        CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, input ? TRUE : FALSE, 0,
-                       nullptr, nullptr, &startup, &process);
-    if (input) {
-        CloseHandle(readEnd);
-        DWORD written = 0;
-        if (started)
-            WriteFile(writeEnd, input, static_cast<DWORD>(strlen(input)), &written, nullptr);
-        CloseHandle(writeEnd);
-    }
-    if (!started) {
+    HANDLE process = nullptr;
+    if (!startProcess(nullptr, line, nullptr, input, process)) {
         ADD_FAILURE() << "cannot start " << line;
         return run;
     }
-    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process, 30000) != WAIT_OBJECT_0) {
         ADD_FAILURE() << "kestrum.exe did not finish: " << line;
-        TerminateProcess(process.hProcess, 99);
+        TerminateProcess(process, 99);
     }
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(process, &run.exitCode);
+    CloseHandle(process);
     run.log = splitLines(readFile(logFile, ""));
     return run;
 }

@@ -1,5 +1,6 @@
 #include "plugin_e2e_rig.h"
 
+#include "support/launch.h"
 #include "win/win_files.h"
 
 #include <cstdlib>
@@ -86,19 +87,14 @@ bool e2eLaunch(const E2eRun& run, E2eProcess& launched) {
     std::string command =
         "/bin/sh -c \"cd '" + unixFolder +
         "' && WINEDLLOVERRIDES=$E2E_OVERRIDES VELNOR_FAKE_IFTABLE=\\\"$E2E_IFTABLE\\\" " E2E_WINE
-        " kestrum.exe --log kestrum.log --script script.txt Velnor.dll "
-        ">output.txt 2>&1; echo $? >exit.new && mv exit.new exit.txt\"";
-    std::vector<char> commandLine(command.begin(), command.end());
-    commandLine.push_back('\0');
+        " " +
+        kestrumCommandLine("--log kestrum.log --script script.txt", "Velnor.dll") +
+        " >output.txt 2>&1; echo $? >exit.new && mv exit.new exit.txt\"";
     std::vector<char> environment = environmentFor(run);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA("Z:\\bin\\sh", commandLine.data(), nullptr, nullptr, FALSE, 0,
-                        environment.data(), nullptr, &startup, &info))
+    // A Unix child gives no process handle: e2eFinish waits for the file of its exit code.
+    HANDLE process = nullptr;
+    if (!startProcess("Z:\\bin\\sh", command, environment.data(), nullptr, process))
         return false;
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
     launched.running = true;
     launched.folder = run.folder;
     return true;
@@ -108,7 +104,7 @@ int e2eFinish(E2eProcess& launched) {
     if (!launched.running)
         return -1;
     launched.running = false;
-    // A Unix child gives no process handle to wait on: the shell leaves the exit code in a file.
+    // The shell leaves the exit code in a file.
     const std::string exitFile = launched.folder + "\\exit.txt";
     for (int waited = 0; waited < 60000; waited += 20) {
         const std::string code = readFile(exitFile, "");

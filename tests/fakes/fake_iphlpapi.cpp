@@ -1,7 +1,7 @@
 // A scripted Iphlpapi.dll: GetIfTable answers with rows a test chose, so that counters and
 // descriptions are known. Two ways to choose them:
 //
-// 1. In process: fakeIfTableSetRows / fakeIfTableStats (fake_iphlpapi.h), looked up with
+// 1. In process: fakeIfTableSetRows / fakeIfTableStats (support/fake_iphlpapi.h), looked up with
 //    GetProcAddress on the loaded fake.
 // 2. From another process: when the environment variable VELNOR_FAKE_IFTABLE names a file, every
 //    GetIfTable call reads the rows from that file instead (re-read each call, so a test can
@@ -29,7 +29,7 @@
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
 
-#include "fake_iphlpapi.h"
+#include "support/fake_iphlpapi.h"
 
 namespace {
 

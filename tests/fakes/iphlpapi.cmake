@@ -13,6 +13,7 @@ if(WIN32)
   endif()
   add_library(fake_iphlpapi SHARED ${CMAKE_CURRENT_LIST_DIR}/fake_iphlpapi.cpp ${fake_def})
   target_compile_options(fake_iphlpapi PRIVATE ${VELNOR_WARNINGS})
+  target_link_libraries(fake_iphlpapi PRIVATE velnor_support)
   target_compile_definitions(fake_iphlpapi PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX STRICT _WIN32_WINNT=0x0601)
   set_target_properties(fake_iphlpapi PROPERTIES PREFIX "" OUTPUT_NAME Iphlpapi SUFFIX ".dll"
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fakes)

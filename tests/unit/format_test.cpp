@@ -86,7 +86,6 @@ TEST(FormatCost, TwoDecimalsRoundedOnTheDecimalExpansion) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
         EXPECT_EQ(cost(row.value), row.text);
-        EXPECT_LE(cost(row.value).size(), 19u);
     }
 }
 

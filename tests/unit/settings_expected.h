@@ -1,5 +1,5 @@
 // What a WidgetSettings holds when every key takes its default: the picture a user gets with no
-// settings file at all. Shared by the native table test and the Wine read test.
+// settings file at all. Checked by the Wine read test.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -309,10 +309,13 @@ TEST(HostStyle, RecordFontAndGradient) {
     MakeStyleGradient(dc, &all, &style, true);
     EXPECT_EQ(canvas.rgb(0, 50), 0xFF0000u) << "red frame";
     EXPECT_EQ(canvas.rgb(10, 50) & 0xFF0000, 0u);
+    // A rectangle of no width, or no DC or rectangle at all, draws nothing.
+    const std::uint32_t before = canvas.rgb(5, 20);
     RECT empty = {5, 5, 5, 50};
     MakeStyleGradient(dc, &empty, &style, true);
     MakeStyleGradient(nullptr, &all, &style, true);
     MakeStyleGradient(dc, nullptr, &style, true);
+    EXPECT_EQ(canvas.rgb(5, 20), before);
     hostResetStyle();
 }
 

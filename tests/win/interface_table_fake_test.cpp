@@ -8,7 +8,7 @@
 
 #include "platform.h"
 
-#include "fakes/fake_iphlpapi_client.h"
+#include "support/fake_iphlpapi_client.h"
 #include "traffic/clock.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"

@@ -18,7 +18,7 @@
 #include "traffic/sampler.h"
 #include "types.h"
 #include "support/import_hook.h"
-#include "win/loopback.h"
+#include "support/loopback.h"
 
 namespace {
 

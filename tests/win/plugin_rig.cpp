@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_iphlpapi_client.h"
+#include "support/fake_iphlpapi_client.h"
 #include "host.h"
 #include "shell.h"
 #include "win/win_files.h"

@@ -225,7 +225,7 @@ TEST(IconLoading, RealMissingAndJoinedPaths) {
         EXPECT_EQ(box.caption, "Cannot load icon");
         EXPECT_EQ(box.owner, host.get());
         EXPECT_EQ(box.icon, LoadIconA(nullptr, IDI_HAND));
-        EXPECT_TRUE(box.okOnly);
+        EXPECT_EQ(box.buttons, static_cast<UINT>(MB_OK));
         EXPECT_EQ(boxCalls()[i].style, 0x40010u);
         EXPECT_EQ(boxCalls()[i].owner, host.get());
         EXPECT_EQ(boxCalls()[i].text, expectedTexts[i]);

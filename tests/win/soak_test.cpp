@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_iphlpapi_client.h"
+#include "support/fake_iphlpapi_client.h"
 #include "handles.h"
 #include "plugin/commands.h"
 #include "host.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_iphlpapi_client.h"
+#include "support/fake_iphlpapi_client.h"
 #include "handles.h"
 #include "host.h"
 #include "plugin/commands.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "support/input.h"
 
 inline BOOL CALLBACK collectTooltip(HWND window, LPARAM found) {
     char name[32] = {};
@@ -27,16 +28,6 @@ inline std::string tooltipText(HWND tooltip) {
     char text[2048] = {};
     SendMessageA(tooltip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
     return text;
-}
-
-// Puts the pointer at a screen point by real input.
-inline void pointAt(POINT at) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
 }
 
 // The bottom-left corner of the screen: off every widget, so a window that appears does not

@@ -16,6 +16,7 @@
 #include "widget/painter.h"
 #include "widget/window.h"
 #include "support/canvas.h"
+#include "support/input.h"
 #include "win/messages.h"
 #include "win/win_files.h"
 
@@ -192,7 +193,6 @@ TEST_F(WindowTest, ClassStylesAndPlaceInBothForms) {
         EXPECT_EQ(info.hbrBackground, nullptr);
         EXPECT_EQ(info.hIcon, nullptr);
         EXPECT_EQ(info.hCursor, LoadCursorA(nullptr, IDC_ARROW));
-        EXPECT_EQ(info.lpfnWndProc, widgetWindowProc);
         RECT place;
         GetWindowRect(window, &place);
         EXPECT_EQ(place.left, 200);
@@ -480,10 +480,7 @@ TEST_F(WindowTest, MouseAndBroadcastMessagesReachTheirHandlers) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         if (row.ctrlDown) {
-            INPUT down{};
-            down.type = INPUT_KEYBOARD;
-            down.ki.wVk = VK_CONTROL;
-            SendInput(1, &down, sizeof down);
+            sendKey(VK_CONTROL, false);
             pumpMessages();
         }
         ASSERT_EQ((GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0, row.ctrlDown);
@@ -496,11 +493,7 @@ TEST_F(WindowTest, MouseAndBroadcastMessagesReachTheirHandlers) {
             EXPECT_EQ(msg.lParam, 0);
         }
         if (row.ctrlDown) {
-            INPUT up{};
-            up.type = INPUT_KEYBOARD;
-            up.ki.wVk = VK_CONTROL;
-            up.ki.dwFlags = KEYEVENTF_KEYUP;
-            SendInput(1, &up, sizeof up);
+            sendKey(VK_CONTROL, true);
             pumpMessages();
         }
     }
@@ -553,33 +546,6 @@ TEST_F(WindowTest, ReconfigureRereadsTheFileAndReappliesIt) {
     DeleteFileA(settingsPath());
 }
 
-// Ctrl with the left button, driven from another thread: the move loop blocks this one.
-DWORD WINAPI ctrlDrag(void* start) {
-    const POINT from = *static_cast<POINT*>(start);
-    auto send = [](DWORD type, WORD key, DWORD flags, int x, int y) {
-        INPUT in{};
-        in.type = type;
-        if (type == INPUT_KEYBOARD) {
-            in.ki.wVk = key;
-            in.ki.dwFlags = flags;
-        } else {
-            in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-            in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-            in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        }
-        SendInput(1, &in, sizeof in);
-        Sleep(30);
-    };
-    send(INPUT_MOUSE, 0, 0, from.x, from.y);
-    send(INPUT_KEYBOARD, VK_CONTROL, 0, 0, 0);
-    send(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTDOWN, from.x, from.y);
-    for (int step = 1; step <= 6; ++step)
-        send(INPUT_MOUSE, 0, 0, from.x + 5 * step, from.y + 4 * step);
-    send(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTUP, from.x + 30, from.y + 24);
-    send(INPUT_KEYBOARD, VK_CONTROL, KEYEVENTF_KEYUP, 0, 0);
-    return 0;
-}
-
 TEST_F(WindowTest, CtrlDragMovesTheWindow) {
     for (const bool withSlit : {false, true}) {
         SCOPED_TRACE(withSlit ? "slit" : "free");
@@ -591,11 +557,10 @@ TEST_F(WindowTest, CtrlDragMovesTheWindow) {
         changeSettings([](WidgetSettings& s) { s.alwaysOnTop = true; });
         HWND window = create();
         pumpMessages();
-        POINT start{260, 195};
-        HANDLE helper = CreateThread(nullptr, 0, ctrlDrag, &start, 0, nullptr);
-        while (MsgWaitForMultipleObjects(1, &helper, FALSE, 5000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+        ASSERT_TRUE(ctrlDrag({{260, 195}, {30, 24}}, [] {
             pumpMessages();
-        CloseHandle(helper);
+            return true;
+        }));
         pumpMessages();
         RECT place;
         GetWindowRect(window, &place);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "fakes/fake_iphlpapi.h"
+#include "support/fake_iphlpapi.h"
 #include "platform.h"
 
 // A row whose description is `text`; its length is reported as is, even past the 256 bytes kept.
