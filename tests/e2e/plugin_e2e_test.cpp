@@ -13,7 +13,6 @@
 #include "plugin_e2e_rig.h"
 #include "support/canvas.h"
 #include "win/host_png.h"
-#include "win/win_files.h"
 
 namespace {
 
