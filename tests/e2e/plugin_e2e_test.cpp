@@ -13,7 +13,6 @@
 #include "plugin_e2e_rig.h"
 #include "support/canvas.h"
 #include "win/host_png.h"
-#include "win/win_files.h"
 
 namespace {
 
@@ -116,33 +115,6 @@ TEST(PluginE2e, AMissingInterfaceQueryFailsTheStartBeforeAnythingIsReadOrMade) {
     }
 }
 
-TEST(PluginE2e, WriteStoresExactlyThreeKeysInOrder) {
-    E2eRun run;
-    run.folder = "write";
-    run.settings = "! mine\nVelnor.x: 30\nVelnor.y: 40\nVelnor.adapter: 1\nVelnor.width: 90\n";
-    run.rows = kThreeRows;
-    run.script = {"start free", "move 123 45", "broadcast @Velnor.adapter.2",
-                  "broadcast @Velnor.settings.write", "stop"};
-    ASSERT_EQ(e2eRunScript(run), 0);
-    const std::vector<std::string> log = e2eLog(run.folder);
-    const int read = findLine(log, "ReadInt ");
-    ASSERT_GE(read, 0);
-    // The settings path as the plug-in names it in every call.
-    const std::string& first = log[static_cast<size_t>(read)];
-    const std::string path = first.substr(8, first.find("\" ") + 1 - 8);
-    const std::vector<std::string> expected = {
-        "WriteInt " + path + " \"Velnor.x:\" 123",
-        "WriteInt " + path + " \"Velnor.y:\" 45",
-        "WriteInt " + path + " \"Velnor.adapter:\" 2",
-    };
-    std::vector<std::string> written = linesStartingWith(log, "WriteInt ");
-    for (std::string& line : written)
-        line = line.substr(0, line.find(" ->"));
-    EXPECT_EQ(written, expected);
-    EXPECT_EQ(readFile(run.folder + "\\Velnor.rc"),
-              "! mine\nVelnor.x: 123\nVelnor.y: 45\nVelnor.adapter: 2\nVelnor.width: 90\n");
-}
-
 struct VisibilityCase {
     const char* name;
     const char* settings;
@@ -154,7 +126,6 @@ TEST(PluginE2e, TheShellHidesTheWidgetOnlyWhenTheSettingsAllowIt) {
     const VisibilityCase cases[] = {
         {"hide_toggle", "Velnor.pluginToggle: true\n", "hide", false},
         {"hide_no_toggle", "", "hide", true},
-        {"hide_other_case", "Velnor.pluginToggle: true\n", "broadcast @KSHideplugins", true},
     };
     for (const VisibilityCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -169,102 +140,6 @@ TEST(PluginE2e, TheShellHidesTheWidgetOnlyWhenTheSettingsAllowIt) {
         EXPECT_NE(windows[0].find(c.visible ? " visible 1" : " visible 0"), std::string::npos)
             << windows[0];
         EXPECT_NE(windows[1].find(" visible 1"), std::string::npos) << windows[1];
-    }
-}
-
-TEST(PluginE2e, CommandsDifferingInLetterCaseDoNothing) {
-    E2eRun run;
-    run.folder = "letter_case";
-    run.settings = "Velnor.adapter: 1\n";
-    run.rows = kThreeRows;
-    run.script = {"start free",
-                  "broadcast @Velnor.Settings.write",
-                  "broadcast @velnor.about",
-                  "broadcast @Velnor.SETTINGS.READ",
-                  "broadcast @Velnor.Adapter.2",
-                  "broadcast @Velnor.settings.write",
-                  "stop"};
-    ASSERT_EQ(e2eRunScript(run), 0);
-    const std::vector<std::string> log = e2eLog(run.folder);
-    EXPECT_EQ(countLinesStartingWith(log, "> MessageBoxA"), 0);
-    EXPECT_EQ(countLinesStartingWith(log, "Read"), 54); // the start's reading only
-    // Only the last broadcast wrote, and the adapter it wrote is still the file's.
-    const std::vector<std::string> written = linesStartingWith(log, "WriteInt ");
-    ASSERT_EQ(written.size(), 3u);
-    EXPECT_NE(written[2].find("\"Velnor.adapter:\" 1"), std::string::npos) << written[2];
-    EXPECT_GT(findLine(log, "WriteInt "),
-              findLine(log, "HOST_MSG_BROADCAST \"@Velnor.settings.write\""));
-}
-
-TEST(PluginE2e, AboutAndEditReachTheShell) {
-    E2eRun run;
-    run.folder = "about and edit";
-    run.rows = kThreeRows;
-    run.script = {"start free", "broadcast @Velnor.about", "broadcast @Velnor.settings.edit",
-                  "stop"};
-    ASSERT_EQ(e2eRunScript(run), 0);
-    const std::vector<std::string> log = e2eLog(run.folder);
-    const std::string widget = widgetOf(log);
-    const std::string about =
-        quoted("Velnor 0.0.4\ncreated by Velnor developers\nhttps://velnor.example/");
-    EXPECT_EQ(
-        linesStartingWith(log, "> MessageBoxA 0"),
-        std::vector<std::string>({"> MessageBoxA " + widget + " " + about + " \"About\" 0x40040"}));
-    EXPECT_EQ(countLinesStartingWith(log, "> box \"About\" " + about), 1);
-    // The folder's name has a space: the editor gets the path as one quoted argument.
-    char folder[MAX_PATH] = {};
-    GetFullPathNameA((run.folder + "\\Velnor.rc").c_str(), sizeof folder, folder, nullptr);
-    const std::vector<std::string> executed = linesStartingWith(log, "KSExecute ");
-    ASSERT_EQ(executed.size(), 1u);
-    EXPECT_NE(executed[0].find(" " + quoted(std::string("\"") + folder + "\"") + " null 1 0"),
-              std::string::npos)
-        << executed[0];
-}
-
-struct MenuCase {
-    const char* name;
-    const char* rows;
-    const char* settings;
-    std::vector<std::string> adapterItems;
-};
-
-TEST(PluginE2e, TheMenuListsTheTableAndChecksTheSelection) {
-    const MenuCase cases[] = {
-        {"menu_three",
-         kThreeRows,
-         "Velnor.adapter: 1\n",
-         {"    item \"lo\" \"@Velnor.adapter.0\" 0", "    item \"eth0\" \"@Velnor.adapter.1\" 1",
-          "    item \"wlan0\" \"@Velnor.adapter.2\" 0"}},
-        {"menu_empty", "", "Velnor.adapter: 0\n", {}},
-    };
-    for (const MenuCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        E2eRun run;
-        run.folder = c.name;
-        run.settings = c.settings;
-        run.rows = c.rows;
-        run.script = {"start free", "rightclick", "stop"};
-        ASSERT_EQ(e2eRunScript(run), 0);
-        const std::vector<std::string> log = e2eLog(run.folder);
-        const int shown = findLine(log, "ShowMenu ");
-        ASSERT_GE(shown, 0);
-        std::vector<std::string> expected = {
-            "  submenu \"Adapter\" \"Adapter\" \"Velnor_IDAdapter\""};
-        expected.insert(expected.end(), c.adapterItems.begin(), c.adapterItems.end());
-        const std::vector<std::string> rest = {
-            "  nop null",
-            "  submenu \"Settings\" \"Settings\" \"Velnor_IDSettings\"",
-            "    item \"read settings\" \"@Velnor.settings.read\" 0",
-            "    item \"write settings\" \"@Velnor.settings.write\" 0",
-            "    item \"edit settings\" \"@Velnor.settings.edit\" 0",
-            "  item \"About\" \"@Velnor.about\" 0",
-        };
-        expected.insert(expected.end(), rest.begin(), rest.end());
-        EXPECT_NE(log[static_cast<size_t>(shown)].find(" \"Velnor\" \"Velnor_IDMain\""),
-                  std::string::npos);
-        const std::vector<std::string> tree(
-            log.begin() + shown + 1, log.begin() + shown + 1 + static_cast<long>(expected.size()));
-        EXPECT_EQ(tree, expected);
     }
 }
 
@@ -296,33 +171,24 @@ TEST(PluginE2e, EveryMenuItemRunsItsCommand) {
               std::string::npos);
     const std::vector<std::string> reading(log.begin() + read, log.begin() + edit);
     EXPECT_EQ(countLinesStartingWith(reading, "Read"), 54);
+    // The editor gets the file beside the loaded Velnor.dll, as one quoted argument.
+    char file[MAX_PATH] = {};
+    GetFullPathNameA((run.folder + "\\Velnor.rc").c_str(), sizeof file, file, nullptr);
     const std::vector<std::string> editing(log.begin() + edit, log.begin() + about);
-    EXPECT_EQ(countLinesStartingWith(editing, "KSExecute "), 1);
+    const std::vector<std::string> executed = linesStartingWith(editing, "KSExecute ");
+    ASSERT_EQ(executed.size(), 1u);
+    EXPECT_NE(executed[0].find(" " + quoted(std::string("\"") + file + "\"") + " null 1 0"),
+              std::string::npos)
+        << executed[0];
+    // The box's style is seen only here, where the import of MessageBoxA is hooked: Wine drops
+    // MB_TOPMOST from the window it shows.
+    const std::string text =
+        quoted("Velnor 0.0.4\ncreated by Velnor developers\nhttps://velnor.example/");
     const std::vector<std::string> aboutBox(log.begin() + about, log.end());
-    EXPECT_EQ(countLinesStartingWith(aboutBox, "> box \"About\" "), 1);
-}
-
-TEST(PluginE2e, AStopAndASecondStartInOneProcessBeginAnew) {
-    E2eRun run;
-    run.folder = "restart";
-    run.settings = "Velnor.x: 31\nVelnor.y: 32\n";
-    run.rows = kThreeRows;
-    run.script = {"start slit", "wait 200", "stop",   "mark again",
-                  "start free", "wait 200", "window", "stop"};
-    ASSERT_EQ(e2eRunScript(run), 0);
-    const std::vector<std::string> log = e2eLog(run.folder);
-    const int again = findLine(log, "> mark again");
-    ASSERT_GT(again, 0);
-    EXPECT_EQ(countLinesStartingWith(log, "> beginPlugin -> 0"), 1);
-    // The second start reads everything again, makes a new window, and the slit of the first run
-    // is forgotten: no slit message, a layered window at the file's position.
-    EXPECT_EQ(countLinesStartingWith(log, "Read"), 2 * 54);
-    EXPECT_GE(findLine(log, "HOST_MSG_REGISTER ", again), 0);
-    EXPECT_EQ(findLine(log, "SLIT_MSG", again), -1);
-    const std::vector<std::string> windows = linesStartingWith(log, "> window ");
-    ASSERT_EQ(windows.size(), 1u);
-    EXPECT_NE(windows[0].find(" rect 31 32 131 132 "), std::string::npos) << windows[0];
-    EXPECT_NE(windows[0].find(" exstyle 0x80080 "), std::string::npos) << windows[0];
+    EXPECT_EQ(linesStartingWith(aboutBox, "> MessageBoxA 0"),
+              std::vector<std::string>(
+                  {"> MessageBoxA " + widgetOf(log) + " " + text + " \"About\" 0x40040"}));
+    EXPECT_EQ(countLinesStartingWith(aboutBox, "> box \"About\" " + text), 1);
 }
 
 } // namespace

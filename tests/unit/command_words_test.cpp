@@ -80,6 +80,7 @@ const WalkCase kWalkCases[] = {
     {"@velnor.read", ""},
     {"Velnor.read", ""},
     {"@Velnor.", ""},
+    {"@Velnor", ""},
     {"", ""},
     {"@Velnor.adapter.12", "adapter.=12;"},
     // The words after an argument-taking word are tried on its argument.

@@ -151,9 +151,15 @@ TEST_F(EntryTest, StopReleasesEveryObjectTheStartMade) {
 TEST_F(EntryTest, ASecondStartBehavesLikeTheFirst) {
     rigWriteSettings("Velnor.x: 31\nVelnor.y: 32\n");
     ASSERT_EQ(beginSlitPlugin(rigInstance(), hostSlitWindow()), 0);
+    const std::vector<std::string> firstReads = rigLogLines("Read");
+    ASSERT_FALSE(firstReads.empty());
     endPlugin();
+    hostLogLines().clear();
     // The slit handle of the first run is gone: this start is free-floating again.
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    // Everything is read again, and the new window is registered with the shell.
+    EXPECT_EQ(rigLogLines("Read"), firstReads);
+    EXPECT_EQ(rigLogLines("HOST_MSG_REGISTER ").size(), 1u);
     EXPECT_EQ(moduleHandles().slit, nullptr);
     EXPECT_NE(GetWindowLongA(moduleHandles().widget, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
     EXPECT_EQ(slitWindowCount(), 0);
