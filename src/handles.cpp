@@ -45,6 +45,5 @@ void stopTimer() {
 }
 
 void clearHandles() {
-    stopTimer();
     handles = ModuleHandles{};
 }

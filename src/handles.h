@@ -28,5 +28,5 @@ void startTimer(int period, TIMERPROC proc);
 // A running timer started with another period now runs with `period`.
 void restartTimer(int period);
 void stopTimer();
-// Back to the loaded state, all null; the timer is stopped first.
+// Back to the loaded state, all null; the timer was stopped before.
 void clearHandles();

@@ -27,9 +27,9 @@ enum : int { Receive = 0, Send = 1, Both = 2, Cost = 3, Count = 4 };
 
 constexpr int kCaptionSize = 100; // 99 characters and the terminating zero
 constexpr int kPathSize = 260;    // 259 characters and the terminating zero
-// The device coordinates that the painter places anything at, either way from 0 (what GDI takes
-// on every platform). A graph wider than this has bars that no picture can show.
-constexpr std::int32_t kDeviceRange = (std::int32_t{1} << 27) - 1;
+// A graph keeps the rates of at most this many columns, the newest at its right edge: wider than
+// any monitor, 512 KB a graph, and the same bound of memory and work per tick on every build.
+constexpr std::int32_t kHistoryMax = 65536;
 
 struct Graph {
     std::int32_t x, y, width, height;
@@ -37,8 +37,12 @@ struct Graph {
     HBRUSH brush;
     HPEN pen;
     std::int64_t maximum;
-    std::int64_t* history; // exactly `width` entries whenever a tick or a paint runs
+    std::int64_t* history; // exactly historyColumns() entries whenever a tick or a paint runs
 };
+
+inline std::int32_t historyColumns(const Graph& graph) {
+    return graph.width < 1 ? 0 : graph.width < kHistoryMax ? graph.width : kHistoryMax;
+}
 
 struct Label {
     char caption[kCaptionSize];

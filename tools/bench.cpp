@@ -371,9 +371,9 @@ void realTableTick(const Options& o) {
         return;
     }
     prepareWidget(0);
-    restartSampling();
+    TrafficSampler::resetHistory();
     Pair pair = measure(
-        o.rounds, 2 * o.scale, [] { sampleTraffic(); },
+        o.rounds, 2 * o.scale, [] { TrafficSampler::tick(); },
         [&] { callFloor(floor, 2); }); // one table query per counter, as ticks used to make
     printRatio("tick, real table, default settings", "2 GetIfTable, 1 GetIfEntry2", pair, 1.10);
     InterfaceTable::release();
@@ -405,19 +405,19 @@ void scriptedTableTick(const Options& o) {
         return;
     }
     prepareWidget(400);
-    restartSampling();
+    TrafficSampler::resetHistory();
     Pair pair = measure(
-        o.rounds, 200 * o.scale, [] { sampleTraffic(); }, [&] { callFloor(floor, 1); });
+        o.rounds, 200 * o.scale, [] { TrafficSampler::tick(); }, [&] { callFloor(floor, 1); });
     printRatio("tick, scripted table, 400-column graphs", "1 of each query, scripted", pair, 0);
     int columns = widgetSettings().graphs[0].width + widgetSettings().graphs[1].width;
     std::printf("%-44s %10.2f ns per column (%d columns, the queries taken out)\n",
                 "  tick's own work", (pair.subject - pair.floor) * 1e9 / columns, columns);
 
-    restartSampling();
+    TrafficSampler::resetHistory();
     allocations.counting = true;
     const int ticks = 1000;
     for (int i = 0; i < ticks; ++i)
-        sampleTraffic();
+        TrafficSampler::tick();
     allocations.counting = false;
     std::printf("%-44s %10.3f (%ld in %d ticks; goal 0)\n", "heap allocations per tick",
                 static_cast<double>(allocations.widget) / ticks, allocations.widget, ticks);

@@ -36,7 +36,7 @@ EntryState entryState;
 
 // The platform's timer-callback form; the tick reads none of its arguments.
 void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
-    sampleTraffic();
+    TrafficSampler::tick();
     invalidateWidget();
     refreshTooltip();
 }
@@ -52,17 +52,20 @@ LayeredAttributesFn lookUpLayeredAttributes() {
 
 // Releases whatever a start acquired, in the reverse order of the start, and returns every
 // module-level value to its loaded state, so that a later start begins as the first did.
-// Safe for any prefix of the start: each release tolerates what was never made.
+// Safe for any prefix of the start: each release tolerates what was never made. Each owner is
+// released once: the window takes its class and kept picture with it.
 void returnToLoadedState() {
+    // The timer first, so no tick runs into what is released below; a docked widget leaves the
+    // slit while its window still exists.
     stopTimer();
+    if (entryState.running && moduleHandles().slit != nullptr)
+        SendMessageA(moduleHandles().slit, SLIT_MSG_REMOVE, 0,
+                     reinterpret_cast<LPARAM>(moduleHandles().widget));
     if (moduleHandles().widget != nullptr)
         destroyWidgetWindow();
-    if (moduleHandles().instance != nullptr)
-        UnregisterClassA(kWidgetClass, moduleHandles().instance);
     InterfaceTable::release();
     // The histories go with the other drawing-time objects, after the window: no paint can
     // read them once they are freed.
-    releaseCachedPicture();
     releaseResources();
     TrafficSampler::clear();
     usePaths("", "");
@@ -124,13 +127,6 @@ extern "C" int beginPluginEx(HINSTANCE instance, HWND slit) {
 }
 
 extern "C" void endPlugin() {
-    if (!entryState.running)
-        return;
-    // The timer first, so no tick runs into what is released below; the slit is told while the
-    // window still exists; the class goes after its one window.
-    stopTimer();
-    if (moduleHandles().slit != nullptr)
-        SendMessageA(moduleHandles().slit, SLIT_MSG_REMOVE, 0,
-                     reinterpret_cast<LPARAM>(moduleHandles().widget));
-    returnToLoadedState();
+    if (entryState.running)
+        returnToLoadedState();
 }

@@ -37,13 +37,11 @@ void freeHistory(std::int64_t*& history) {
 }
 
 // Zero-filled, or none when it cannot be had: the sampler and the painter skip a graph without
-// history. None either for a graph wider than any picture: on 64 bits its gigabytes would be had,
-// and scrolled at every tick.
-std::int64_t* newHistory(std::int32_t width) {
-    if (width < 1 || width > kDeviceRange)
-        return nullptr;
-    return static_cast<std::int64_t*>(LocalAlloc(
-        LMEM_FIXED | LMEM_ZEROINIT, static_cast<std::size_t>(width) * sizeof(std::int64_t)));
+// history.
+std::int64_t* newHistory(const Graph& graph) {
+    return static_cast<std::int64_t*>(
+        LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT,
+                   static_cast<std::size_t>(historyColumns(graph)) * sizeof(std::int64_t)));
 }
 
 // Values the sampler and the timer cannot work with are mended once, here, right after reading.
@@ -57,7 +55,7 @@ void normalise(WidgetSettings& settings) {
 
 void buildGraphs(WidgetSettings& settings) {
     for (Graph& graph : settings.graphs) {
-        graph.history = newHistory(graph.width);
+        graph.history = newHistory(graph);
         graph.pen = CreatePen(PS_SOLID, 1, graph.color);
         graph.brush = CreateSolidBrush(graph.background);
         graph.maximum = 0;
@@ -161,7 +159,7 @@ void reload() {
     NewResources made{};
     buildResources(next, made);
     install(next, made);
-    restartSampling();
+    TrafficSampler::resetHistory();
 }
 
 void releaseResources() {
@@ -172,5 +170,4 @@ void releaseResources() {
     deleteObject(reloadState.resources.sctBrush);
     deleteObject(reloadState.resources.framePen);
     reloadState.resources = DrawingResources{};
-    TrafficSampler::clear();
 }

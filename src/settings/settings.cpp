@@ -122,19 +122,13 @@ void setPosition(int x, int y) {
 
 void selectAdapter(int position) {
     settingsState.settings.adapter = position;
-    restartSampling();
+    TrafficSampler::resetHistory();
 }
 
 WidgetSettings installSettings(const WidgetSettings& next) {
     WidgetSettings replaced = settingsState.settings;
     settingsState.settings = next;
+    // The histories and maxima of the installed graphs are the sampler's to change.
+    TrafficSampler::attach(&settingsState.settings);
     return replaced;
-}
-
-void sampleTraffic() {
-    TrafficSampler::tick(settingsState.settings);
-}
-
-void restartSampling() {
-    TrafficSampler::resetHistory(settingsState.settings);
 }

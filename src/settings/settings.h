@@ -21,8 +21,5 @@ void setPosition(int x, int y);
 // The interface at `position` from now on; the sampler starts afresh on it.
 void selectAdapter(int position);
 // Puts `next` in place and hands back the record it replaces, whose objects the caller releases.
+// The sampler works on the installed record from then on.
 WidgetSettings installSettings(const WidgetSettings& next);
-// The sampler scrolls the installed graphs' histories and sets their maxima: one tick, or a new
-// baseline with empty histories.
-void sampleTraffic();
-void restartSampling();

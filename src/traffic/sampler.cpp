@@ -12,13 +12,10 @@ struct SamplerState {
     bool hasBaseline;
     CounterReading last;           // of the last tick or reset: the totals come from it
     std::int64_t lastMicroseconds; // of the last tick or reset
+    WidgetSettings* installed;
 };
 
 SamplerState sampler;
-
-int normalizedPeriod(const WidgetSettings& settings) {
-    return settings.timer > 0 ? settings.timer : kDefaultPeriod;
-}
 
 // Two readings can be subtracted only when both exist and count the same interface the same way:
 // at a position another interface can take the row's place, and a switch between 64 and 32 bits
@@ -49,13 +46,22 @@ double secondsFor(int period, std::int64_t elapsedMicroseconds) {
     return period / 1000.0;
 }
 
+// A counter step over the seconds, held to the 64-bit range: a step of 2^62 in a quarter second
+// is out of it, and converting that would be undefined.
+std::int64_t rateOf(std::int64_t bytes, double seconds) {
+    const double rate = static_cast<double>(bytes) / seconds;
+    constexpr double kRateLimit = 9223372036854775807.0; // 2^63 as a double
+    return rate >= kRateLimit ? INT64_MAX : static_cast<std::int64_t>(rate);
+}
+
 // Scrolls one column left and finds the maximum in the same pass; the rate enters on the right.
 void scroll(Graph& graph, std::int64_t rate) {
-    if (graph.history == nullptr || graph.width < 1)
+    const int columns = historyColumns(graph);
+    if (graph.history == nullptr || columns < 1)
         return;
     std::int64_t* history = graph.history;
     std::int64_t maximum = 0;
-    for (int j = 0; j + 1 < graph.width; ++j) {
+    for (int j = 0; j + 1 < columns; ++j) {
         std::int64_t v = history[j + 1];
         if (v > maximum)
             maximum = v;
@@ -64,7 +70,7 @@ void scroll(Graph& graph, std::int64_t rate) {
     if (rate > maximum)
         maximum = rate;
     graph.maximum = maximum;
-    history[graph.width - 1] = rate;
+    history[columns - 1] = rate;
 }
 
 void rebase(const CounterReading& reading, std::int64_t now) {
@@ -81,7 +87,7 @@ namespace TrafficSampler {
 
 void tick(WidgetSettings& settings) {
     std::int64_t now = clockMicroseconds();
-    double seconds = secondsFor(normalizedPeriod(settings), now - sampler.lastMicroseconds);
+    double seconds = secondsFor(settings.timer, now - sampler.lastMicroseconds);
     CounterReading reading = InterfaceTable::counters(settings.adapter);
     // Without a baseline, or against a reading of another interface, in another width, or none
     // at all (a missing row, a failed query), a counter step is no traffic: this tick only
@@ -90,9 +96,8 @@ void tick(WidgetSettings& settings) {
     for (int channel = 0; channel < Channel::Count; ++channel) {
         std::int64_t rate = 0;
         if (rated)
-            rate = static_cast<std::int64_t>(
-                static_cast<double>(counterDelta(sampler.last.octets[channel],
-                                                 reading.octets[channel], reading.wide)) /
+            rate = rateOf(
+                counterDelta(sampler.last.octets[channel], reading.octets[channel], reading.wide),
                 seconds);
         sampler.readings.rates[channel] = rate;
         scroll(settings.graphs[channel], rate);
@@ -108,10 +113,24 @@ void resetHistory(WidgetSettings& settings) {
     for (Graph& graph : settings.graphs) {
         if (graph.history == nullptr)
             continue;
-        for (int j = 0; j < graph.width; ++j)
+        for (int j = 0; j < historyColumns(graph); ++j)
             graph.history[j] = 0;
     }
     rebase(InterfaceTable::counters(settings.adapter), clockMicroseconds());
+}
+
+void attach(WidgetSettings* installed) {
+    sampler.installed = installed;
+}
+
+void tick() {
+    if (sampler.installed)
+        tick(*sampler.installed);
+}
+
+void resetHistory() {
+    if (sampler.installed)
+        resetHistory(*sampler.installed);
 }
 
 const TrafficReadings& readings() {

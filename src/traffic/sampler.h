@@ -5,7 +5,7 @@
 
 #include "types.h"
 
-// What a period of 0 or less is taken as, here and by the reload that normalizes the setting.
+// What the reload takes a period of 0 or less as; the sampler is only ever given positive ones.
 constexpr int kDefaultPeriod = 1000;
 
 struct TrafficReadings {
@@ -17,10 +17,17 @@ struct TrafficReadings {
 
 namespace TrafficSampler {
 
+// One tick or a new baseline with empty histories, on `settings`: its graphs' histories and
+// maxima change, its adapter, timer and price are read.
 void tick(WidgetSettings& settings);
 void resetHistory(WidgetSettings& settings);
+// The installed settings, lent by their owner: the timer's ticks and the resets of the running
+// widget work on them. Without a record they do nothing.
+void attach(WidgetSettings* installed);
+void tick();
+void resetHistory();
 const TrafficReadings& readings();
-// Back to the loaded state: no readings, no baseline.
+// Back to the loaded state: no readings, no baseline, no record.
 void clear();
 
 } // namespace TrafficSampler

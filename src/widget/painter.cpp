@@ -8,6 +8,7 @@
 #include "shell.h"
 #include "settings/settings.h"
 #include "traffic/format.h"
+#include "widget/figures.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ PainterState painter;
 constexpr UINT kCaptionFlags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 constexpr int kTextBoxWidth = 100;
 constexpr int kTextBoxHeight = 20;
+// The device coordinates that the painter places anything at, either way from 0 (what GDI takes
+// on every platform).
+constexpr std::int32_t kDeviceRange = (std::int32_t{1} << 27) - 1;
 
 COLORREF styleTextColor(const DrawingResources& resources) {
     COLORREF color;
@@ -71,10 +75,13 @@ void drawGraph(HDC dc, const Graph& graph, const DrawingResources& resources, st
     {
         ScopedSelect bars(dc, graph.pen);
         const double scale = static_cast<double>(h) / static_cast<double>(graph.maximum);
-        for (std::int64_t j = 0; graph.history && j < w; ++j) {
+        // The kept columns are the newest, at the graph's right edge.
+        const std::int64_t columns = historyColumns(graph), first = x + w - columns;
+        for (std::int64_t j = 0; graph.history && j < columns; ++j) {
             const int bar = barHeight(graph.history[j], scale, h);
             if (bar > 0)
-                Rectangle(dc, pixel(x + j), pixel(y + h - bar), pixel(x + j + 1), pixel(y + h));
+                Rectangle(dc, pixel(first + j), pixel(y + h - bar), pixel(first + j + 1),
+                          pixel(y + h));
         }
     }
     char caption[kTextSize];
@@ -97,32 +104,6 @@ void drawLabel(HDC dc, int kind, const Label& label, const TrafficReadings& read
 
 } // namespace
 
-void rateCaption(std::int64_t rate, char* out, std::size_t size) {
-    if (size == 0)
-        return;
-    formatByteCount(rate, out, size);
-    const std::size_t used = std::strlen(out);
-    std::strncat(out, "/s", size - used - 1);
-}
-
-void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_t size) {
-    switch (kind) {
-    case LabelKind::Receive:
-        formatByteCount(readings.totals[Channel::Receive], out, size);
-        break;
-    case LabelKind::Send:
-        formatByteCount(readings.totals[Channel::Send], out, size);
-        break;
-    case LabelKind::Both:
-        formatByteCount(readings.totals[Channel::Receive] + readings.totals[Channel::Send], out,
-                        size);
-        break;
-    default:
-        formatCost(readings.cost, out, size);
-        break;
-    }
-}
-
 void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources& resources,
                   const TrafficReadings& readings) {
     RECT whole{0, 0, settings.width, settings.height};
@@ -142,17 +123,23 @@ void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources
 
 namespace {
 
-// Draws the picture into a bitmap compatible with `dc`, kept with its memory context; false when
-// either cannot be had, and the next paint tries again.
-bool makeCachedPicture(HDC dc) {
+// Draws the picture into a bitmap compatible with the window's own context, kept with its memory
+// context; false when either cannot be had, and the next paint tries again. Not the context that
+// asks: a WM_PRINTCLIENT into a bare memory context would make the kept picture monochrome.
+bool makeCachedPicture(HWND window) {
     if (widgetSettings().width <= 0 || widgetSettings().height <= 0)
         return false;
-    HDC memory = CreateCompatibleDC(dc);
-    if (!memory)
+    HDC windowDC = GetDC(window);
+    if (!windowDC)
         return false;
-    HBITMAP picture = CreateCompatibleBitmap(dc, widgetSettings().width, widgetSettings().height);
+    HDC memory = CreateCompatibleDC(windowDC);
+    HBITMAP picture =
+        memory ? CreateCompatibleBitmap(windowDC, widgetSettings().width, widgetSettings().height)
+               : nullptr;
+    ReleaseDC(window, windowDC);
     if (!picture) {
-        DeleteDC(memory);
+        if (memory)
+            DeleteDC(memory);
         return false;
     }
     painter.replacedBitmap = SelectObject(memory, picture);
@@ -164,8 +151,8 @@ bool makeCachedPicture(HDC dc) {
 
 // Shared by WM_PAINT and WM_PRINTCLIENT: `area` of the picture into `dc`. Without a picture the
 // target keeps what it shows.
-void paintWidget(HDC dc, const RECT& area) {
-    if (!painter.cachedBitmap && !makeCachedPicture(dc))
+void paintWidget(HWND window, HDC dc, const RECT& area) {
+    if (!painter.cachedBitmap && !makeCachedPicture(window))
         return;
     BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
            painter.cachedDC, area.left, area.top, SRCCOPY);
@@ -178,14 +165,14 @@ void onPaint(HWND window) {
     HDC dc = BeginPaint(window, &paint);
     if (!dc)
         return;
-    paintWidget(dc, paint.rcPaint);
+    paintWidget(window, dc, paint.rcPaint);
     EndPaint(window, &paint);
 }
 
 void onPrintClient(HWND window, HDC dc) {
     RECT client;
     if (dc && GetClientRect(window, &client))
-        paintWidget(dc, client);
+        paintWidget(window, dc, client);
 }
 
 void invalidateWidget() {

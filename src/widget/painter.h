@@ -12,10 +12,6 @@
 // Draws the whole picture into `dc` with its origin at the widget's top-left corner.
 void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources& resources,
                   const TrafficReadings& readings);
-// The texts of the picture, shared with the tooltip so that the two never disagree: a rate
-// caption ("1.500 KB/s") and the value of the label of `kind`.
-void rateCaption(std::int64_t rate, char* out, std::size_t size);
-void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_t size);
 // WM_PAINT and WM_PRINTCLIENT: draw into cachedBitmap when it is absent, then copy the paint
 // rectangle or the whole client area.
 void onPaint(HWND window);

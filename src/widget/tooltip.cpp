@@ -10,7 +10,7 @@
 #include "traffic/format.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
-#include "widget/painter.h"
+#include "widget/figures.h"
 
 namespace {
 

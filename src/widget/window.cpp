@@ -87,6 +87,7 @@ bool createWidgetWindow(const WidgetCommands& commands) {
                                   nullptr, nullptr, moduleHandles().instance, nullptr);
     recordWidgetWindow(window);
     if (!window) {
+        UnregisterClassA(kWidgetClass, moduleHandles().instance);
         MessageBoxA(moduleHandles().host, "Error creating plugin window", "Error", kErrorBoxStyle);
         return false;
     }

@@ -15,6 +15,7 @@ struct FakeSource {
     int rows;
     std::int64_t now; // microseconds
     std::vector<int> positionsRead;
+    bool wide;
 } source;
 } // namespace
 
@@ -22,7 +23,7 @@ CounterReading InterfaceTable::counters(int position) {
     source.positionsRead.push_back(position);
     CounterReading reading{};
     if (position >= 0 && position < source.rows)
-        reading = CounterReading{true, 1, false, {source.counters[0], source.counters[1]}};
+        reading = CounterReading{true, 1, source.wide, {source.counters[0], source.counters[1]}};
     return reading;
 }
 
@@ -55,7 +56,7 @@ struct Widget {
 class Sampler : public ::testing::Test {
   protected:
     void SetUp() override {
-        source = FakeSource{{0, 0}, 1, 5000, {}};
+        source = FakeSource{{0, 0}, 1, 5000, {}, false};
         TrafficSampler::clear();
     }
     void set(std::int64_t received, std::int64_t sent) {
@@ -279,28 +280,39 @@ TEST_F(Sampler, CostOfTheTotals) {
     }
 }
 
-// Settings outside the data model: the tick neither divides by zero nor touches a history.
-TEST_F(Sampler, NonPositivePeriodIsTheDefaultAndNarrowGraphsAreSkipped) {
-    struct Row {
-        int period;
-        int width;
-    };
-    const Row rows[] = {{0, 2}, {-250, 2}, {1000, 0}, {1000, -3}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.period << " ms, width " << row.width);
+// A graph without history is skipped; one wider than the kept columns scrolls only those.
+TEST_F(Sampler, NarrowGraphsAreSkippedAndWideOnesKeepTheNewestColumns) {
+    const int widths[] = {0, -3, kHistoryMax + 10};
+    for (int width : widths) {
+        SCOPED_TRACE(width);
         TrafficSampler::clear();
-        Widget widget(row.width, row.period);
+        Widget widget(width);
         widget.settings.graphs[Channel::Send].maximum = 77;
         set(0, 0);
         TrafficSampler::resetHistory(widget.settings);
         set(3000, 0);
         tickAfter(widget, 1000);
         EXPECT_EQ(rate(Channel::Receive), 3000);
-        if (row.width >= 1)
-            EXPECT_EQ(widget.history(Channel::Receive).back(), 3000);
-        else
+        if (width < 1) {
             EXPECT_EQ(widget.maximum(Channel::Send), 77);
+            continue;
+        }
+        EXPECT_EQ(widget.history(Channel::Receive)[kHistoryMax - 1], 3000);
+        EXPECT_EQ(widget.history(Channel::Receive).back(), 0);
     }
+}
+
+// A 64-bit counter that jumps by 2^62 - 1 in a quarter second is beyond any rate: held, never
+// wrapped to a negative one.
+TEST_F(Sampler, ARateBeyondTheRangeIsHeldAtItsTop) {
+    Widget widget(2, 250);
+    source.wide = true;
+    set(0, 0);
+    TrafficSampler::resetHistory(widget.settings);
+    set((std::int64_t{1} << 62) - 1, 0);
+    tickAfter(widget, 250);
+    EXPECT_EQ(rate(Channel::Receive), INT64_MAX);
+    EXPECT_EQ(widget.maximum(Channel::Receive), INT64_MAX);
 }
 
 TEST_F(Sampler, TickWithoutBaselineOnlyTakesOne) {

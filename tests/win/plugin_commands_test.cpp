@@ -120,7 +120,7 @@ TEST_F(CommandsTest, AdapterSelectsAndRebasesOnlyForAPositionInTheTable) {
     rows[2].inOctets += 300;
     rows[2].outOctets += 600;
     rigSetInterfaces(rows);
-    sampleTraffic();
+    TrafficSampler::tick();
     ASSERT_FALSE(historiesCleared());
     // Ignored: the history and the totals stay those of interface 1.
     rigBroadcast(widget, "@Velnor.adapter.3");

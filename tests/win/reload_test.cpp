@@ -99,7 +99,7 @@ TEST_F(Reload, MendsWidthAndTimer) {
                 {-7, -250, 1, 1, 1000},
                 {1, 1, 1, 1, 1},
                 {3, 250, 3, 3, 250},
-                {kDeviceRange + 1, 250, kDeviceRange + 1, 0, 250}};
+                {134217727, 250, 134217727, kHistoryMax, 250}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.width);
         writeFile(settingsPath(), "Velnor.sendGraph.width: " + std::to_string(row.width) +
@@ -173,7 +173,7 @@ TEST_F(Reload, ReleaseResourcesReturnsToTheLoadedState) {
     writeFile(settingsPath(), "Velnor.sctEnabled: true\r\nVelnor.bothLabel.icon: a.ico\r\n");
     makeFramePen();
     reload();
-    sampleTraffic();
+    TrafficSampler::tick();
     std::vector<HGDIOBJ> objects = installedObjects();
     objects.push_back(drawingResources().framePen);
     releaseResources();
@@ -183,7 +183,6 @@ TEST_F(Reload, ReleaseResourcesReturnsToTheLoadedState) {
     for (const Graph& graph : widgetSettings().graphs)
         EXPECT_EQ(graph.history, nullptr);
     EXPECT_EQ(widgetSettings().labels[LabelKind::Both].icon, nullptr);
-    EXPECT_EQ(TrafficSampler::readings().cost, 0.0);
     releaseResources(); // a second stop finds nothing to release
     EXPECT_EQ(liveObjects(), baseline_);
 }
@@ -213,7 +212,7 @@ struct Ticker {
             if (historyEntries(graph) != static_cast<std::size_t>(graph.width))
                 ++t.mismatches;
         t.receiveWidths.push_back(widgetSettings().graphs[Channel::Receive].width);
-        sampleTraffic();
+        TrafficSampler::tick();
         ++t.ticks;
     }
 };

@@ -187,7 +187,7 @@ class RunningWidget : public ::testing::Test {
     }
     // One timer period's work as the timer callback does it, then the paint it causes.
     void tickAndPaint() {
-        sampleTraffic();
+        TrafficSampler::tick();
         invalidateWidget();
         UpdateWindow(moduleHandles().widget);
     }
@@ -272,7 +272,7 @@ TEST_F(Soak, ReloadsTicksAndPaintsHoldNoMoreThanAtTheStart) {
             rows[0].inOctets += 1500u + static_cast<std::uint32_t>(t);
             rows[0].outOctets += 300u;
             setRows_(rows, 2);
-            sampleTraffic();
+            TrafficSampler::tick();
             invalidateWidget();
         }
         for (const Graph& graph : widgetSettings().graphs)

@@ -202,7 +202,7 @@ std::string randomSettingsFile(int rewrite) {
 // ---- the plug-in's timer, as its start entry sets it ----
 
 void CALLBACK timerTick(HWND, UINT, UINT_PTR, DWORD) {
-    sampleTraffic();
+    TrafficSampler::tick();
     invalidateWidget();
 }
 
@@ -265,7 +265,7 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
                     r.outOctets += 1000;
                 }
                 setRows(rows, 1 + below(3));
-                sampleTraffic();
+                TrafficSampler::tick();
                 invalidateWidget();
             }
             if (event % 50 == 0) {
@@ -292,7 +292,7 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
     SendMessageA(window, HOST_MSG_BROADCAST, 0, reinterpret_cast<LPARAM>("@Velnor.adapter.1"));
     EXPECT_EQ(widgetSettings().adapter, 1);
     EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], rows[1].inOctets);
-    sampleTraffic();
+    TrafficSampler::tick();
     invalidateWidget();
     UpdateWindow(window);
     EXPECT_NE(cachedPicture(), nullptr) << "it paints";

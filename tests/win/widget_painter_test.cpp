@@ -146,6 +146,18 @@ TEST_F(PainterTest, BarsScaleToTheMaximumAndStandOnTheBottomEdge) {
     }
 }
 
+// A graph wider than the kept columns shows them, the newest last, at its right edge.
+TEST_F(PainterTest, KeptColumnsStandAtTheRightEdgeOfAWideGraph) {
+    const int width = kHistoryMax + 10;
+    placeGraph(Channel::Receive, 50 - width, 10, width, 50);
+    histories[Channel::Receive][kHistoryMax - 1] = 4;
+    settings.graphs[Channel::Receive].maximum = 4;
+    Canvas canvas(kWidth, kHeight);
+    paint(canvas);
+    EXPECT_EQ(canvas.at(49, 30), kReceiveBar);
+    EXPECT_EQ(canvas.at(48, 30), kReceiveFill);
+}
+
 TEST_F(PainterTest, FrameLiesOnePixelOutsideTheGraphArea) {
     placeGraph(Channel::Send, 100, 150, 30, 20);
     Canvas canvas(kWidth, kHeight);

@@ -434,6 +434,16 @@ TEST_F(WindowTest, PrintClientCopiesTheKeptPicture) {
     EXPECT_EQ(print.at(10, 10), kReceiveFill);
     EXPECT_EQ(print.at(10, 50), kSendFill);
     EXPECT_EQ(gradientCalls(), 1);
+
+    // The first to ask after a tick is a bare memory context, which holds a monochrome bitmap:
+    // the kept picture still takes the window's colours.
+    invalidateWidget();
+    HDC bare = CreateCompatibleDC(nullptr);
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bare), PRF_CLIENT);
+    DeleteDC(bare);
+    InvalidateRect(window, nullptr, FALSE);
+    UpdateWindow(window);
+    EXPECT_EQ(windowPixel(window, 10, 10), kReceiveFill);
 }
 
 TEST_F(WindowTest, APictureThatCannotBeMadeIsTriedAgainAtTheNextPaint) {
