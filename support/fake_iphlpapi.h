@@ -13,18 +13,19 @@ struct FakeIfRow {
     std::uint32_t descrLen; // reported as is, even beyond the 256 stored bytes
     unsigned char descr[256];
     std::uint32_t index; // the interface's number (dwIndex); 0 gives the row's position + 1
-    std::uint32_t wide;  // nonzero: GetIfEntry2 answers for this interface with the counts below
+    std::uint32_t wide;  // nonzero: GetIfEntry2 and GetIfTable2 give the interface the counts below
     std::uint64_t inOctets64;
     std::uint64_t outOctets64;
 };
 
 struct FakeIfStats {
-    std::uint32_t calls;        // GetIfTable calls since the last reset
-    std::uint32_t filled;       // of those, calls that filled the table
-    std::uint32_t oversized;    // calls whose size exceeded the block the buffer lives in
-    std::uint32_t lastSize;     // the size handed in by the last call
-    std::uint32_t scriptErrors; // script lines that were not rows
-    std::uint32_t entryCalls;   // GetIfEntry2 calls
+    std::uint32_t calls;          // GetIfTable calls since the last reset
+    std::uint32_t filled;         // of those, calls that filled the table
+    std::uint32_t oversized;      // calls whose size exceeded the block the buffer lives in
+    std::uint32_t lastSize;       // the size handed in by the last call
+    std::uint32_t scriptErrors;   // script lines that were not rows
+    std::uint32_t entryCalls;     // GetIfEntry2 calls
+    std::uint32_t wideTableCalls; // GetIfTable2 calls
 };
 
 // Replaces the rows (at most kFakeIfRowsMax are kept) and clears the statistics.

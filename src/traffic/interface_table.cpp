@@ -17,6 +17,8 @@ namespace {
 
 typedef DWORD(WINAPI* GetIfTableFn)(MIB_IFTABLE* table, ULONG* size, BOOL order);
 typedef DWORD(WINAPI* GetIfEntry2Fn)(MIB_IF_ROW2* row);
+typedef DWORD(WINAPI* GetIfTable2Fn)(MIB_IF_TABLE2** table);
+typedef void(WINAPI* FreeMibTableFn)(void* memory);
 
 constexpr std::size_t kRowsOffset = offsetof(MIB_IFTABLE, table);
 // A table that grows is asked again at most this often in one refresh; it may grow meanwhile.
@@ -28,7 +30,13 @@ constexpr ULONG64 kWideMax = (ULONG64{1} << 62) - 1;
 struct InterfaceTableState {
     HMODULE library;
     GetIfTableFn query;
-    GetIfEntry2Fn entry; // optional: null where the library has no 64-bit counters
+    GetIfEntry2Fn entry;     // optional: null where the library has no 64-bit counters
+    GetIfTable2Fn wideTable; // optional, with freeTable: every row's 64-bit counters at once
+    FreeMibTableFn freeTable;
+    bool allRows;
+    RowCounters rows[InterfaceTable::kRowsMax];
+    int rowsRead;
+    unsigned readings;
     MIB_IFTABLE* buffer;
     ULONG capacity; // bytes; the only size ever handed to the query
     char description[InterfaceTable::kDescriptionMax + 1];
@@ -88,6 +96,73 @@ std::int64_t wideCount(ULONG64 octets) {
     return static_cast<std::int64_t>(octets < kWideMax ? octets : kWideMax);
 }
 
+CounterReading narrowReading(const MIB_IFROW& entry) {
+    CounterReading reading{};
+    reading.found = true;
+    reading.index = entry.dwIndex;
+    reading.octets[Channel::Receive] = std::int64_t{entry.dwInOctets};
+    reading.octets[Channel::Send] = std::int64_t{entry.dwOutOctets};
+    return reading;
+}
+
+// The row's interface's own 64-bit counters where the system gives them; the row's otherwise.
+CounterReading entryReading(const MIB_IFROW& entry) {
+    CounterReading reading = narrowReading(entry);
+    if (state.entry == nullptr)
+        return reading;
+    MIB_IF_ROW2 wide{};
+    wide.InterfaceIndex = entry.dwIndex;
+    if (state.entry(&wide) != NO_ERROR)
+        return reading; // the row's own counters, then
+    reading.wide = true;
+    reading.octets[Channel::Receive] = wideCount(wide.InOctets);
+    reading.octets[Channel::Send] = wideCount(wide.OutOctets);
+    return reading;
+}
+
+// The row of `wide` for interface `index`. Both tables come sorted by interface number, so the
+// search starts after the last match and wraps round.
+const MIB_IF_ROW2* wideRow(const MIB_IF_TABLE2& wide, DWORD index, ULONG& next) {
+    for (ULONG tried = 0; tried < wide.NumEntries; ++tried) {
+        ULONG at = (next + tried) % wide.NumEntries;
+        if (wide.Table[at].InterfaceIndex == index) {
+            next = at + 1;
+            return &wide.Table[at];
+        }
+    }
+    return nullptr;
+}
+
+// Every row's counters from the buffer just refreshed and one query of all 64-bit counters;
+// without that query, the shown position's own.
+void readRows(int position) {
+    MIB_IF_TABLE2* wide = nullptr;
+    if (state.wideTable && state.wideTable(&wide) != NO_ERROR)
+        wide = nullptr;
+    const int count = static_cast<int>(rows()) < InterfaceTable::kRowsMax
+                          ? static_cast<int>(rows())
+                          : InterfaceTable::kRowsMax;
+    ULONG next = 0;
+    for (int i = 0; i < count; ++i) {
+        const MIB_IFROW& entry = state.buffer->table[i];
+        RowCounters& counted = state.rows[i];
+        counted = RowCounters{};
+        counted.reading =
+            wide == nullptr && i == position ? entryReading(entry) : narrowReading(entry);
+        const MIB_IF_ROW2* row2 = wide ? wideRow(*wide, entry.dwIndex, next) : nullptr;
+        if (row2 == nullptr)
+            continue;
+        counted.reading.wide = true;
+        counted.reading.octets[Channel::Receive] = wideCount(row2->InOctets);
+        counted.reading.octets[Channel::Send] = wideCount(row2->OutOctets);
+        counted.hasGuid = true;
+        std::memcpy(counted.guid, &row2->InterfaceGuid, sizeof counted.guid);
+    }
+    if (wide)
+        state.freeTable(wide);
+    state.rowsRead = count;
+}
+
 } // namespace
 
 namespace InterfaceTable {
@@ -105,6 +180,12 @@ bool load() {
     }
     state.entry = reinterpret_cast<GetIfEntry2Fn>(
         reinterpret_cast<void*>(GetProcAddress(state.library, "GetIfEntry2")));
+    state.wideTable = reinterpret_cast<GetIfTable2Fn>(
+        reinterpret_cast<void*>(GetProcAddress(state.library, "GetIfTable2")));
+    state.freeTable = reinterpret_cast<FreeMibTableFn>(
+        reinterpret_cast<void*>(GetProcAddress(state.library, "FreeMibTable")));
+    if (state.freeTable == nullptr)
+        state.wideTable = nullptr;
     ULONG size = 0;
     state.query(nullptr, &size, TRUE);
     size = usableSize(size);
@@ -135,25 +216,43 @@ const char* description(int position) {
     return state.description;
 }
 
+void readAllRows(bool all) {
+    state.allRows = all;
+    state.rowsRead = 0;
+}
+
+int rowsRead() {
+    return state.rowsRead;
+}
+
+const RowCounters& rowCounters(int row) {
+    return state.rows[row];
+}
+
+const char* rowDescription(int row) {
+    const MIB_IFROW& entry = state.buffer->table[row];
+    std::size_t length = entry.dwDescrLen < kDescriptionMax ? entry.dwDescrLen : kDescriptionMax;
+    std::memcpy(state.description, entry.bDescr, length);
+    state.description[length] = '\0';
+    return state.description;
+}
+
+unsigned readingsTaken() {
+    return state.readings;
+}
+
 CounterReading counters(int position) {
-    CounterReading reading{};
-    const MIB_IFROW* entry = refresh() ? row(position) : nullptr;
-    if (entry == nullptr)
-        return reading;
-    reading.found = true;
-    reading.index = entry->dwIndex;
-    reading.octets[Channel::Receive] = std::int64_t{entry->dwInOctets};
-    reading.octets[Channel::Send] = std::int64_t{entry->dwOutOctets};
-    if (state.entry == nullptr)
-        return reading;
-    MIB_IF_ROW2 wide{};
-    wide.InterfaceIndex = entry->dwIndex;
-    if (state.entry(&wide) != NO_ERROR)
-        return reading; // the row's own counters, then
-    reading.wide = true;
-    reading.octets[Channel::Receive] = wideCount(wide.InOctets);
-    reading.octets[Channel::Send] = wideCount(wide.OutOctets);
-    return reading;
+    const bool filled = refresh();
+    const MIB_IFROW* entry = filled ? row(position) : nullptr;
+    if (state.allRows) {
+        ++state.readings;
+        state.rowsRead = 0;
+        if (filled)
+            readRows(position);
+        if (position >= 0 && position < state.rowsRead)
+            return state.rows[position].reading;
+    }
+    return entry ? entryReading(*entry) : CounterReading{};
 }
 
 void release() {

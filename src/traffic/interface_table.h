@@ -14,9 +14,17 @@ struct CounterReading {
     std::int64_t octets[Channel::Count];
 };
 
+// One row of the table as the last counters() call read it, for whoever counts every interface.
+struct RowCounters {
+    CounterReading reading;
+    bool hasGuid; // the system names the interface by a stable GUID, below
+    unsigned char guid[16];
+};
+
 namespace InterfaceTable {
 
 constexpr int kDescriptionMax = 256;
+constexpr int kRowsMax = 256; // rows kept by the all-rows reading; further ones are not counted
 
 bool load();
 int count();
@@ -25,6 +33,16 @@ const char* description(int position);
 // The counters of the row at `position`: its interface's 64-bit counters where the system gives
 // them, else the row's 32-bit ones widened without sign extension. Nothing found (all zero)
 // outside the table and when the query reports a failure.
+// With all rows on, counters() also reads every row's counters with one query of the table and
+// one of all 64-bit counters, where the system has it; a position's own 64-bit query otherwise.
+void readAllRows(bool all);
+// Rows of the last all-rows reading; 0 when that reading failed.
+int rowsRead();
+const RowCounters& rowCounters(int row);
+// The row's description, from the same reading; tabs as they are.
+const char* rowDescription(int row);
+// Counts all-rows readings, so a reader can tell a new one from the one it has seen.
+unsigned readingsTaken();
 CounterReading counters(int position);
 void release();
 

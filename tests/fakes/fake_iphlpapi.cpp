@@ -22,6 +22,8 @@
 // table is filled (rows in the given order, descriptions without a terminating zero).
 // GetIfEntry2 answers for a row whose `wide` is set (never a scripted one), found by its interface
 // number, with the row's 64-bit counters; for any other number it reports ERROR_FILE_NOT_FOUND.
+// GetIfTable2 lists the rows whose `wide` is set, with those counters and a GUID made from the
+// interface number as Wine makes it; it fails while GetIfTable does. FreeMibTable frees its table.
 #include <cstring>
 
 #include <winsock2.h>
@@ -188,6 +190,38 @@ DWORD WINAPI GetIfEntry2(MIB_IF_ROW2* row) {
         return NO_ERROR;
     }
     return ERROR_FILE_NOT_FOUND;
+}
+
+DWORD WINAPI GetIfTable2(MIB_IF_TABLE2** table) {
+    ++fake.stats.wideTableCalls;
+    if (table == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    *table = nullptr;
+    if (fake.failures > 0)
+        return ERROR_NOT_SUPPORTED;
+    int count = 0;
+    const FakeIfRow* rows = currentRows(count);
+    SIZE_T size = offsetof(MIB_IF_TABLE2, Table) + (count + 1) * sizeof(MIB_IF_ROW2);
+    MIB_IF_TABLE2* wide = static_cast<MIB_IF_TABLE2*>(LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, size));
+    if (wide == nullptr)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    for (int i = 0; i < count; ++i) {
+        if (rows[i].wide == 0)
+            continue;
+        MIB_IF_ROW2& row = wide->Table[wide->NumEntries++];
+        row.InterfaceIndex = rowIndex(rows[i], i);
+        row.InterfaceGuid =
+            GUID{row.InterfaceIndex, 0, 0, {0, 0, 0x4E, 0x65, 0x74, 0x44, 0x65, 0x76}};
+        row.InOctets = rows[i].inOctets64;
+        row.OutOctets = rows[i].outOctets64;
+    }
+    *table = wide;
+    return NO_ERROR;
+}
+
+void WINAPI FreeMibTable(void* memory) {
+    if (memory != nullptr)
+        LocalFree(memory);
 }
 
 void fakeIfTableSetRows(const FakeIfRow* rows, int count) {
