@@ -1,11 +1,10 @@
 #include "traffic/sampler.h"
 
 #include "traffic/clock.h"
+#include "traffic/counter_delta.h"
 #include "traffic/interface_table.h"
 
 namespace {
-
-constexpr std::int64_t kCounterRange = std::int64_t{1} << 32;
 
 struct SamplerState {
     TrafficReadings readings;
@@ -23,18 +22,6 @@ SamplerState sampler;
 bool comparable(const CounterReading& previous, const CounterReading& reading) {
     return previous.found && reading.found && previous.index == reading.index &&
            previous.wide == reading.wide;
-}
-
-// Bytes moved since `previous`, never negative. A 64-bit counter below the previous reading was
-// reset, and the reading is what it moved since. A 32-bit counter below it wrapped when the
-// distance modulo 2^32 is less than half the range, else it was reset too.
-std::int64_t counterDelta(std::int64_t previous, std::int64_t reading, bool wide) {
-    if (reading >= previous)
-        return reading - previous;
-    if (wide)
-        return reading;
-    std::int64_t wrapped = reading + kCounterRange - previous;
-    return wrapped < kCounterRange / 2 ? wrapped : reading;
 }
 
 // Timer messages are merged while the thread is busy, so a tick more than a quarter period late

@@ -26,3 +26,4 @@ velnor_fuzzer(settings_file_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/settings_file
   ${PROJECT_SOURCE_DIR}/host/settings_syntax.cpp)
 velnor_fuzzer(command_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/command_fuzz.cpp
   ${PROJECT_SOURCE_DIR}/src/plugin/command_words.cpp)
+velnor_fuzzer(ledger_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/ledger_fuzz.cpp LIBS velnor_usage)

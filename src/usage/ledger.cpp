@@ -1,0 +1,189 @@
+#include "usage/ledger.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "traffic/counter_delta.h"
+#include "usage/calendar.h"
+
+namespace {
+
+constexpr std::int64_t kMaxBytes = INT64_MAX;
+
+// Doubles the capacity when full (from 8); false when that cannot be had.
+template <typename T> bool reserveOneMore(T*& array, std::int32_t count, std::int32_t& capacity) {
+    if (count < capacity)
+        return true;
+    if (capacity > INT32_MAX / 2 - 8)
+        return false;
+    std::int32_t grown = capacity < 8 ? 8 : capacity * 2;
+    void* memory = std::realloc(array, sizeof(T) * static_cast<std::size_t>(grown));
+    if (memory == nullptr)
+        return false;
+    array = static_cast<T*>(memory);
+    capacity = grown;
+    return true;
+}
+
+// Tab, CR and LF would break the file's line; NUL would end the text early.
+void copyText(char* out, const char* text, std::size_t length) {
+    if (length > kIdSize - 1)
+        length = kIdSize - 1;
+    for (std::size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        out[i] = c == '\t' || c == '\r' || c == '\n' || c == '\0' ? ' ' : c;
+    }
+    out[length] = '\0';
+}
+
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}: a person may type it in lower case.
+void upperCaseGuid(char* id) {
+    static const char kShape[] = "{........-....-....-....-............}";
+    for (std::size_t i = 0; i < sizeof kShape; ++i) {
+        if (kShape[i] == '.' ? !isHex(id[i]) : id[i] != kShape[i])
+            return;
+    }
+    for (char* c = id; *c != '\0'; ++c)
+        if (*c >= 'a' && *c <= 'f')
+            *c = static_cast<char>(*c - 'a' + 'A');
+}
+
+std::int32_t findEntry(const UsageLedger& ledger, std::int32_t interface, std::int32_t day,
+                       bool month) {
+    for (std::int32_t i = 0; i < ledger.entryCount; ++i) {
+        const UsageEntry& entry = ledger.entries[i];
+        if (entry.interface == interface && entry.day == day && entry.month == month)
+            return i;
+    }
+    return -1;
+}
+
+void addTo(UsageEntry& entry, const std::int64_t bytes[2]) {
+    for (int channel = 0; channel < 2; ++channel)
+        if (bytes[channel] > 0)
+            entry.bytes[channel] = saturatingAdd(entry.bytes[channel], bytes[channel]);
+}
+
+void findLatestDays(UsageLedger& ledger) {
+    for (std::int32_t i = 0; i < ledger.interfaceCount; ++i)
+        ledger.interfaces[i].latest = -1;
+    for (std::int32_t i = 0; i < ledger.entryCount; ++i) {
+        const UsageEntry& entry = ledger.entries[i];
+        if (entry.month)
+            continue;
+        std::int32_t& latest = ledger.interfaces[entry.interface].latest;
+        if (latest < 0 || ledger.entries[latest].day < entry.day)
+            latest = i;
+    }
+}
+
+} // namespace
+
+std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
+    return b > kMaxBytes - a ? kMaxBytes : a + b;
+}
+
+void freeLedger(UsageLedger& ledger) {
+    std::free(ledger.interfaces);
+    std::free(ledger.entries);
+    ledger = UsageLedger{};
+}
+
+std::int32_t findOrAddInterface(UsageLedger& ledger, const char* id, std::size_t idLength,
+                                const char* description, std::size_t descriptionLength) {
+    if (idLength == 0)
+        return -1;
+    char wanted[kIdSize];
+    copyText(wanted, id, idLength);
+    upperCaseGuid(wanted);
+    std::int32_t found = 0;
+    while (found < ledger.interfaceCount && std::strcmp(ledger.interfaces[found].id, wanted) != 0)
+        ++found;
+    if (found == ledger.interfaceCount) {
+        if (!reserveOneMore(ledger.interfaces, ledger.interfaceCount, ledger.interfaceCapacity))
+            return -1;
+        UsageInterface& added = ledger.interfaces[ledger.interfaceCount++];
+        added = UsageInterface{};
+        std::memcpy(added.id, wanted, sizeof wanted);
+        added.latest = -1;
+    }
+    if (description != nullptr)
+        copyText(ledger.interfaces[found].description, description, descriptionLength);
+    return found;
+}
+
+bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boot, bool wide,
+                   const std::int64_t counters[2]) {
+    for (int channel = 0; channel < 2; ++channel)
+        if (counters[channel] < 0 || (!wide && counters[channel] >= kCounterRange))
+            return false;
+    UsageInterface& changed = ledger.interfaces[interface];
+    changed.hasCheckpoint = true;
+    changed.checkpoint = UsageCheckpoint{boot, wide, {counters[0], counters[1]}};
+    return true;
+}
+
+bool addBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
+              const std::int64_t bytes[2]) {
+    if (day < dayNumber(kFirstYear, 1, 1) || day > dayNumber(kLastYear, 12, 31))
+        return false;
+    std::int32_t& latest = ledger.interfaces[interface].latest;
+    std::int32_t found = -1;
+    if (month) {
+        CivilDate date = civilDate(day);
+        day = dayNumber(date.year, date.month, 1);
+        found = findEntry(ledger, interface, day, true);
+    } else if (latest >= 0 && ledger.entries[latest].day == day) {
+        found = latest;
+    } else if (latest >= 0 && ledger.entries[latest].day > day) {
+        found = findEntry(ledger, interface, day, false); // the clock went back, or a file's order
+    }
+    if (found < 0) {
+        if (!reserveOneMore(ledger.entries, ledger.entryCount, ledger.entryCapacity))
+            return false;
+        found = ledger.entryCount++;
+        ledger.entries[found] = UsageEntry{day, month, interface, {0, 0}};
+        if (!month && (latest < 0 || ledger.entries[latest].day < day))
+            latest = found;
+    }
+    addTo(ledger.entries[found], bytes);
+    return true;
+}
+
+void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firstDay,
+            std::int32_t lastDay, std::int64_t out[2]) {
+    out[0] = out[1] = 0;
+    for (std::int32_t i = 0; i < ledger.entryCount; ++i) {
+        const UsageEntry& entry = ledger.entries[i];
+        if (entry.interface == interface && entry.day >= firstDay && entry.day <= lastDay)
+            for (int channel = 0; channel < 2; ++channel)
+                out[channel] = saturatingAdd(out[channel], entry.bytes[channel]);
+    }
+}
+
+bool fold(UsageLedger& ledger, std::int32_t today) {
+    std::int64_t kept = std::int64_t{today} - kKeptDays;
+    bool complete = true;
+    // The month entries appended on the way lie past `count`.
+    std::int32_t count = ledger.entryCount;
+    for (std::int32_t i = 0; i < count; ++i) {
+        UsageEntry day = ledger.entries[i];
+        if (day.month || day.day >= kept)
+            continue;
+        if (addBytes(ledger, day.interface, day.day, true, day.bytes))
+            ledger.entries[i].interface = -1;
+        else
+            complete = false;
+    }
+    std::int32_t left = 0;
+    for (std::int32_t i = 0; i < ledger.entryCount; ++i)
+        if (ledger.entries[i].interface >= 0)
+            ledger.entries[left++] = ledger.entries[i];
+    ledger.entryCount = left;
+    findLatestDays(ledger);
+    return complete;
+}

@@ -1,0 +1,72 @@
+// The usage ledger in memory: the interfaces it knows (id, description, counter checkpoint) and
+// their traffic by day, older days folded into months. It owns its arrays (malloc'ed, grown
+// geometrically, so that counting a tick allocates nothing but on a new day). Win32-free.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr int kIdSize = 257;          // 256 bytes and the terminating zero
+constexpr int kDescriptionSize = 257; // 256 bytes and the terminating zero
+// Day entries older than this many days before today are folded into months.
+constexpr std::int32_t kKeptDays = 400;
+
+// The raw counters as last read, in the boot that started at `boot` (Unix seconds).
+struct UsageCheckpoint {
+    std::int64_t boot;
+    bool wide;                // 64-bit counters, else 32-bit
+    std::int64_t counters[2]; // received, sent
+};
+
+struct UsageInterface {
+    char id[kIdSize]; // a GUID in registry form, else the description
+    char description[kDescriptionSize];
+    bool hasCheckpoint;
+    UsageCheckpoint checkpoint;
+    std::int32_t latest; // entry of its latest day, -1 with none: the tick's O(1) path
+};
+
+struct UsageEntry {
+    std::int32_t day; // of a month entry, the first day of the month
+    bool month;
+    std::int32_t interface;
+    std::int64_t bytes[2]; // received, sent; below 2^63, saturating
+};
+
+struct UsageLedger {
+    UsageInterface* interfaces;
+    std::int32_t interfaceCount, interfaceCapacity;
+    UsageEntry* entries; // in no particular order
+    std::int32_t entryCount, entryCapacity;
+};
+
+void freeLedger(UsageLedger& ledger); // back to the empty ledger, {} being one
+
+// The interface of `id` (the first `idLength` bytes), added when new; its description replaced
+// when `description` is not null. Both are cut to 256 bytes, with tab, CR, LF and NUL made spaces;
+// a GUID-shaped id is upper-cased, as the system writes it. -1 for an empty id or without memory.
+std::int32_t findOrAddInterface(UsageLedger& ledger, const char* id, std::size_t idLength,
+                                const char* description, std::size_t descriptionLength);
+
+// Records the counters read now. False (and nothing changed) for a counter below 0, or a 32-bit
+// one above 2^32 - 1, which the file could not hold.
+bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boot, bool wide,
+                   const std::int64_t counters[2]);
+
+// Adds to the interface's entry of `day` (of a month entry: any day of the month), made when new.
+// Negative byte counts add nothing. False without memory, or for a day outside the years
+// kFirstYear..kLastYear, which the file could not hold.
+bool addBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
+              const std::int64_t bytes[2]);
+
+// Sum of the interface's day entries from firstDay to lastDay, and of its month entries whose
+// first day lies there.
+void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firstDay,
+            std::int32_t lastDay, std::int64_t out[2]);
+
+// Folds the day entries older than kKeptDays days before `today` into month entries. False when
+// memory ran out: the days that found no month stay as they were.
+bool fold(UsageLedger& ledger, std::int32_t today);
+
+// Byte counts stay below 2^63.
+std::int64_t saturatingAdd(std::int64_t a, std::int64_t b);
