@@ -4,24 +4,16 @@
 // figure could not be measured or the widget allocated heap memory in steady state.
 //
 // Usage: bench [--quick]   (--quick: a few rounds only, for the smoke test)
-//
-// Heap allocations are counted by patching this executable's import table: malloc, calloc,
-// realloc, _strdup (msvcrt, which operator new also ends in) and HeapAlloc, HeapReAlloc,
-// LocalAlloc, LocalReAlloc, GlobalAlloc (kernel32). Everything linked in here (the widget's
-// modules and the stand-in shell's functions) calls the platform through that table. What the
-// shell's own functions allocate while the painter calls them (its call log) is counted apart,
-// through the linker's --wrap of MakeStyleGradient.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #include "platform.h"
-#include <ws2tcpip.h>
-#include <iphlpapi.h>
 
+#include "bench_alloc.h"
+#include "bench_floor.h"
+#include "bench_timing.h"
 #include "support/fake_iphlpapi_client.h"
 #include "gdi.h"
 #include "handles.h"
@@ -29,160 +21,31 @@
 #include "shell.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
-#include "traffic/format.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
 #include "widget/painter.h"
 #include "support/import_hook.h"
 
-extern "C" void __real_MakeStyleGradient(HDC dc, const RECT* rect, const void* style,
-                                         bool bordered);
-extern "C" void __wrap_MakeStyleGradient(HDC dc, const RECT* rect, const void* style,
-                                         bool bordered);
-
 namespace {
-
-// ---- allocation counting --------------------------------------------------------------------
-
-struct AllocationCount {
-    bool counting;
-    bool inShell;
-    long widget;
-    long shell;
-    decltype(&std::malloc) malloc_;
-    decltype(&std::calloc) calloc_;
-    decltype(&std::realloc) realloc_;
-    char* (*strdup_)(const char*);
-    decltype(&HeapAlloc) heapAlloc;
-    decltype(&HeapReAlloc) heapReAlloc;
-    decltype(&LocalAlloc) localAlloc;
-    decltype(&LocalReAlloc) localReAlloc;
-    decltype(&GlobalAlloc) globalAlloc;
-    decltype(&LoadLibraryA) loadLibraryA;
-};
-AllocationCount allocations;
-
-void counted() {
-    if (!allocations.counting)
-        return;
-    if (allocations.inShell)
-        ++allocations.shell;
-    else
-        ++allocations.widget;
-}
-
-void* __cdecl countingMalloc(size_t size) {
-    counted();
-    return allocations.malloc_(size);
-}
-void* __cdecl countingCalloc(size_t count, size_t size) {
-    counted();
-    return allocations.calloc_(count, size);
-}
-void* __cdecl countingRealloc(void* block, size_t size) {
-    counted();
-    return allocations.realloc_(block, size);
-}
-char* __cdecl countingStrdup(const char* text) {
-    counted();
-    return allocations.strdup_(text);
-}
-LPVOID WINAPI countingHeapAlloc(HANDLE heap, DWORD flags, SIZE_T size) {
-    counted();
-    return allocations.heapAlloc(heap, flags, size);
-}
-LPVOID WINAPI countingHeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T size) {
-    counted();
-    return allocations.heapReAlloc(heap, flags, block, size);
-}
-HLOCAL WINAPI countingLocalAlloc(UINT flags, SIZE_T size) {
-    counted();
-    return allocations.localAlloc(flags, size);
-}
-HLOCAL WINAPI countingLocalReAlloc(HLOCAL block, SIZE_T size, UINT flags) {
-    counted();
-    return allocations.localReAlloc(block, size, flags);
-}
-HGLOBAL WINAPI countingGlobalAlloc(UINT flags, SIZE_T size) {
-    counted();
-    return allocations.globalAlloc(flags, size);
-}
-
-void installAllocationCounting() {
-    AllocationCount& a = allocations;
-    hookImport(a.malloc_, "msvcrt.dll", "malloc", &countingMalloc);
-    hookImport(a.calloc_, "msvcrt.dll", "calloc", &countingCalloc);
-    hookImport(a.realloc_, "msvcrt.dll", "realloc", &countingRealloc);
-    hookImport(a.strdup_, "msvcrt.dll", "_strdup", &countingStrdup);
-    hookImport(a.heapAlloc, "kernel32.dll", "HeapAlloc", &countingHeapAlloc);
-    hookImport(a.heapReAlloc, "kernel32.dll", "HeapReAlloc", &countingHeapReAlloc);
-    hookImport(a.localAlloc, "kernel32.dll", "LocalAlloc", &countingLocalAlloc);
-    hookImport(a.localReAlloc, "kernel32.dll", "LocalReAlloc", &countingLocalReAlloc);
-    hookImport(a.globalAlloc, "kernel32.dll", "GlobalAlloc", &countingGlobalAlloc);
-}
 
 // ---- the scripted table ---------------------------------------------------------------------
 
 // The scripted Iphlpapi.dll, copied beside this program under a name of its own: under its real
 // name Wine would hand out its built-in library instead, which the real-table figures need.
 constexpr const char* kScriptedTableFile = "bench_iftable.dll";
-char scriptedTablePath[MAX_PATH];
+// A settings file that is not there: every key takes its default.
+constexpr const char* kNoSettingsFile = "C:\\velnor-bench-has-no-settings\\Velnor.rc";
+
+struct ScriptedTable {
+    char path[MAX_PATH];
+    decltype(&LoadLibraryA) loadLibraryA;
+};
+ScriptedTable scripted;
 
 HMODULE WINAPI redirectedLoadLibraryA(LPCSTR name) {
     if (name && lstrcmpiA(name, "Iphlpapi.dll") == 0)
-        return allocations.loadLibraryA(scriptedTablePath);
-    return allocations.loadLibraryA(name);
-}
-
-// ---- timing ---------------------------------------------------------------------------------
-
-double ticksPerSecond() {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart);
-}
-
-double now() {
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / ticksPerSecond();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-struct Pair {
-    double subject; // seconds per operation, median over rounds
-    double floor;
-};
-
-// Runs the two in alternating rounds of `batch` operations each, so that a busy machine slows
-// both alike, and keeps the median of the per-operation times.
-template <typename A, typename B> Pair measure(int rounds, int batch, A subject, B floor) {
-    std::vector<double> a, b;
-    for (int r = 0; r < rounds; ++r) {
-        double start = now();
-        for (int i = 0; i < batch; ++i)
-            subject();
-        double middle = now();
-        for (int i = 0; i < batch; ++i)
-            floor();
-        double end = now();
-        a.push_back((middle - start) / batch);
-        b.push_back((end - middle) / batch);
-    }
-    return {median(a), median(b)};
-}
-
-void printRatio(const char* what, const char* floorName, Pair pair, double goal) {
-    double ratio = pair.floor > 0 ? pair.subject / pair.floor : 0.0;
-    std::printf("%-44s %10.2f us  %-30s %10.2f us  ratio %6.3f", what, pair.subject * 1e6,
-                floorName, pair.floor * 1e6, ratio);
-    if (goal > 0)
-        std::printf("  (goal <= %.2f)", goal);
-    std::printf("\n");
+        return scripted.loadLibraryA(scripted.path);
+    return scripted.loadLibraryA(name);
 }
 
 // ---- the widget's state for the figures -----------------------------------------------------
@@ -230,120 +93,6 @@ TrafficReadings sampleReadings() {
     return readings;
 }
 
-// ---- the floor of a picture -----------------------------------------------------------------
-
-// The calls a picture cannot do without, with every text and bar height worked out beforehand:
-// background, font and text mode, per graph its frame, one rectangle per visible bar and its
-// caption, per label its icon, caption and value.
-struct RawPicture {
-    std::vector<int> bars[Channel::Count];
-    char captions[Channel::Count][kTextSize];
-    char values[LabelKind::Count][kTextSize];
-};
-
-RawPicture preparedFloor(const TrafficReadings& readings) {
-    RawPicture raw;
-    for (int channel = 0; channel < Channel::Count; ++channel) {
-        const Graph& graph = widgetSettings().graphs[channel];
-        double scale = static_cast<double>(graph.height) / static_cast<double>(graph.maximum);
-        for (int j = 0; j < graph.width; ++j)
-            raw.bars[channel].push_back(
-                static_cast<int>(static_cast<double>(graph.history[j]) * scale));
-        formatByteCount(readings.rates[channel], raw.captions[channel], kTextSize);
-        std::strcat(raw.captions[channel], "/s");
-    }
-    formatByteCount(readings.totals[0], raw.values[0], kTextSize);
-    formatByteCount(readings.totals[1], raw.values[1], kTextSize);
-    formatByteCount(readings.totals[0] + readings.totals[1], raw.values[2], kTextSize);
-    formatCost(readings.cost, raw.values[3], kTextSize);
-    return raw;
-}
-
-void drawFloor(HDC dc, const RawPicture& raw) {
-    const WidgetSettings& s = widgetSettings();
-    RECT whole{0, 0, s.width, s.height};
-    if (s.sctEnabled)
-        FillRect(dc, &whole, drawingResources().sctBrush);
-    else
-        __real_MakeStyleGradient(dc, &whole, drawingResources().styleCopy, true);
-    ScopedSelect font(dc, drawingResources().styleFont);
-    SetBkMode(dc, TRANSPARENT);
-    COLORREF text;
-    std::memcpy(&text, drawingResources().styleCopy + kStyleTextColorOffset, sizeof text);
-    SetTextColor(dc, text);
-    for (int channel = 0; channel < Channel::Count; ++channel) {
-        const Graph& g = s.graphs[channel];
-        ScopedSelect brush(dc, g.brush);
-        ScopedSelect frame(dc, drawingResources().framePen);
-        Rectangle(dc, g.x - 1, g.y - 1, g.x + g.width + 1, g.y + g.height + 1);
-        {
-            ScopedSelect bars(dc, g.pen);
-            for (int j = 0; j < g.width; ++j) {
-                int bar = raw.bars[channel][static_cast<std::size_t>(j)];
-                if (bar > 0)
-                    Rectangle(dc, g.x + j, g.y + g.height - bar, g.x + j + 1, g.y + g.height);
-            }
-        }
-        RECT box{g.x, g.y, g.x + g.width, g.y + g.height};
-        DrawTextA(dc, raw.captions[channel], -1, &box,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-    }
-    for (int kind = 0; kind < LabelKind::Count; ++kind) {
-        const Label& l = s.labels[kind];
-        if (l.icon)
-            DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(l.icon), 0, l.left, l.y, 0, 0,
-                       DST_ICON);
-        int top = l.y + l.tab_y;
-        RECT caption{l.left + l.tab_x, top, l.left + 100, top + 20};
-        if (caption.right > caption.left)
-            DrawTextA(dc, l.caption, -1, &caption, 0);
-        RECT value{l.right - 100, top, l.right, top + 20};
-        if (value.right > value.left)
-            DrawTextA(dc, raw.values[kind], -1, &value, DT_RIGHT);
-    }
-}
-
-// ---- the platform calls a tick cannot avoid -------------------------------------------------
-
-struct QueryFloor {
-    DWORD(WINAPI* table)(MIB_IFTABLE*, ULONG*, BOOL);
-    DWORD(WINAPI* entry)(MIB_IF_ROW2*);
-    std::vector<unsigned char> buffer;
-    ULONG capacity;
-    MIB_IF_ROW2 row; // asks for the first row's interface, the one the default settings show
-};
-
-// The library's two queries and a buffer for its table as it is now; false when either query is
-// missing or the table is empty.
-bool prepareFloor(HMODULE library, QueryFloor& floor) {
-    floor.table = reinterpret_cast<DWORD(WINAPI*)(MIB_IFTABLE*, ULONG*, BOOL)>(
-        reinterpret_cast<void*>(GetProcAddress(library, "GetIfTable")));
-    floor.entry = reinterpret_cast<DWORD(WINAPI*)(MIB_IF_ROW2*)>(
-        reinterpret_cast<void*>(GetProcAddress(library, "GetIfEntry2")));
-    floor.capacity = 0;
-    if (!floor.table || !floor.entry ||
-        floor.table(nullptr, &floor.capacity, TRUE) != ERROR_INSUFFICIENT_BUFFER)
-        return false;
-    floor.buffer.assign(floor.capacity, 0);
-    auto* table = reinterpret_cast<MIB_IFTABLE*>(floor.buffer.data());
-    ULONG size = floor.capacity;
-    if (floor.table(table, &size, TRUE) != NO_ERROR || table->dwNumEntries == 0)
-        return false;
-    floor.row = MIB_IF_ROW2{};
-    floor.row.InterfaceIndex = table->table[0].dwIndex;
-    return floor.entry(&floor.row) == NO_ERROR;
-}
-
-// `tables` table queries and the entry with the 64-bit counters.
-void callFloor(QueryFloor& floor, int tables) {
-    auto* table = reinterpret_cast<MIB_IFTABLE*>(floor.buffer.data());
-    for (int i = 0; i < tables; ++i) {
-        ULONG size = floor.capacity;
-        floor.table(table, &size, TRUE);
-    }
-    floor.entry(&floor.row);
-}
-
 // ---- the figures ----------------------------------------------------------------------------
 
 struct Options {
@@ -379,31 +128,24 @@ void realTableTick(const Options& o) {
     InterfaceTable::release();
 }
 
-void scriptedTableTick(const Options& o) {
-    const char* what = "tick, scripted table, 400 columns";
-    DWORD length = GetModuleFileNameA(nullptr, scriptedTablePath, MAX_PATH);
-    char* slash = std::strrchr(scriptedTablePath, '\\');
-    if (length == 0 || !slash) {
-        missing(what);
-        return;
-    }
+// The scripted table in place of the platform's, with two interfaces, and its floor.
+bool loadScriptedTable(QueryFloor& floor) {
+    DWORD length = GetModuleFileNameA(nullptr, scripted.path, MAX_PATH);
+    char* slash = std::strrchr(scripted.path, '\\');
+    if (length == 0 || !slash)
+        return false;
     std::strcpy(slash + 1, kScriptedTableFile);
-    hookImport(allocations.loadLibraryA, "kernel32.dll", "LoadLibraryA", &redirectedLoadLibraryA);
-    bool loaded = allocations.loadLibraryA && InterfaceTable::load();
+    hookImport(scripted.loadLibraryA, "kernel32.dll", "LoadLibraryA", &redirectedLoadLibraryA);
+    bool loaded = scripted.loadLibraryA && InterfaceTable::load();
     FakeIfTableSetRowsFn setRows = fakeIfTableSetRows(kScriptedTableFile);
-    if (!loaded || !setRows) {
-        missing(what);
-        InterfaceTable::release();
-        return;
-    }
+    if (!loaded || !setRows)
+        return false;
     FakeIfRow rows[2] = {fakeWideRow(1, 100, 200, "lo"), fakeWideRow(2, 300, 400, "eth0")};
     setRows(rows, 2);
-    QueryFloor floor;
-    if (!prepareFloor(GetModuleHandleA(kScriptedTableFile), floor)) {
-        missing(what);
-        InterfaceTable::release();
-        return;
-    }
+    return prepareFloor(GetModuleHandleA(kScriptedTableFile), floor);
+}
+
+void scriptedTableTick(const Options& o, QueryFloor& floor) {
     prepareWidget(400);
     TrafficSampler::resetHistory();
     Pair pair = measure(
@@ -414,16 +156,64 @@ void scriptedTableTick(const Options& o) {
                 "  tick's own work", (pair.subject - pair.floor) * 1e9 / columns, columns);
 
     TrafficSampler::resetHistory();
-    allocations.counting = true;
+    startCountingAllocations();
     const int ticks = 1000;
     for (int i = 0; i < ticks; ++i)
         TrafficSampler::tick();
-    allocations.counting = false;
+    const AllocationTally tally = stopCountingAllocations();
     std::printf("%-44s %10.3f (%ld in %d ticks; goal 0)\n", "heap allocations per tick",
-                static_cast<double>(allocations.widget) / ticks, allocations.widget, ticks);
-    if (allocations.widget != 0)
+                static_cast<double>(tally.widget) / ticks, tally.widget, ticks);
+    if (tally.widget != 0)
         failed = true;
-    allocations.widget = allocations.shell = 0;
+}
+
+constexpr const char* kWidestTick = "tick, scripted, both graphs 134217727 wide";
+
+// Both graphs as wide as the settings take, read from a file by the reload, so that the tick runs
+// on whatever history the reload keeps for them. Few rounds: each tick may scroll gigabytes.
+void widestGraphsTick(const Options& o, QueryFloor& floor) {
+    char folder[MAX_PATH], path[MAX_PATH + 32];
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    std::snprintf(path, sizeof path, "%svelnor-bench-widest.rc", folder);
+    std::FILE* file = length > 0 && length < MAX_PATH ? std::fopen(path, "wb") : nullptr;
+    if (!file) {
+        missing(kWidestTick);
+        return;
+    }
+    std::fputs("Velnor.receiveGraph.width: 134217727\nVelnor.sendGraph.width: 134217727\n"
+               "Velnor.timer: 777\n",
+               file);
+    std::fclose(file);
+    usePaths(folder, path);
+    makeFramePen();
+    reload();
+    DeleteFileA(path);
+    usePaths("", kNoSettingsFile);
+    // The timer's value shows that the reload read the file.
+    if (widgetSettings().timer != 777) {
+        missing(kWidestTick);
+        reload();
+        return;
+    }
+    TrafficSampler::resetHistory();
+    const int rounds = std::max(1, o.rounds / 10);
+    Pair pair = measure(
+        rounds, 1, [] { TrafficSampler::tick(); }, [&] { callFloor(floor, 1); });
+    printRatio(kWidestTick, "1 of each query, scripted", pair, 0);
+    std::printf("%-44s %10d (of one tick each)\n", "  rounds", rounds);
+    // Back to the defaults, letting go of whatever the wide graphs held.
+    reload();
+}
+
+void scriptedTableTicks(const Options& o) {
+    QueryFloor floor;
+    if (loadScriptedTable(floor)) {
+        scriptedTableTick(o, floor);
+        widestGraphsTick(o, floor);
+    } else {
+        missing("tick, scripted table, 400 columns");
+        missing(kWidestTick);
+    }
     InterfaceTable::release();
 }
 
@@ -470,17 +260,16 @@ void fullPicture(const Options& o, int columns, const char* what) {
         [&] { drawFloor(floor.dc(), raw); });
     printRatio(what, "the same GDI calls", pair, 1.2);
 
-    allocations.counting = true;
+    startCountingAllocations();
     const int paints = 100;
     for (int i = 0; i < paints; ++i)
         paintPicture(widget.dc(), widgetSettings(), drawingResources(), readings);
-    allocations.counting = false;
+    const AllocationTally tally = stopCountingAllocations();
     std::printf("%-44s %10.3f (%ld in %d pictures; goal 0); the shell's functions: %ld\n",
-                "  heap allocations per picture", static_cast<double>(allocations.widget) / paints,
-                allocations.widget, paints, allocations.shell);
-    if (allocations.widget != 0)
+                "  heap allocations per picture", static_cast<double>(tally.widget) / paints,
+                tally.widget, paints, tally.shell);
+    if (tally.widget != 0)
         failed = true;
-    allocations.widget = allocations.shell = 0;
 }
 
 // ---- the cached repaint ---------------------------------------------------------------------
@@ -521,17 +310,16 @@ void measureCachedRepaint(const Options& o, HWND window, const char* what) {
     Pair pair = measure(o.rounds, 10 * o.scale, widgetRepaint, repaintBy(Painter::Floor));
     printRatio(what, "BeginPaint, BitBlt, EndPaint", pair, 1.2);
 
-    allocations.counting = true;
+    startCountingAllocations();
     const int paints = 100;
     for (int i = 0; i < paints; ++i)
         widgetRepaint();
-    allocations.counting = false;
+    const AllocationTally tally = stopCountingAllocations();
     std::printf("%-44s %10.3f (%ld in %d repaints; goal 0)\n",
-                "  heap allocations per cached repaint",
-                static_cast<double>(allocations.widget) / paints, allocations.widget, paints);
-    if (allocations.widget != 0)
+                "  heap allocations per cached repaint", static_cast<double>(tally.widget) / paints,
+                tally.widget, paints);
+    if (tally.widget != 0)
         failed = true;
-    allocations.widget = allocations.shell = 0;
 }
 
 void cachedRepaint(const Options& o) {
@@ -588,25 +376,16 @@ void dllSize() {
 
 } // namespace
 
-// The painter's call of the shell's gradient: what the shell allocates in it is the shell's.
-extern "C" void __wrap_MakeStyleGradient(HDC dc, const RECT* rect, const void* style,
-                                         bool bordered) {
-    allocations.inShell = true;
-    __real_MakeStyleGradient(dc, rect, style, bordered);
-    allocations.inShell = false;
-}
-
 int main(int argc, char** argv) {
     Options options{31, 5};
     if (argc > 1 && std::strcmp(argv[1], "--quick") == 0)
         options = Options{3, 1};
-    // A settings file that is not there: every key takes its default.
-    usePaths("", "C:\\velnor-bench-has-no-settings\\Velnor.rc");
+    usePaths("", kNoSettingsFile);
     installAllocationCounting();
     std::printf("Velnor benchmark: median of %d interleaved rounds, widget against floor\n",
                 options.rounds);
     realTableTick(options);
-    scriptedTableTick(options);
+    scriptedTableTicks(options);
     fullPicture(options, 0, "full picture, default settings");
     fullPicture(options, 400, "full picture, 400-column graphs");
     cachedRepaint(options);

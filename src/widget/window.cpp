@@ -1,5 +1,8 @@
 #include "widget/window.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "handles.h"
 #include "shell.h"
 #include "settings/reload.h"
@@ -18,8 +21,45 @@ const UINT kWantedMessages[] = {HOST_MSG_RECONFIGURE, HOST_MSG_BROADCAST, 0};
 
 struct WindowState {
     WidgetCommands commands;
+    // Set while the widget stands at `rescuedAt` because its stored rectangle met no monitor:
+    // moves to that place are not the user's and are not stored.
+    bool rescued;
+    POINT rescuedAt;
 };
 WindowState windowState;
+
+LONG clampToLong(long long value) {
+    return static_cast<LONG>(std::clamp<long long>(value, LONG_MIN, LONG_MAX));
+}
+
+// The stored place, unless the stored rectangle touches no monitor: then the least move that puts
+// it inside the nearest monitor's work area, its top-left corner first where it does not fit.
+POINT visiblePlace(const WidgetSettings& settings) {
+    const POINT stored{settings.x, settings.y};
+    const long long x = settings.x, y = settings.y;
+    const long long width = std::max(settings.width, 1), height = std::max(settings.height, 1);
+    const RECT rect{stored.x, stored.y, clampToLong(x + width), clampToLong(y + height)};
+    if (MonitorFromRect(&rect, MONITOR_DEFAULTTONULL))
+        return stored;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &monitor))
+        return stored;
+    const RECT& work = monitor.rcWork;
+    const long long left = std::max<long long>(std::min(x, work.right - width), work.left);
+    const long long top = std::max<long long>(std::min(y, work.bottom - height), work.top);
+    return POINT{static_cast<LONG>(left), static_cast<LONG>(top)};
+}
+
+// Where the window goes now; remembers a rescue so that its move is not stored.
+POINT placeFor(const WidgetSettings& settings) {
+    const POINT stored{settings.x, settings.y};
+    // In the slit the slit owns the place.
+    const POINT place = moduleHandles().slit ? stored : visiblePlace(settings);
+    windowState.rescued = place.x != stored.x || place.y != stored.y;
+    windowState.rescuedAt = place;
+    return place;
+}
 
 void onCreate(HWND window) {
     recordWidgetWindow(window);
@@ -37,6 +77,10 @@ void onWindowPosChanged(HWND window, const WINDOWPOS* position) {
     // screen's edge under Wine); storing that would start the widget off-screen after a write.
     if ((position->flags & SWP_NOMOVE) || IsIconic(window))
         return;
+    if (windowState.rescued && position->x == windowState.rescuedAt.x &&
+        position->y == windowState.rescuedAt.y)
+        return;
+    windowState.rescued = false;
     setPosition(position->x, position->y);
 }
 
@@ -57,6 +101,16 @@ void onExitSizeMove(HWND window) {
         SendMessageA(moduleHandles().slit, SLIT_MSG_UPDATE, 0, reinterpret_cast<LPARAM>(window));
 }
 
+// A monitor added, removed or resized: the widget goes back to its stored place when that is
+// visible again, or is rescued from one that no longer is.
+void onDisplayChange(HWND window) {
+    if (moduleHandles().slit)
+        return;
+    const POINT place = placeFor(widgetSettings());
+    SetWindowPos(window, nullptr, place.x, place.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void onReconfigure(HWND window) {
     reload();
     applyWindowSettings(window);
@@ -70,6 +124,7 @@ void onBroadcast(HWND window, const char* text) {
 } // namespace
 
 bool createWidgetWindow(const WidgetCommands& commands) {
+    windowState = WindowState{};
     windowState.commands = commands;
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = widgetWindowProc;
@@ -106,8 +161,9 @@ void destroyWidgetWindow() {
 
 void applyWindowSettings(HWND window) {
     const WidgetSettings& settings = widgetSettings();
-    SetWindowPos(window, settings.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, settings.x,
-                 settings.y, settings.width, settings.height, SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+    const POINT place = placeFor(settings);
+    SetWindowPos(window, settings.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, place.x, place.y,
+                 settings.width, settings.height, SWP_NOACTIVATE | SWP_NOSENDCHANGING);
     if (moduleHandles().layered) {
         const BYTE alpha =
             settings.alphaEnabled ? static_cast<BYTE>(settings.alphaValue & 0xFF) : 255;
@@ -143,6 +199,9 @@ LRESULT CALLBACK widgetWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_EXITSIZEMOVE:
         onExitSizeMove(window);
+        return 0;
+    case WM_DISPLAYCHANGE:
+        onDisplayChange(window);
         return 0;
     case WM_NOTIFY:
         onTooltipNotify(reinterpret_cast<NMHDR*>(lParam));

@@ -11,3 +11,6 @@ velnor_win_test(widget_window
 if(TARGET widget_window)
   set_tests_properties(widget_window PROPERTIES RUN_SERIAL TRUE)
 endif()
+velnor_win_test(widget_screen
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/widget_screen_test.cpp
+  LIBS velnor_widget velnor_settings velnor_traffic kestrum_shell)
