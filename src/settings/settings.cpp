@@ -38,6 +38,15 @@ const char* settingsPath() {
     return settingsState.settingsPath;
 }
 
+void usagePath(char* out) {
+    // The settings file's name with "usage" for its extension "rc": Velnor.usage beside Velnor.rc.
+    const std::size_t length = std::strlen(settingsState.settingsPath);
+    out[0] = '\0';
+    if (length > 2 && length - 2 + 5 < static_cast<std::size_t>(kPathSize))
+        std::snprintf(out, kPathSize, "%.*susage", static_cast<int>(length - 2),
+                      settingsState.settingsPath);
+}
+
 void derivePaths(HINSTANCE instance) {
     // One byte more than a path may hold, so that a cut path is seen as too long.
     char modulePath[kPathSize + 1];
@@ -98,6 +107,11 @@ void readKey(const SettingKey& row, WidgetSettings& into) {
         std::memcpy(field, &value, sizeof value);
         break;
     }
+    case KeyType::Period: {
+        std::int32_t value = parsePeriod(ReadString(settingsPath(), row.key, row.defaultText));
+        std::memcpy(field, &value, sizeof value);
+        break;
+    }
     }
 }
 
@@ -105,6 +119,8 @@ void readKey(const SettingKey& row, WidgetSettings& into) {
 
 void readSettings(WidgetSettings& into) {
     for (const SettingKey& row : kSettingKeys)
+        readKey(row, into);
+    for (const SettingKey& row : kLedgerKeys)
         readKey(row, into);
 }
 

@@ -8,6 +8,8 @@
 const WidgetSettings& widgetSettings();
 const char* pluginDirectory();
 const char* settingsPath();
+// The usage ledger's file beside the settings file, into kPathSize bytes; empty without one.
+void usagePath(char* out);
 
 void derivePaths(HINSTANCE instance);
 // For a widget run without a start entry (the tests, the benchmark); empty ones at stop.

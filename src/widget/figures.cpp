@@ -3,7 +3,19 @@
 #include <cstring>
 
 #include "traffic/format.h"
-#include "types.h"
+#include "usage/keeper.h"
+
+LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings& readings) {
+    if (!UsageKeeper::keeping())
+        return LabelFigures{{readings.totals[Channel::Receive], readings.totals[Channel::Send]},
+                            readings.cost};
+    const UsageFigures period = UsageKeeper::figures(settings.adapter);
+    LabelFigures figures{{period.bytes[Channel::Receive], period.bytes[Channel::Send]}, 0.0};
+    figures.cost =
+        static_cast<double>(figures.bytes[Channel::Receive] + figures.bytes[Channel::Send]) /
+        1024.0 * settings.price;
+    return figures;
+}
 
 void rateCaption(std::int64_t rate, char* out, std::size_t size) {
     if (size == 0)
@@ -13,20 +25,19 @@ void rateCaption(std::int64_t rate, char* out, std::size_t size) {
     std::strncat(out, "/s", size - used - 1);
 }
 
-void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_t size) {
+void labelValue(int kind, const LabelFigures& figures, char* out, std::size_t size) {
     switch (kind) {
     case LabelKind::Receive:
-        formatByteCount(readings.totals[Channel::Receive], out, size);
+        formatByteCount(figures.bytes[Channel::Receive], out, size);
         break;
     case LabelKind::Send:
-        formatByteCount(readings.totals[Channel::Send], out, size);
+        formatByteCount(figures.bytes[Channel::Send], out, size);
         break;
     case LabelKind::Both:
-        formatByteCount(readings.totals[Channel::Receive] + readings.totals[Channel::Send], out,
-                        size);
+        formatByteCount(figures.bytes[Channel::Receive] + figures.bytes[Channel::Send], out, size);
         break;
     default:
-        formatCost(readings.cost, out, size);
+        formatCost(figures.cost, out, size);
         break;
     }
 }

@@ -7,7 +7,18 @@
 
 #include "traffic/sampler.h"
 
+#include "types.h"
+
+// What the labels count: bytes received and sent, and their cost.
+struct LabelFigures {
+    std::int64_t bytes[Channel::Count];
+    double cost;
+};
+
+// The interface's counters as the sampler last read them; with a ledger kept, the selected
+// interface's bytes of today or of the billing period.
+LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings& readings);
 // A rate caption: "1.500 KB/s".
 void rateCaption(std::int64_t rate, char* out, std::size_t size);
 // The value of the label of `kind`: bytes received, sent, both, or the cost.
-void labelValue(int kind, const TrafficReadings& readings, char* out, std::size_t size);
+void labelValue(int kind, const LabelFigures& figures, char* out, std::size_t size);

@@ -89,7 +89,7 @@ void drawGraph(HDC dc, const Graph& graph, const DrawingResources& resources, st
     drawText(dc, caption, box(x, y, x + w, y + h), kCaptionFlags);
 }
 
-void drawLabel(HDC dc, int kind, const Label& label, const TrafficReadings& readings) {
+void drawLabel(HDC dc, int kind, const Label& label, const LabelFigures& figures) {
     if (label.icon)
         DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(label.icon), 0, label.left,
                    label.y, 0, 0, DST_ICON);
@@ -98,14 +98,14 @@ void drawLabel(HDC dc, int kind, const Label& label, const TrafficReadings& read
     drawText(dc, label.caption,
              box(left + label.tab_x, top, left + kTextBoxWidth, top + kTextBoxHeight), 0);
     char value[kTextSize];
-    labelValue(kind, readings, value, sizeof value);
+    labelValue(kind, figures, value, sizeof value);
     drawText(dc, value, box(right - kTextBoxWidth, top, right, top + kTextBoxHeight), DT_RIGHT);
 }
 
 } // namespace
 
 void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources& resources,
-                  const TrafficReadings& readings) {
+                  const TrafficReadings& readings, const LabelFigures& figures) {
     RECT whole{0, 0, settings.width, settings.height};
     if (settings.sctEnabled)
         FillRect(dc, &whole, resources.sctBrush);
@@ -118,7 +118,7 @@ void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources
     for (int channel = 0; channel < Channel::Count; ++channel)
         drawGraph(dc, settings.graphs[channel], resources, readings.rates[channel]);
     for (int kind = 0; kind < LabelKind::Count; ++kind)
-        drawLabel(dc, kind, settings.labels[kind], readings);
+        drawLabel(dc, kind, settings.labels[kind], figures);
 }
 
 namespace {
@@ -145,7 +145,9 @@ bool makeCachedPicture(HWND window) {
     painter.replacedBitmap = SelectObject(memory, picture);
     painter.cachedDC = memory;
     painter.cachedBitmap = picture;
-    paintPicture(memory, widgetSettings(), drawingResources(), TrafficSampler::readings());
+    const TrafficReadings& readings = TrafficSampler::readings();
+    paintPicture(memory, widgetSettings(), drawingResources(), readings,
+                 labelFigures(widgetSettings(), readings));
     return true;
 }
 

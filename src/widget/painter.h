@@ -8,10 +8,11 @@
 #include "settings/reload.h"
 #include "traffic/sampler.h"
 #include "types.h"
+#include "widget/figures.h"
 
 // Draws the whole picture into `dc` with its origin at the widget's top-left corner.
 void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources& resources,
-                  const TrafficReadings& readings);
+                  const TrafficReadings& readings, const LabelFigures& figures);
 // WM_PAINT and WM_PRINTCLIENT: draw into cachedBitmap when it is absent, then copy the paint
 // rectangle or the whole client area.
 void onPaint(HWND window);

@@ -10,6 +10,8 @@
 #include "traffic/format.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
+#include "usage/calendar.h"
+#include "usage/keeper.h"
 #include "widget/figures.h"
 
 namespace {
@@ -24,7 +26,7 @@ struct TooltipState {
     HWND widget;
     int position; // of the interface whose description is held
     char description[InterfaceTable::kDescriptionMax + 64];
-    char text[InterfaceTable::kDescriptionMax + 256];
+    char text[InterfaceTable::kDescriptionMax + 1024];
 };
 TooltipState tooltip;
 
@@ -54,19 +56,49 @@ void readDescription() {
     tooltip.position = position;
 }
 
+// With a ledger kept: "today" or "since" the period's first day, and its figures.
+int composePeriod(char* out, std::size_t size) {
+    if (!UsageKeeper::keeping())
+        return 0;
+    const UsageFigures period = UsageKeeper::figures(widgetSettings().adapter);
+    const LabelFigures figures = labelFigures(widgetSettings(), TrafficSampler::readings());
+    char values[LabelKind::Count][kTextSize];
+    for (int kind = 0; kind < LabelKind::Count; ++kind)
+        labelValue(kind, figures, values[kind], kTextSize);
+    char since[24] = "today";
+    if (period.first != period.last) {
+        const CivilDate first = civilDate(period.first);
+        std::snprintf(since, sizeof since, "since %04d-%02d-%02d", first.year, first.month,
+                      first.day);
+    }
+    return std::snprintf(out, size, "\r\n%s: received %s, sent %s, both %s, cost %s", since,
+                         values[LabelKind::Receive], values[LabelKind::Send],
+                         values[LabelKind::Both], values[LabelKind::Cost]);
+}
+
 void composeText() {
     const TrafficReadings& readings = TrafficSampler::readings();
     char rates[Channel::Count][kTextSize];
     for (int channel = 0; channel < Channel::Count; ++channel)
         rateCaption(readings.rates[channel], rates[channel], kTextSize);
+    // The counters' own totals, whatever the labels count.
+    const LabelFigures counted{{readings.totals[Channel::Receive], readings.totals[Channel::Send]},
+                               readings.cost};
     char values[LabelKind::Count][kTextSize];
     for (int kind = 0; kind < LabelKind::Count; ++kind)
-        labelValue(kind, readings, values[kind], kTextSize);
-    std::snprintf(tooltip.text, sizeof tooltip.text,
-                  "%s\r\nreceive %s\r\nsend %s\r\nreceived %s\r\nsent %s\r\nboth %s\r\ncost %s",
-                  tooltip.description, rates[Channel::Receive], rates[Channel::Send],
-                  values[LabelKind::Receive], values[LabelKind::Send], values[LabelKind::Both],
-                  values[LabelKind::Cost]);
+        labelValue(kind, counted, values[kind], kTextSize);
+    int used =
+        std::snprintf(tooltip.text, sizeof tooltip.text,
+                      "%s\r\nreceive %s\r\nsend %s\r\nreceived %s\r\nsent %s\r\nboth %s\r\ncost %s",
+                      tooltip.description, rates[Channel::Receive], rates[Channel::Send],
+                      values[LabelKind::Receive], values[LabelKind::Send], values[LabelKind::Both],
+                      values[LabelKind::Cost]);
+    if (used > 0 && static_cast<std::size_t>(used) < sizeof tooltip.text)
+        used += composePeriod(tooltip.text + used, sizeof tooltip.text - used);
+    if (used > 0 && static_cast<std::size_t>(used) < sizeof tooltip.text &&
+        UsageKeeper::status()[0] != '\0')
+        std::snprintf(tooltip.text + used, sizeof tooltip.text - used, "\r\n%s",
+                      UsageKeeper::status());
 }
 
 void onGetDispInfo(NMTTDISPINFOA* info) {

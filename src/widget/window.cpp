@@ -7,6 +7,7 @@
 #include "shell.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
+#include "usage/keeper.h"
 #include "widget/painter.h"
 #include "widget/tooltip.h"
 
@@ -111,6 +112,17 @@ void onDisplayChange(HWND window) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The session ends or the machine suspends: the usage kept so far goes to disk now.
+void onEndSession(WPARAM ending) {
+    if (ending)
+        UsageKeeper::save();
+}
+
+void onPowerBroadcast(WPARAM event) {
+    if (event == PBT_APMSUSPEND)
+        UsageKeeper::save();
+}
+
 void onReconfigure(HWND window) {
     reload();
     applyWindowSettings(window);
@@ -205,6 +217,12 @@ LRESULT CALLBACK widgetWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_NOTIFY:
         onTooltipNotify(reinterpret_cast<NMHDR*>(lParam));
+        return 0;
+    case WM_ENDSESSION:
+        onEndSession(wParam);
+        return 0;
+    case WM_POWERBROADCAST:
+        onPowerBroadcast(wParam);
         return 0;
     case HOST_MSG_RECONFIGURE:
         onReconfigure(window);

@@ -24,6 +24,8 @@ std::size_t fieldSize(KeyType type) {
         return sizeof(HICON);
     case KeyType::Price:
         return sizeof(double);
+    case KeyType::Period:
+        return sizeof(std::int32_t);
     }
     return 0;
 }

@@ -17,3 +17,10 @@ velnor_use_fake_iphlpapi(tooltip_test)
 if(TARGET tooltip_test)
   set_tests_properties(tooltip_test PROPERTIES RUN_SERIAL TRUE)
 endif()
+# The usage ledger of the running widget, on the scripted table.
+velnor_win_test(usage_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/usage_test.cpp ${CMAKE_CURRENT_LIST_DIR}/plugin_rig.cpp
+          ${PROJECT_SOURCE_DIR}/src/plugin/entry.cpp
+  LIBS velnor_plugin velnor_widget velnor_settings velnor_traffic kestrum_shell
+  ENV WINEDLLOVERRIDES=iphlpapi=n,b)
+velnor_use_fake_iphlpapi(usage_test)

@@ -52,11 +52,13 @@ TEST(ReadSettings, NoFileGivesEveryDefaultInTableOrder) {
     EXPECT_TRUE(boxes.seen().empty());
 
     const std::vector<std::string>& log = hostLogLines();
-    ASSERT_EQ(log.size(), static_cast<std::size_t>(kSettingKeyCount));
-    for (int i = 0; i < kSettingKeyCount; ++i) {
-        SCOPED_TRACE(kSettingKeys[i].key);
-        EXPECT_NE(log[i].find(std::string("\"") + kSettingKeys[i].key + "\""), std::string::npos)
-            << log[i];
+    // The ledger's keys come after the others.
+    ASSERT_EQ(log.size(), static_cast<std::size_t>(kSettingKeyCount + kLedgerKeyCount));
+    for (int i = 0; i < kSettingKeyCount + kLedgerKeyCount; ++i) {
+        const SettingKey& key =
+            i < kSettingKeyCount ? kSettingKeys[i] : kLedgerKeys[i - kSettingKeyCount];
+        SCOPED_TRACE(key.key);
+        EXPECT_NE(log[i].find(std::string("\"") + key.key + "\""), std::string::npos) << log[i];
         EXPECT_NE(log[i].find(logQuoted(settingsPath())), std::string::npos);
     }
 }

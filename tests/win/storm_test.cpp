@@ -188,6 +188,9 @@ std::string randomSettingsFile(int rewrite) {
         case KeyType::Price:
             value = randomPrice();
             break;
+        case KeyType::Period:
+            value = pick({"boot", "DAY", "month", "week", ""});
+            break;
         }
         lines.push_back(std::string(key.key) + " " + value);
     }

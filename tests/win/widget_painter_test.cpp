@@ -90,7 +90,9 @@ class PainterTest : public ::testing::Test {
         std::copy(values.begin(), values.end(), histories[channel].begin());
         settings.graphs[channel].maximum = maximum;
     }
-    void paint(Canvas& canvas) { paintPicture(canvas.dc(), settings, resources, readings); }
+    void paint(Canvas& canvas) {
+        paintPicture(canvas.dc(), settings, resources, readings, labelFigures(settings, readings));
+    }
 
     // The same text drawn alone, with the painter's font and colours, over `background`.
     void reference(Canvas& canvas, const char* text, Box box, UINT flags, COLORREF background) {

@@ -1,0 +1,395 @@
+#include "usage/keeper.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform.h"
+#include "traffic/counter_delta.h"
+#include "traffic/interface_table.h"
+#include "usage/calendar.h"
+#include "usage/checkpoint.h"
+#include "usage/ledger.h"
+#include "usage/ledger_file.h"
+
+namespace {
+
+// New traffic is on disk within this long: a power cut loses at most that much.
+constexpr ULONGLONG kSaveDelayMs = 60 * 1000;
+constexpr std::size_t kStatusSize = 400;
+
+// Which ledger interface a row of the table counts into, kept while the row holds the same
+// interface so that a tick finds it without comparing texts.
+struct RowSlot {
+    bool known;
+    DWORD index;
+    bool hasGuid;
+    unsigned char guid[16];
+    std::int32_t interface;
+};
+
+struct KeeperState {
+    bool keeping;
+    int period;
+    int billingDay;
+    char path[kPathSize];
+    HANDLE lock; // held while this widget keeps the ledger; the system lets go when it dies
+    UsageLedger ledger;
+    std::int64_t boot; // Unix seconds: the wall clock minus the uptime
+    std::int32_t today;
+    unsigned seen; // the table reading counted last
+    RowSlot slots[InterfaceTable::kRowsMax];
+    int rows; // of the last reading that succeeded: the figures name interfaces by them
+    bool unsaved;
+    ULONGLONG firstUnsaved; // uptime of the first traffic not yet on disk
+    char saveError[kStatusSize];
+    char loadNote[kStatusSize]; // a damaged ledger or another keeper, until the next reload
+};
+KeeperState keeper;
+
+std::int64_t unixNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ticks{{now.dwLowDateTime, now.dwHighDateTime}};
+    return static_cast<std::int64_t>(ticks.QuadPart / 10000000ULL) - 11644473600LL;
+}
+
+std::int64_t bootTime() {
+    return unixNow() - static_cast<std::int64_t>(GetTickCount64() / 1000);
+}
+
+std::int32_t localToday() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return dayNumber(now.wYear, now.wMonth, now.wDay);
+}
+
+void describeError(char* out, const char* what, const char* path, DWORD error) {
+    char reason[200] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   reason, sizeof reason, nullptr);
+    for (char* c = reason; *c; ++c)
+        if (*c == '\r' || *c == '\n')
+            *c = ' ';
+    std::snprintf(out, kStatusSize, "%s %s: %s(error %lu)", what, path, reason,
+                  static_cast<unsigned long>(error));
+}
+
+void formatGuid(const unsigned char* bytes, char* out, std::size_t size) {
+    GUID guid;
+    std::memcpy(&guid, bytes, sizeof guid);
+    std::snprintf(out, size, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
+                  guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                  guid.Data4[6], guid.Data4[7]);
+}
+
+// The ledger interface of table row `row`: by its GUID where the system gives one, else by its
+// description. -1 without memory.
+std::int32_t interfaceOf(int row) {
+    const RowCounters& counted = InterfaceTable::rowCounters(row);
+    RowSlot& slot = keeper.slots[row];
+    if (slot.known && slot.index == counted.reading.index && slot.hasGuid == counted.hasGuid &&
+        std::memcmp(slot.guid, counted.guid, sizeof slot.guid) == 0)
+        return slot.interface;
+    const char* description = InterfaceTable::rowDescription(row);
+    char guid[40];
+    const char* id = description;
+    if (counted.hasGuid) {
+        formatGuid(counted.guid, guid, sizeof guid);
+        id = guid;
+    }
+    std::int32_t interface = findOrAddInterface(keeper.ledger, id, std::strlen(id), description,
+                                                std::strlen(description));
+    slot = RowSlot{interface >= 0, counted.reading.index, counted.hasGuid, {}, interface};
+    std::memcpy(slot.guid, counted.guid, sizeof slot.guid);
+    return interface;
+}
+
+bool writeAll(HANDLE file, const char* text, std::size_t length) {
+    while (length > 0) {
+        DWORD chunk = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
+        DWORD written = 0;
+        if (!WriteFile(file, text, chunk, &written, nullptr) || written == 0)
+            return false;
+        text += written;
+        length -= written;
+    }
+    return true;
+}
+
+// A new file beside the old one, flushed to disk, then moved over it in one step: a failure at
+// any point leaves the old file whole.
+bool saveLedger() {
+    fold(keeper.ledger, keeper.today);
+    std::size_t length = 0;
+    char* text = writeLedger(keeper.ledger, length);
+    if (text == nullptr) {
+        std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
+        return false;
+    }
+    char temporary[kPathSize + 8];
+    std::snprintf(temporary, sizeof temporary, "%s.new", keeper.path);
+    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool saved = file != INVALID_HANDLE_VALUE;
+    DWORD error = saved ? 0 : GetLastError();
+    if (saved) {
+        saved = writeAll(file, text, length) && FlushFileBuffers(file);
+        error = saved ? 0 : GetLastError();
+        CloseHandle(file);
+        if (!saved)
+            DeleteFileA(temporary);
+    }
+    std::free(text);
+    if (saved &&
+        !MoveFileExA(temporary, keeper.path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        saved = false;
+        error = GetLastError();
+        DeleteFileA(temporary);
+    }
+    if (!saved) {
+        describeError(keeper.saveError, "usage could not be saved to", keeper.path, error);
+        return false;
+    }
+    keeper.saveError[0] = '\0';
+    keeper.unsaved = false;
+    return true;
+}
+
+// Another widget that keeps this ledger holds its lock file open without sharing.
+bool takeLock() {
+    char lockPath[kPathSize + 8];
+    std::snprintf(lockPath, sizeof lockPath, "%s.lock", keeper.path);
+    keeper.lock = CreateFileA(lockPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (keeper.lock != INVALID_HANDLE_VALUE)
+        return true;
+    keeper.lock = nullptr;
+    if (GetLastError() == ERROR_SHARING_VIOLATION) {
+        std::snprintf(keeper.loadNote, kStatusSize, "usage: another widget keeps the ledger %s",
+                      keeper.path);
+        return false;
+    }
+    // A folder that cannot hold the lock cannot hold the ledger either: the saves say why.
+    return true;
+}
+
+void releaseLock() {
+    if (keeper.lock)
+        CloseHandle(keeper.lock);
+    keeper.lock = nullptr;
+}
+
+// Sets a damaged ledger aside under the first free name: it is never overwritten or deleted.
+bool setAside(const char* reason) {
+    char aside[kPathSize + 24];
+    for (int number = 0; number < 1000; ++number) {
+        if (number == 0)
+            std::snprintf(aside, sizeof aside, "%s.damaged", keeper.path);
+        else
+            std::snprintf(aside, sizeof aside, "%s.damaged.%d", keeper.path, number);
+        if (MoveFileA(keeper.path, aside)) {
+            std::snprintf(keeper.loadNote, kStatusSize,
+                          "usage ledger damaged (%s), set aside as %s; a new one is kept", reason,
+                          aside);
+            return true;
+        }
+        DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            describeError(keeper.loadNote, "usage ledger damaged and not set aside:", keeper.path,
+                          error);
+            return false;
+        }
+    }
+    std::snprintf(keeper.loadNote, kStatusSize, "usage ledger damaged (%s) and not set aside",
+                  reason);
+    return false;
+}
+
+// The file into the ledger; a missing one is a new ledger. False when the file is there but can
+// be neither read nor set aside: it must not be overwritten, so nothing is kept.
+bool loadLedger() {
+    HANDLE file = CreateFileA(keeper.path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND)
+            return true;
+        describeError(keeper.loadNote, "usage ledger cannot be read:", keeper.path, error);
+        return false;
+    }
+    LARGE_INTEGER size{};
+    char* text = nullptr;
+    DWORD read = 0;
+    bool whole =
+        GetFileSizeEx(file, &size) && size.QuadPart < 0x40000000 &&
+        (text = static_cast<char*>(std::malloc(static_cast<std::size_t>(size.QuadPart) + 1))) !=
+            nullptr &&
+        ReadFile(file, text, static_cast<DWORD>(size.QuadPart), &read, nullptr) &&
+        read == size.QuadPart;
+    CloseHandle(file);
+    LedgerReadResult result{};
+    if (whole)
+        result = readLedger(text, read, keeper.ledger);
+    else
+        std::snprintf(result.reason, sizeof result.reason, "it cannot be read whole");
+    std::free(text);
+    if (result.ok)
+        return true;
+    freeLedger(keeper.ledger);
+    return setAside(result.reason);
+}
+
+// Start: what each interface moved while no widget counted it, by the checkpoints' rules.
+void countSinceCheckpoints(int position) {
+    InterfaceTable::counters(position);
+    keeper.seen = InterfaceTable::readingsTaken();
+    keeper.rows = InterfaceTable::rowsRead();
+    for (int row = 0; row < keeper.rows; ++row) {
+        const CounterReading& reading = InterfaceTable::rowCounters(row).reading;
+        std::int32_t interface = interfaceOf(row);
+        if (interface < 0)
+            continue;
+        std::int64_t moved[2];
+        trafficSinceCheckpoint(keeper.ledger.interfaces[interface], reading.octets, reading.wide,
+                               keeper.boot, moved);
+        addBytes(keeper.ledger, interface, keeper.today, false, moved);
+        setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets);
+    }
+}
+
+void start(int position) {
+    keeper.boot = bootTime();
+    keeper.today = localToday();
+    if (!takeLock())
+        return;
+    if (!loadLedger()) {
+        releaseLock();
+        return;
+    }
+    keeper.keeping = true;
+    InterfaceTable::readAllRows(true);
+    countSinceCheckpoints(position);
+    saveLedger();
+}
+
+bool known(int position) {
+    return keeper.keeping && position >= 0 && position < keeper.rows &&
+           keeper.slots[position].known;
+}
+
+void release() {
+    InterfaceTable::readAllRows(false);
+    releaseLock();
+    freeLedger(keeper.ledger);
+    keeper = KeeperState{};
+}
+
+} // namespace
+
+namespace UsageKeeper {
+
+void configure(int period, int billingDay, const char* path, int position) {
+    keeper.loadNote[0] = '\0';
+    if (period == UsagePeriod::Boot) {
+        if (keeper.keeping)
+            saveLedger();
+        release();
+        return;
+    }
+    keeper.period = period;
+    keeper.billingDay = normalBillingDay(billingDay);
+    if (keeper.keeping)
+        return;
+    std::snprintf(keeper.path, sizeof keeper.path, "%s", path ? path : "");
+    if (keeper.path[0] != '\0')
+        start(position);
+}
+
+void count() {
+    if (!keeper.keeping || InterfaceTable::readingsTaken() == keeper.seen)
+        return;
+    keeper.seen = InterfaceTable::readingsTaken();
+    // A failed reading counts nothing; the checkpoints stay, so the next one counts the time
+    // between.
+    const int rows = InterfaceTable::rowsRead();
+    if (rows == 0)
+        return;
+    keeper.rows = rows;
+    const std::int32_t today = localToday();
+    const bool newDay = today != keeper.today;
+    keeper.today = today;
+    bool moved = false;
+    for (int row = 0; row < rows; ++row) {
+        const CounterReading& reading = InterfaceTable::rowCounters(row).reading;
+        std::int32_t interface = interfaceOf(row);
+        if (interface < 0)
+            continue;
+        const UsageInterface& known = keeper.ledger.interfaces[interface];
+        // One interface per baseline, in one width; a new interface counts from now.
+        if (known.hasCheckpoint && known.checkpoint.wide == reading.wide) {
+            std::int64_t bytes[2];
+            for (int channel = 0; channel < 2; ++channel)
+                bytes[channel] = counterDelta(known.checkpoint.counters[channel],
+                                              reading.octets[channel], reading.wide);
+            if (bytes[0] > 0 || bytes[1] > 0)
+                moved = addBytes(keeper.ledger, interface, today, false, bytes) || moved;
+        }
+        setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets);
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (moved && !keeper.unsaved) {
+        keeper.unsaved = true;
+        keeper.firstUnsaved = now;
+    }
+    if (newDay || (keeper.unsaved && now - keeper.firstUnsaved >= kSaveDelayMs))
+        saveLedger();
+}
+
+void save() {
+    if (keeper.keeping)
+        saveLedger();
+}
+
+void stop() {
+    save();
+    release();
+}
+
+bool keeping() {
+    return keeper.keeping;
+}
+
+int period() {
+    return keeper.keeping ? keeper.period : static_cast<int>(UsagePeriod::Boot);
+}
+
+UsageFigures figures(int position) {
+    UsageFigures shown{};
+    shown.last = localToday();
+    shown.first = keeper.period == UsagePeriod::Month ? periodStart(shown.last, keeper.billingDay)
+                                                      : shown.last;
+    if (known(position))
+        totals(keeper.ledger, keeper.slots[position].interface, shown.first, shown.last,
+               shown.bytes);
+    return shown;
+}
+
+void billingPeriod(std::int32_t& first, std::int32_t& last, std::int32_t& today) {
+    today = localToday();
+    first = periodStart(today, keeper.billingDay);
+    last = periodEnd(today, keeper.billingDay);
+}
+
+void dayBytes(int position, std::int32_t day, std::int64_t bytes[2]) {
+    bytes[0] = bytes[1] = 0;
+    if (known(position))
+        totals(keeper.ledger, keeper.slots[position].interface, day, day, bytes);
+}
+
+const char* status() {
+    return keeper.saveError[0] ? keeper.saveError : keeper.loadNote;
+}
+
+} // namespace UsageKeeper

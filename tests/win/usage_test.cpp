@@ -1,0 +1,184 @@
+// The usage ledger of the running widget, in process, on the scripted table: every interface
+// counted, nothing lost across a stop, damaged files set aside, failed saves retried, the session
+// and suspend messages, and a second widget on the same ledger.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "handles.h"
+#include "plugin_rig.h"
+#include "support/fake_iphlpapi_client.h"
+#include "traffic/sampler.h"
+#include "usage/keeper.h"
+#include "usage/ledger.h"
+#include "usage/ledger_file.h"
+#include "win/win_files.h"
+
+extern "C" int beginPlugin(HINSTANCE instance);
+extern "C" void endPlugin();
+
+namespace {
+
+const char kLo[] = "{00000001-0000-0000-0000-4E6574446576}";
+const char kEth[] = "{00000002-0000-0000-0000-4E6574446576}";
+
+struct Row {
+    std::uint32_t index;
+    std::uint64_t in, out;
+    const char* description;
+};
+
+std::string ledgerPath() {
+    std::string path = rigSettingsPath();
+    return path.substr(0, path.size() - 2) + "usage";
+}
+
+// The bytes the file holds for `id` on all its days.
+std::vector<std::int64_t> onDisk(const char* id) {
+    std::string text = readFile(ledgerPath(), "");
+    UsageLedger ledger{};
+    EXPECT_TRUE(readLedger(text.data(), text.size(), ledger).ok);
+    std::int64_t bytes[2] = {0, 0};
+    std::int32_t interface = findOrAddInterface(ledger, id, std::strlen(id), nullptr, 0);
+    totals(ledger, interface, INT32_MIN, INT32_MAX, bytes);
+    freeLedger(ledger);
+    return {bytes[0], bytes[1]};
+}
+
+class UsageTest : public RigTest {
+  protected:
+    void SetUp() override {
+        DeleteFileA(ledgerPath().c_str());
+        DeleteFileA((ledgerPath() + ".damaged").c_str());
+        DeleteFileA((ledgerPath() + ".damaged.1").c_str());
+        rigWriteSettings("Velnor.period: DAY\r\n");
+        rows_ = {{1, 1000, 2000, "lo"}, {2, 5000, 6000, "eth0"}};
+        setRows();
+    }
+    void TearDown() override { endPlugin(); }
+
+    void setRows() {
+        if (!GetModuleHandleA("Iphlpapi.dll"))
+            LoadLibraryA("Iphlpapi.dll");
+        std::vector<FakeIfRow> rows;
+        for (const Row& row : rows_)
+            rows.push_back(fakeWideRow(row.index, row.in, row.out, row.description));
+        fakeIfTableSetRows()(rows.data(), static_cast<int>(rows.size()));
+    }
+    void move(int row, std::uint64_t in, std::uint64_t out) {
+        rows_[row].in += in;
+        rows_[row].out += out;
+        setRows();
+    }
+    // The timer's work.
+    void tick() {
+        TrafficSampler::tick();
+        UsageKeeper::count();
+    }
+    std::vector<std::int64_t> shown(int position) {
+        UsageFigures figures = UsageKeeper::figures(position);
+        return {figures.bytes[0], figures.bytes[1]};
+    }
+
+    std::vector<Row> rows_;
+};
+
+using Bytes = std::vector<std::int64_t>;
+
+TEST_F(UsageTest, EveryInterfaceIsCountedThroughARowShiftAndAFailedQuery) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    ASSERT_TRUE(UsageKeeper::keeping());
+    move(0, 100, 200);
+    move(1, 10, 20);
+    tick();
+    EXPECT_EQ(shown(0), (Bytes{100, 200}));
+    EXPECT_EQ(shown(1), (Bytes{10, 20}));
+    // A new interface before both: it counts from now, the others go on by their own.
+    rows_.insert(rows_.begin(), Row{3, 777777, 888888, "wlan"});
+    move(1, 50, 0);
+    tick();
+    EXPECT_EQ(shown(0), (Bytes{0, 0}));
+    EXPECT_EQ(shown(1), (Bytes{150, 200}));
+    // A failed query counts nothing and loses nothing.
+    fakeIfTableFail()(1);
+    move(1, 30, 0);
+    tick();
+    EXPECT_EQ(UsageKeeper::figures(1).bytes[0], 150);
+    tick();
+    EXPECT_EQ(shown(1), (Bytes{180, 200}));
+    EXPECT_EQ(shown(2), (Bytes{10, 20}));
+}
+
+TEST_F(UsageTest, TrafficWhileStoppedIsCountedAtTheNextStart) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    move(0, 100, 200);
+    tick();
+    endPlugin();
+    EXPECT_EQ(onDisk(kLo), (Bytes{100, 200}));
+    move(0, 4000, 5000);
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    EXPECT_EQ(shown(0), (Bytes{4100, 5200}));
+    EXPECT_EQ(onDisk(kLo), (Bytes{4100, 5200})) << "the first save comes at start";
+}
+
+TEST_F(UsageTest, ADamagedLedgerIsSetAsideUnderAFreeName) {
+    ASSERT_TRUE(writeFile(ledgerPath() + ".damaged", "an earlier one\n"));
+    ASSERT_TRUE(writeFile(ledgerPath(), "2026-02-30\tlo\t1\t2\n"));
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    EXPECT_EQ(readFile(ledgerPath() + ".damaged.1"), "2026-02-30\tlo\t1\t2\n");
+    EXPECT_EQ(readFile(ledgerPath() + ".damaged"), "an earlier one\n");
+    EXPECT_NE(std::string(UsageKeeper::status()).find("damaged"), std::string::npos);
+    move(1, 7, 8);
+    tick();
+    UsageKeeper::save();
+    EXPECT_EQ(onDisk(kEth), (Bytes{7, 8}));
+}
+
+TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    const std::string blocker = ledgerPath() + ".new";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    move(0, 100, 0);
+    tick();
+    UsageKeeper::save();
+    EXPECT_NE(std::string(UsageKeeper::status()).find("could not be saved"), std::string::npos);
+    EXPECT_EQ(onDisk(kLo), (Bytes{0, 0}));
+    RemoveDirectoryA(blocker.c_str());
+    UsageKeeper::save();
+    EXPECT_STREQ(UsageKeeper::status(), "");
+    EXPECT_EQ(onDisk(kLo), (Bytes{100, 0}));
+}
+
+TEST_F(UsageTest, SessionEndAndSuspendSaveAtOnce) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    const struct {
+        UINT message;
+        WPARAM wParam;
+    } messages[] = {{WM_ENDSESSION, TRUE}, {WM_POWERBROADCAST, PBT_APMSUSPEND}};
+    std::int64_t sent = 0;
+    for (const auto& message : messages) {
+        SCOPED_TRACE(message.message);
+        move(0, 0, 64);
+        sent += 64;
+        tick();
+        EXPECT_EQ(onDisk(kLo)[1], sent - 64) << "not yet saved";
+        SendMessageA(moduleHandles().widget, message.message, message.wParam, 0);
+        EXPECT_EQ(onDisk(kLo)[1], sent);
+    }
+}
+
+TEST_F(UsageTest, ASecondWidgetLeavesTheLedgerToTheFirst) {
+    // What the first widget holds while it keeps the ledger.
+    HANDLE first = CreateFileA((ledgerPath() + ".lock").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                               nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    EXPECT_FALSE(UsageKeeper::keeping());
+    EXPECT_NE(std::string(UsageKeeper::status()).find("another widget"), std::string::npos);
+    EXPECT_EQ(readFile(ledgerPath()), "<missing>");
+    CloseHandle(first);
+}
+
+} // namespace
