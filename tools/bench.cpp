@@ -14,6 +14,7 @@
 #include "bench_alloc.h"
 #include "bench_floor.h"
 #include "bench_timing.h"
+#include "bench_usage.h"
 #include "support/fake_iphlpapi_client.h"
 #include "gdi.h"
 #include "handles.h"
@@ -210,9 +211,11 @@ void scriptedTableTicks(const Options& o) {
     if (loadScriptedTable(floor)) {
         scriptedTableTick(o, floor);
         widestGraphsTick(o, floor);
+        failed = !usageFigures(kScriptedTableFile, o.rounds, o.scale) || failed;
     } else {
         missing("tick, scripted table, 400 columns");
         missing(kWidestTick);
+        missing("usage ledger figures");
     }
     InterfaceTable::release();
 }

@@ -12,7 +12,7 @@ if(WIN32)
   function(velnor_e2e_test name source)
     velnor_win_test(${name}
       SOURCES ${CMAKE_CURRENT_LIST_DIR}/${source} ${CMAKE_CURRENT_LIST_DIR}/plugin_e2e_rig.cpp
-      LIBS kestrum_shell)
+      LIBS kestrum_shell ${ARGN})
     target_compile_definitions(${name} PRIVATE
       E2E_WORK_DIR="${CMAKE_BINARY_DIR}/tests/${name}" E2E_WINE="${CMAKE_CROSSCOMPILING_EMULATOR}"
       E2E_KESTRUM_EXE="$<TARGET_FILE:kestrum>" E2E_VELNOR_DLL="$<TARGET_FILE:Velnor>"
@@ -22,6 +22,8 @@ if(WIN32)
     add_dependencies(${name} kestrum Velnor fake_iphlpapi iphlpapi_without_entry)
   endfunction()
   velnor_e2e_test(plugin_e2e plugin_e2e_test.cpp)
+  # The ledger on the real loopback interface, across a killed and a stopped shell.
+  velnor_e2e_test(usage_e2e usage_e2e_test.cpp velnor_usage ws2_32)
   # It moves the pointer and photographs the screen, which are shared: nothing runs beside it.
   velnor_e2e_test(tooltip_e2e tooltip_e2e_test.cpp)
   set_tests_properties(tooltip_e2e PROPERTIES RUN_SERIAL TRUE)

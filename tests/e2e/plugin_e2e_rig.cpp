@@ -3,6 +3,7 @@
 #include "support/launch.h"
 #include "win/win_files.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -113,6 +114,42 @@ int e2eFinish(E2eProcess& launched) {
         Sleep(20);
     }
     return -1;
+}
+
+namespace {
+
+// The thread and process of the window the plug-in registered with the shell: the shell's own.
+DWORD shellThread(const E2eProcess& launched, DWORD& process) {
+    const std::vector<std::string> log = e2eLog(launched.folder);
+    const int at = findLine(log, "HOST_MSG_REGISTER 0x");
+    if (!launched.running || at < 0)
+        return 0;
+    const char* hex = log[static_cast<std::size_t>(at)].c_str() + std::strlen("HOST_MSG_REGISTER ");
+    HWND window =
+        reinterpret_cast<HWND>(static_cast<std::uintptr_t>(std::strtoull(hex, nullptr, 16)));
+    process = 0;
+    const DWORD thread = GetWindowThreadProcessId(window, &process);
+    return process != 0 ? thread : 0;
+}
+
+} // namespace
+
+bool e2eKill(const E2eProcess& launched) {
+    DWORD id = 0;
+    if (shellThread(launched, id) == 0)
+        return false;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id);
+    if (process == nullptr)
+        return false;
+    const bool killed = TerminateProcess(process, 9) != 0;
+    CloseHandle(process);
+    return killed;
+}
+
+bool e2eQuit(const E2eProcess& launched) {
+    DWORD id = 0;
+    const DWORD thread = shellThread(launched, id);
+    return thread != 0 && PostThreadMessageA(thread, WM_QUIT, 0, 0) != 0;
 }
 
 int e2eRunScript(const E2eRun& run) {

@@ -27,6 +27,11 @@ struct E2eProcess {
 bool e2eLaunch(const E2eRun& run, E2eProcess& launched);
 // Waits for the run (at most a minute) and gives its exit code, or -1 when it had to be ended.
 int e2eFinish(E2eProcess& launched);
+// Ends a running case at once, as a crash would: no stop entry runs. The shell is found by the
+// window the plug-in registered, so the start must be logged. The caller waits with e2eFinish.
+bool e2eKill(const E2eProcess& launched);
+// Asks a case that waits in the script command "run" to quit: the shell then stops the plug-in.
+bool e2eQuit(const E2eProcess& launched);
 // Launch and finish in one.
 int e2eRunScript(const E2eRun& run);
 

@@ -1,0 +1,8 @@
+// The usage ledger's figures, on the scripted table.
+#pragma once
+
+// In a temporary folder, removed afterwards: a tick with Velnor.period month and eight interfaces
+// on a full ledger against its two queries, its heap allocations, and one save of that ledger.
+// The scripted library is loaded as `module`. False when a figure could not be measured or a tick
+// allocated.
+bool usageFigures(const char* module, int rounds, int scale);
