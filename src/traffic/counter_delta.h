@@ -1,10 +1,21 @@
 // The one rule for the bytes a raw interface counter moved between two readings, shared by the
-// sampler (tick to tick) and the usage ledger (checkpoint to start). Win32-free.
+// sampler (tick to tick) and the usage ledger (every interface, every tick). Win32-free; inline,
+// since a tick applies it to both directions of every interface.
 #pragma once
 
 #include <cstdint>
 
 constexpr std::int64_t kCounterRange = std::int64_t{1} << 32; // of a 32-bit counter
 
-// Bytes moved since `previous`, never negative for readings in the counter's range.
-std::int64_t counterDelta(std::int64_t previous, std::int64_t reading, bool wide);
+// Bytes moved since `previous`, never negative for readings in the counter's range. A 64-bit
+// counter below the previous reading was reset, and the reading is what it moved since. A 32-bit
+// counter below it wrapped when the distance modulo 2^32 is less than half the range, else it was
+// reset too.
+inline std::int64_t counterDelta(std::int64_t previous, std::int64_t reading, bool wide) {
+    if (reading >= previous)
+        return reading - previous;
+    if (wide)
+        return reading;
+    std::int64_t wrapped = reading + kCounterRange - previous;
+    return wrapped < kCounterRange / 2 ? wrapped : reading;
+}

@@ -121,10 +121,11 @@ CounterReading entryReading(const MIB_IFROW& entry) {
 }
 
 // The row of `wide` for interface `index`. Both tables come sorted by interface number, so the
-// search starts after the last match and wraps round.
+// row after the last match is tried first, then every row.
 const MIB_IF_ROW2* wideRow(const MIB_IF_TABLE2& wide, DWORD index, ULONG& next) {
-    for (ULONG tried = 0; tried < wide.NumEntries; ++tried) {
-        ULONG at = (next + tried) % wide.NumEntries;
+    if (next < wide.NumEntries && wide.Table[next].InterfaceIndex == index)
+        return &wide.Table[next++];
+    for (ULONG at = 0; at < wide.NumEntries; ++at) {
         if (wide.Table[at].InterfaceIndex == index) {
             next = at + 1;
             return &wide.Table[at];
@@ -146,16 +147,15 @@ void readRows(int position) {
     for (int i = 0; i < count; ++i) {
         const MIB_IFROW& entry = state.buffer->table[i];
         RowCounters& counted = state.rows[i];
-        counted = RowCounters{};
         counted.reading =
             wide == nullptr && i == position ? entryReading(entry) : narrowReading(entry);
         const MIB_IF_ROW2* row2 = wide ? wideRow(*wide, entry.dwIndex, next) : nullptr;
+        counted.hasGuid = row2 != nullptr;
         if (row2 == nullptr)
             continue;
         counted.reading.wide = true;
         counted.reading.octets[Channel::Receive] = wideCount(row2->InOctets);
         counted.reading.octets[Channel::Send] = wideCount(row2->OutOctets);
-        counted.hasGuid = true;
         std::memcpy(counted.guid, &row2->InterfaceGuid, sizeof counted.guid);
     }
     if (wide)

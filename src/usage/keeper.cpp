@@ -37,7 +37,8 @@ struct KeeperState {
     UsageLedger ledger;
     std::int64_t boot; // Unix seconds: the wall clock minus the uptime
     std::int32_t today;
-    unsigned seen; // the table reading counted last
+    ULONGLONG dateCheck; // uptime at which the local date is read again
+    unsigned seen;       // the table reading counted last
     RowSlot slots[InterfaceTable::kRowsMax];
     int rows; // of the last reading that succeeded: the figures name interfaces by them
     bool unsaved;
@@ -62,6 +63,21 @@ std::int32_t localToday() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     return dayNumber(now.wYear, now.wMonth, now.wDay);
+}
+
+// The local date of a tick at uptime `now`. Read from the clock at the next local midnight, and at
+// least once a second so that a clock set by hand moves the date within that second; a tick
+// between two readings costs no clock call.
+std::int32_t tickDay(ULONGLONG now) {
+    if (now < keeper.dateCheck)
+        return keeper.today;
+    SYSTEMTIME clock;
+    GetLocalTime(&clock);
+    const ULONGLONG untilMidnight =
+        86400000ULL - ((clock.wHour * 60ULL + clock.wMinute) * 60ULL + clock.wSecond) * 1000ULL -
+        clock.wMilliseconds;
+    keeper.dateCheck = now + (untilMidnight < 1000 ? untilMidnight : 1000);
+    return dayNumber(clock.wYear, clock.wMonth, clock.wDay);
 }
 
 void describeError(char* out, const char* what, const char* path, DWORD error) {
@@ -317,7 +333,8 @@ void count() {
     if (rows == 0)
         return;
     keeper.rows = rows;
-    const std::int32_t today = localToday();
+    const ULONGLONG now = GetTickCount64();
+    const std::int32_t today = tickDay(now);
     const bool newDay = today != keeper.today;
     keeper.today = today;
     bool moved = false;
@@ -338,7 +355,6 @@ void count() {
         }
         setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets);
     }
-    const ULONGLONG now = GetTickCount64();
     if (moved && !keeper.unsaved) {
         keeper.unsaved = true;
         keeper.firstUnsaved = now;

@@ -129,7 +129,9 @@ bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boo
 
 bool addBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
               const std::int64_t bytes[2]) {
-    if (day < dayNumber(kFirstYear, 1, 1) || day > dayNumber(kLastYear, 12, 31))
+    static const std::int32_t firstDay = dayNumber(kFirstYear, 1, 1);
+    static const std::int32_t lastDay = dayNumber(kLastYear, 12, 31);
+    if (day < firstDay || day > lastDay)
         return false;
     std::int32_t& latest = ledger.interfaces[interface].latest;
     std::int32_t found = -1;
