@@ -221,12 +221,9 @@ void readAllRows(bool all) {
     state.rowsRead = 0;
 }
 
-int rowsRead() {
-    return state.rowsRead;
-}
-
-const RowCounters& rowCounters(int row) {
-    return state.rows[row];
+const RowCounters* rowsRead(int& count) {
+    count = state.rowsRead;
+    return state.rows;
 }
 
 const char* rowDescription(int row) {

@@ -36,9 +36,8 @@ const char* description(int position);
 // With all rows on, counters() also reads every row's counters with one query of the table and
 // one of all 64-bit counters, where the system has it; a position's own 64-bit query otherwise.
 void readAllRows(bool all);
-// Rows of the last all-rows reading; 0 when that reading failed.
-int rowsRead();
-const RowCounters& rowCounters(int row);
+// The rows of the last all-rows reading, `count` of them; none when that reading failed.
+const RowCounters* rowsRead(int& count);
 // The row's description, from the same reading; tabs as they are.
 const char* rowDescription(int row);
 // Counts all-rows readings, so a reader can tell a new one from the one it has seen.

@@ -102,11 +102,17 @@ void formatGuid(const unsigned char* bytes, char* out, std::size_t size) {
 
 // The ledger interface of table row `row`: by its GUID where the system gives one, else by its
 // description. -1 without memory.
-std::int32_t interfaceOf(int row) {
-    const RowCounters& counted = InterfaceTable::rowCounters(row);
+bool sameGuid(const unsigned char* a, const unsigned char* b) {
+    std::uint64_t x[2], y[2];
+    std::memcpy(x, a, sizeof x);
+    std::memcpy(y, b, sizeof y);
+    return x[0] == y[0] && x[1] == y[1];
+}
+
+std::int32_t interfaceOf(int row, const RowCounters& counted) {
     RowSlot& slot = keeper.slots[row];
     if (slot.known && slot.index == counted.reading.index && slot.hasGuid == counted.hasGuid &&
-        std::memcmp(slot.guid, counted.guid, sizeof slot.guid) == 0)
+        sameGuid(slot.guid, counted.guid))
         return slot.interface;
     const char* description = InterfaceTable::rowDescription(row);
     char guid[40];
@@ -261,10 +267,11 @@ bool loadLedger() {
 void countSinceCheckpoints(int position) {
     InterfaceTable::counters(position);
     keeper.seen = InterfaceTable::readingsTaken();
-    keeper.rows = InterfaceTable::rowsRead();
+    const RowCounters* read = InterfaceTable::rowsRead(keeper.rows);
     for (int row = 0; row < keeper.rows; ++row) {
-        const CounterReading& reading = InterfaceTable::rowCounters(row).reading;
-        std::int32_t interface = interfaceOf(row);
+        const RowCounters& counted = read[row];
+        const CounterReading& reading = counted.reading;
+        std::int32_t interface = interfaceOf(row, counted);
         if (interface < 0)
             continue;
         std::int64_t moved[2];
@@ -329,7 +336,8 @@ void count() {
     keeper.seen = InterfaceTable::readingsTaken();
     // A failed reading counts nothing; the checkpoints stay, so the next one counts the time
     // between.
-    const int rows = InterfaceTable::rowsRead();
+    int rows = 0;
+    const RowCounters* read = InterfaceTable::rowsRead(rows);
     if (rows == 0)
         return;
     keeper.rows = rows;
@@ -339,13 +347,19 @@ void count() {
     keeper.today = today;
     bool moved = false;
     for (int row = 0; row < rows; ++row) {
-        const CounterReading& reading = InterfaceTable::rowCounters(row).reading;
-        std::int32_t interface = interfaceOf(row);
+        const RowCounters& counted = read[row];
+        const CounterReading& reading = counted.reading;
+        std::int32_t interface = interfaceOf(row, counted);
         if (interface < 0)
             continue;
         const UsageInterface& known = keeper.ledger.interfaces[interface];
+        const bool sameWidth = known.hasCheckpoint && known.checkpoint.wide == reading.wide;
+        // An idle interface: nothing to count, and its checkpoint stands.
+        if (sameWidth && known.checkpoint.counters[0] == reading.octets[0] &&
+            known.checkpoint.counters[1] == reading.octets[1])
+            continue;
         // One interface per baseline, in one width; a new interface counts from now.
-        if (known.hasCheckpoint && known.checkpoint.wide == reading.wide) {
+        if (sameWidth) {
             std::int64_t bytes[2];
             for (int channel = 0; channel < 2; ++channel)
                 bytes[channel] = counterDelta(known.checkpoint.counters[channel],
