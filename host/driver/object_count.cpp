@@ -64,6 +64,11 @@ int WINAPI releaseDC(HWND window, HDC dc) {
     return released(dc, counted.releaseDC(window, dc));
 }
 
+BOOL CALLBACK countWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 template <typename F> void hook(F& original, const char* dll, const char* name, F replacement) {
     hookImport(original, dll, name, replacement, counted.hooked);
 }
@@ -94,12 +99,6 @@ void countObjects() {
     if (plugin != counted.hooked)
         hookPlugin(plugin);
     int windows = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND, LPARAM count) {
-            ++*reinterpret_cast<int*>(count);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&windows));
     hostLog("> objects gdi %d windows %d", static_cast<int>(counted.live.size()), windows);
 }

@@ -164,18 +164,17 @@ TEST(UsagePlace, BesideTheWidgetAndWhollyOnItsWorkArea) {
 
 // ---- the window of a running widget ----
 
+BOOL CALLBACK collectUsageWindow(HWND window, LPARAM list) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) == kUsageWindowClass)
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> usageWindows() {
     std::vector<HWND> found;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM list) {
-            char name[64] = "";
-            GetClassNameA(window, name, sizeof name);
-            if (std::string(name) == kUsageWindowClass)
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(GetCurrentThreadId(), collectUsageWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
