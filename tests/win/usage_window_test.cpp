@@ -2,7 +2,9 @@
 // widget started in this process with a ledger on the scripted table: its figures, how it opens
 // and closes, the reload and the stop.
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -10,13 +12,10 @@
 #include "gdi.h"
 #include "handles.h"
 #include "host.h"
-#include "plugin/commands.h"
 #include "plugin_rig.h"
-#include "settings/settings.h"
 #include "style.h"
 #include "support/canvas.h"
 #include "support/fake_iphlpapi_client.h"
-#include "support/lines.h"
 #include "traffic/format.h"
 #include "usage/calendar.h"
 #include "usage/keeper.h"
@@ -34,18 +33,6 @@ constexpr COLORREF kReceive = RGB(0x50, 0xD0, 0x50);
 constexpr COLORREF kSend = RGB(0x50, 0x90, 0xFF);
 constexpr COLORREF kText = RGB(0xFF, 0xFF, 0x00);
 
-Box boxOf(const RECT& r) {
-    return Box{r.left, r.top, r.right, r.bottom};
-}
-
-// A style whose gradient is one colour, so that text can be compared with a reference.
-HostStyle solidStyle() {
-    HostStyle style{};
-    style.gradientTop = style.gradientBottom = style.borderColor = kBack;
-    style.textColor = kText;
-    return style;
-}
-
 // `text` drawn alone as the picture draws it, over the background.
 void reference(Canvas& canvas, HFONT font, const char* text, RECT box, UINT align) {
     HBRUSH back = CreateSolidBrush(kBack);
@@ -59,21 +46,18 @@ void reference(Canvas& canvas, HFONT font, const char* text, RECT box, UINT alig
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | align);
 }
 
-// Pixels of the bar colour standing on the plot's bottom edge at column x, and whether the
-// pixel above them is the plot's.
+// Pixels of the bar colour standing on the plot's bottom edge at column x; the plot's above.
 int barAt(const Canvas& canvas, int x, COLORREF bar) {
     int height = 0;
-    while (height < kUsagePlot.bottom - kUsagePlot.top &&
-           canvas.at(x, kUsagePlot.bottom - 1 - height) == bar)
+    while (height < 120 && canvas.at(x, kUsagePlot.bottom - 1 - height) == bar)
         ++height;
-    if (height < kUsagePlot.bottom - kUsagePlot.top) {
-        EXPECT_EQ(canvas.at(x, kUsagePlot.bottom - 1 - height), kPlot) << "above column " << x;
-    }
-    return height;
+    return height < 120 && canvas.at(x, kUsagePlot.bottom - 1 - height) != kPlot ? -1 : height;
 }
 
 TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
-    const HostStyle style = solidStyle();
+    // A gradient of one colour, so that text can be compared with a reference.
+    HostStyle style{};
+    style.gradientTop = style.gradientBottom = style.borderColor = kBack;
     HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
                              NONANTIALIASED_QUALITY, 0, "Tahoma");
     UsagePicture picture{};
@@ -97,7 +81,6 @@ TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
     for (int kind = 0; kind < LabelKind::Count; ++kind)
         labelValue(kind, figures, picture.totals[kind], kTextSize);
     Canvas canvas(kUsageWidth, kUsageHeight);
-    hostLogLines().clear();
     paintUsagePicture(canvas.dc(), picture);
 
     for (int day = 0; day < picture.days; ++day) {
@@ -115,27 +98,17 @@ TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
     EXPECT_NE(canvas.at(kUsagePlot.left + 30 * kUsageColumn, kUsagePlot.bottom - 1), kPlot)
         << "the plot ends with the period";
 
-    struct Text {
-        const char* what;
-        const char* text;
-        RECT box;
-        UINT align;
-    };
-    const Text texts[] = {
-        {"scale", picture.scale, kUsageScaleBox, DT_LEFT},
-        {"received", picture.totals[LabelKind::Receive], usageTotalValueBox(0), DT_RIGHT},
-        {"sent", picture.totals[LabelKind::Send], usageTotalValueBox(1), DT_RIGHT},
-        {"both", picture.totals[LabelKind::Both], usageTotalValueBox(2), DT_RIGHT},
-        {"cost", picture.totals[LabelKind::Cost], usageTotalValueBox(3), DT_RIGHT},
-    };
-    for (const Text& text : texts) {
-        SCOPED_TRACE(text.what);
+    // The scale's label and the totals, each against the same text drawn alone.
+    for (int kind = -1; kind < LabelKind::Count; ++kind) {
+        const char* text = kind < 0 ? picture.scale : picture.totals[kind];
+        const RECT area = kind < 0 ? kUsageScaleBox : usageTotalValueBox(kind);
+        SCOPED_TRACE(text);
         Canvas expected(kUsageWidth, kUsageHeight);
-        reference(expected, font, text.text, text.box, text.align);
-        EXPECT_FALSE(expected.ink(boxOf(text.box), kBack).empty());
-        EXPECT_TRUE(canvas.same(expected, boxOf(text.box)));
+        reference(expected, font, text, area, kind < 0 ? DT_LEFT : DT_RIGHT);
+        const Box box{area.left, area.top, area.right, area.bottom};
+        EXPECT_FALSE(expected.ink(box, kBack).empty());
+        EXPECT_TRUE(canvas.same(expected, box));
     }
-    EXPECT_EQ(countLinesStartingWith(hostLogLines(), "MakeStyleGradient"), 1);
     DeleteObject(font);
 }
 
@@ -150,9 +123,7 @@ TEST(UsagePlace, BesideTheWidgetAndWhollyOnItsWorkArea) {
     const Row rows[] = {
         {"room on the right", {100, 100, 300, 200}, {304, 100}},
         {"none on the right: left", {700, 100, 900, 200}, {296, 100}},
-        {"room on neither side", {300, 100, 900, 200}, {0, 100}},
-        {"low on the screen", {100, 600, 300, 700}, {304, 450}},
-        {"above the work area", {100, -80, 300, 20}, {304, 0}},
+        {"room on neither side, low on the screen", {300, 600, 900, 700}, {0, 450}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -218,40 +189,8 @@ class UsageWindowTest : public RigTest {
         SendMessageA(usageWindow(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()),
                      PRF_CLIENT);
     }
-    // The menu as the shell recorded it: its items' texts at the top level.
-    std::vector<std::string> menuItems() {
-        hostLogLines().clear();
-        SendMessageA(widget, WM_RBUTTONUP, 0, 0);
-        std::vector<std::string> items;
-        if (const Menu* menu = hostLastMenu())
-            for (const auto& item : menu->items)
-                items.push_back(item->kind == MenuItem::Kind::Nop ? "-" : item->text);
-        return items;
-    }
-
     HWND widget = nullptr;
 };
-
-TEST_F(UsageWindowTest, TheMenuOffersUsageOnlyWhileALedgerIsKept) {
-    struct Row {
-        const char* settings;
-        std::vector<std::string> menu;
-        bool opens;
-    };
-    const Row rows[] = {
-        {"Velnor.period: boot\n", {"Adapter", "-", "Settings", "About"}, false},
-        {"Velnor.period: day\n", {"Adapter", "-", "Settings", "Usage", "About"}, true},
-        {"Velnor.period: month\n", {"Adapter", "-", "Settings", "Usage", "About"}, true},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.settings);
-        start(row.settings);
-        EXPECT_EQ(menuItems(), row.menu);
-        rigBroadcast(widget, "@Velnor.usage");
-        EXPECT_EQ(usageWindows().size(), row.opens ? 1u : 0u);
-        endPlugin();
-    }
-}
 
 TEST_F(UsageWindowTest, EachWayOpensOneWindowAndEachWayClosesIt) {
     struct Way {
@@ -330,14 +269,13 @@ TEST_F(UsageWindowTest, ThePictureHoldsThePeriodAndTodayFollowsEveryTick) {
     char text[kTextSize];
     EXPECT_STREQ(picture.scale, formatByteCount(3 * 1048576, text, kTextSize));
     EXPECT_STREQ(picture.description, "eth0");
-    const CivilDate firstDate = civilDate(first), lastDate = civilDate(last);
-    char dates[2][kDateSize];
-    std::snprintf(dates[0], kDateSize, "%04d-%02d-%02d", firstDate.year, firstDate.month,
-                  firstDate.day);
-    std::snprintf(dates[1], kDateSize, "%04d-%02d-%02d", lastDate.year, lastDate.month,
-                  lastDate.day);
-    EXPECT_STREQ(picture.first, dates[0]);
-    EXPECT_STREQ(picture.last, dates[1]);
+    const std::pair<std::int32_t, const char*> dates[] = {{first, picture.first},
+                                                          {last, picture.last}};
+    for (const auto& date : dates) {
+        const CivilDate civil = civilDate(date.first);
+        std::snprintf(text, kTextSize, "%04d-%02d-%02d", civil.year, civil.month, civil.day);
+        EXPECT_STREQ(date.second, text);
+    }
     // Received, sent, both, and their cost at 2 per 1024 bytes.
     const std::int64_t bytes[] = {3 * 1048576, 1048576, 4 * 1048576};
     for (int kind = 0; kind < LabelKind::Cost; ++kind)
