@@ -18,6 +18,7 @@
 
 #include "bench_alloc.h"
 #include "bench_timing.h"
+#include "bench_usage_window.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "support/fake_iphlpapi_client.h"
@@ -28,6 +29,7 @@ namespace {
 constexpr int kInterfaces = 8;
 constexpr const char* kMonthTick = "tick, period month, 8 interfaces";
 constexpr const char* kSave = "save of a full ledger (400 days x 8)";
+constexpr const char* kUsageWindow = "usage window picture";
 
 struct UsageBench {
     FakeIfTableSetRowsFn setRows;
@@ -190,11 +192,13 @@ bool usageFigures(const char* module, int rounds, int scale) {
         failed = !UsageKeeper::keeping() || UsageKeeper::period() != UsagePeriod::Month;
     }
     if (failed) {
-        std::printf("%-44s not measured\n%-44s not measured\n", kMonthTick, kSave);
+        std::printf("%-44s not measured\n%-44s not measured\n%-44s not measured\n", kMonthTick,
+                    kSave, kUsageWindow);
     } else {
         TrafficSampler::resetHistory();
         monthTick(rounds, scale, failed);
         saveTime(rounds, ledger, failed);
+        failed = !usageWindowFigures(rounds, scale) || failed;
     }
     UsageKeeper::stop();
     for (const char* name :

@@ -119,10 +119,17 @@ const Command kCommands[] = {
     {"hover", hover,
      "hover [x y]            move the pointer by SendInput onto the plug-in window (client point,\n"
      "                       default centre); follow with wait for the window's tooltip to open"},
-    {"screenshot", [](const std::string& a) { screenshot(trimmed(a)); },
-     "screenshot <file>      the plug-in window's client area as a 24-bit PNG"},
-    {"window", [](const std::string&) { describeWindow(); },
-     "window                 log the plug-in window's class, rectangle, styles and visibility"},
+    {"screenshot", screenshot,
+     "screenshot <file> [\"<title>\"]\n"
+     "                       the client area of the plug-in window, or of this process's window\n"
+     "                       with that title, as a 24-bit PNG"},
+    {"window", describeWindow,
+     "window [\"<title>\"]     log the window's class, rectangle, styles and visibility (as\n"
+     "                       screenshot); a titled window that is not there is logged as absent"},
+    {"objects", [](const std::string&) { countObjects(); },
+     "objects                log the GDI objects and contexts the plug-in made through its\n"
+     "                       imports since the first objects and still holds, and the windows\n"
+     "                       of the shell's thread"},
     {"mark", [](const std::string& a) { hostLog("> mark %s", a.c_str()); },
      "mark <text>            log \"> mark <text>\", to tell phases apart"},
     {"quit", [](const std::string&) { requestQuit(); },

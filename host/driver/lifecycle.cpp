@@ -130,6 +130,10 @@ void queryPluginInfo(const std::string& argument) {
     fflush(stdout);
 }
 
+HMODULE pluginModule() {
+    return plugin.module;
+}
+
 HWND needPluginWindow(const char* command) {
     HWND window = pluginWindow();
     if (!window)

@@ -47,6 +47,11 @@ void queryPluginInfo(const std::string& argument);
 // The first live window registered with the host, else the first window in the slit; a failure
 // naming `command` when there is none.
 HWND needPluginWindow(const char* command);
+// The loaded plug-in module, or null.
+HMODULE pluginModule();
+
+// object_count.cpp: logs the plug-in's live GDI objects and contexts and this thread's windows.
+void countObjects();
 
 // window_commands.cpp: what the user does to the plug-in's window.
 void rightClick(const std::string& arguments);
@@ -54,5 +59,7 @@ void hover(const std::string& arguments);
 void sendMessage(const std::string& arguments);
 void moveWindow(const std::string& arguments);
 void ctrlDrag(const std::string& arguments);
-void screenshot(const std::string& file);
-void describeWindow();
+// Both take the plug-in window, or the top-level window of this process titled as the quoted
+// text that ends their arguments ("Velnor usage").
+void screenshot(const std::string& arguments);
+void describeWindow(const std::string& arguments);

@@ -134,10 +134,45 @@ void ctrlDrag(const std::string& arguments) {
     hostLog("> ctrl-drag done at %ld %ld", rect.left, rect.top);
 }
 
-void screenshot(const std::string& file) {
-    HWND window = needPluginWindow("screenshot");
-    if (!window)
+namespace {
+
+// Splits `arguments` into what comes before a closing quoted title and the title; false when
+// they end with none.
+bool quotedTitle(const std::string& arguments, std::string& before, std::string& title) {
+    const std::string text = trimmed(arguments);
+    const std::size_t open = text.size() >= 2 && text.back() == '"'
+                                 ? text.rfind('"', text.size() - 2)
+                                 : std::string::npos;
+    if (open == std::string::npos || (open > 0 && text[open - 1] != ' '))
+        return false;
+    title = text.substr(open + 1, text.size() - open - 2);
+    before = trimmed(text.substr(0, open));
+    return true;
+}
+
+// A top-level window of this process with exactly `title`, or null.
+HWND titledWindow(const std::string& title) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, nullptr, title.c_str()); window;
+         window = FindWindowExA(nullptr, window, nullptr, title.c_str())) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId())
+            return window;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void screenshot(const std::string& arguments) {
+    std::string file = trimmed(arguments), title;
+    const bool titled = quotedTitle(arguments, file, title);
+    HWND window = titled ? titledWindow(title) : needPluginWindow("screenshot");
+    if (!window) {
+        if (titled)
+            fail("screenshot: no window titled %s", hostQuote(title.c_str()));
         return;
+    }
     if (file.empty()) {
         fail("%s", "screenshot takes a file name");
         return;
@@ -159,15 +194,21 @@ void screenshot(const std::string& file) {
             width, height);
 }
 
-void describeWindow() {
-    HWND window = needPluginWindow("window");
-    if (!window)
+void describeWindow(const std::string& arguments) {
+    std::string before, title;
+    const bool titled = quotedTitle(arguments, before, title);
+    HWND window = titled ? titledWindow(title) : needPluginWindow("window");
+    if (!window) {
+        if (titled)
+            hostLog("> window %s absent", hostQuote(title.c_str()).c_str());
         return;
+    }
     char className[64] = "";
     GetClassNameA(window, className, sizeof className);
     RECT rect = {};
     GetWindowRect(window, &rect);
-    hostLog("> window %s class %s rect %ld %ld %ld %ld style %s exstyle %s visible %d topmost %d",
+    hostLog("> window %s class %s rect %ld %ld %ld %ld style %s exstyle %s visible %d topmost %d "
+            "owner %s",
             hostHex(window).c_str(), hostQuote(className).c_str(), rect.left, rect.top, rect.right,
             rect.bottom,
             hostHex(static_cast<uintptr_t>(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE))))
@@ -175,5 +216,6 @@ void describeWindow() {
             hostHex(static_cast<uintptr_t>(static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE))))
                 .c_str(),
             IsWindowVisible(window) ? 1 : 0,
-            (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0);
+            (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? 1 : 0,
+            hostHex(GetWindow(window, GW_OWNER)).c_str());
 }

@@ -8,7 +8,9 @@
 #include "settings/settings.h"
 #include "shell.h"
 #include "traffic/interface_table.h"
+#include "usage/keeper.h"
 #include "velnor_version.h"
+#include "widget/usage_window.h"
 #include "widget/window.h"
 
 namespace {
@@ -30,8 +32,10 @@ void hideWidget(HWND window, const char*) {
 void selectAdapterCommand(HWND, const char* number) {
     int position = 0;
     // Only a position inside the table is taken; anything else leaves the selection alone.
-    if (parsePosition(number, InterfaceTable::count(), position))
+    if (parsePosition(number, InterfaceTable::count(), position)) {
         selectAdapter(position);
+        refreshUsageWindow();
+    }
 }
 
 void readSettingsCommand(HWND window, const char*) {
@@ -54,6 +58,12 @@ void editSettings(HWND, const char*) {
     KSExecute(nullptr, nullptr, editor, arguments, nullptr, SW_SHOWNORMAL, false);
 }
 
+// Without a ledger there is nothing to show: the command does nothing.
+void toggleUsage(HWND, const char*) {
+    if (UsageKeeper::keeping())
+        toggleUsageWindow();
+}
+
 void showAbout(HWND window, const char*) {
     MessageBoxA(window, kAboutText, "About", kAboutStyle);
 }
@@ -66,22 +76,26 @@ struct BroadcastCommand {
     void (*step)(HWND window, const char* argument);
     MenuPlace menu; // where the context menu offers it, under menuText
     const char* menuText;
+    bool (*offered)(); // null: always; else the menu offers it only while this is true
 };
 
 // The broadcast vocabulary, in the order its words are tried and their steps run.
 const BroadcastCommand kBroadcastCommands[] = {
-    {"@KSShowPlugins", WordMatch::WholeText, showWidget, MenuPlace::None, nullptr},
-    {"@KSHidePlugins", WordMatch::WholeText, hideWidget, MenuPlace::None, nullptr},
-    {kAdapterWord, WordMatch::OwnArgument, selectAdapterCommand, MenuPlace::None, nullptr},
-    {"settings.read", WordMatch::Own, readSettingsCommand, MenuPlace::Settings, "read settings"},
-    {"settings.write", WordMatch::Own, writeSettingsCommand, MenuPlace::Settings, "write settings"},
-    {"settings.edit", WordMatch::Own, editSettings, MenuPlace::Settings, "edit settings"},
-    {"about", WordMatch::Own, showAbout, MenuPlace::Main, "About"},
+    {"@KSShowPlugins", WordMatch::WholeText, showWidget, MenuPlace::None, nullptr, nullptr},
+    {"@KSHidePlugins", WordMatch::WholeText, hideWidget, MenuPlace::None, nullptr, nullptr},
+    {kAdapterWord, WordMatch::OwnArgument, selectAdapterCommand, MenuPlace::None, nullptr, nullptr},
+    {"settings.read", WordMatch::Own, readSettingsCommand, MenuPlace::Settings, "read settings",
+     nullptr},
+    {"settings.write", WordMatch::Own, writeSettingsCommand, MenuPlace::Settings, "write settings",
+     nullptr},
+    {"settings.edit", WordMatch::Own, editSettings, MenuPlace::Settings, "edit settings", nullptr},
+    {"usage", WordMatch::Own, toggleUsage, MenuPlace::Main, "Usage", UsageKeeper::keeping},
+    {"about", WordMatch::Own, showAbout, MenuPlace::Main, "About", nullptr},
 };
 
 void addMenuItems(Menu* menu, MenuPlace place) {
     for (const BroadcastCommand& command : kBroadcastCommands) {
-        if (command.menu != place)
+        if (command.menu != place || (command.offered && !command.offered()))
             continue;
         char text[64];
         std::snprintf(text, sizeof text, "%s%s", kCommandPrefix, command.word);

@@ -11,6 +11,7 @@
 #include "usage/keeper.h"
 #include "widget/painter.h"
 #include "widget/tooltip.h"
+#include "widget/usage_window.h"
 #include "velnor_version.h"
 #include "widget/window.h"
 
@@ -41,6 +42,7 @@ void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
     UsageKeeper::count();
     invalidateWidget();
     refreshTooltip();
+    refreshUsageWindow();
 }
 
 LayeredAttributesFn lookUpLayeredAttributes() {
@@ -63,6 +65,8 @@ void returnToLoadedState() {
     if (entryState.running && moduleHandles().slit != nullptr)
         SendMessageA(moduleHandles().slit, SLIT_MSG_REMOVE, 0,
                      reinterpret_cast<LPARAM>(moduleHandles().widget));
+    // The usage window is the widget's: it goes first, with its class.
+    closeUsageWindow();
     if (moduleHandles().widget != nullptr)
         destroyWidgetWindow();
     UsageKeeper::stop();

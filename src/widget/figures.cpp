@@ -10,11 +10,12 @@ LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings&
         return LabelFigures{{readings.totals[Channel::Receive], readings.totals[Channel::Send]},
                             readings.cost};
     const UsageFigures period = UsageKeeper::figures(settings.adapter);
-    LabelFigures figures{{period.bytes[Channel::Receive], period.bytes[Channel::Send]}, 0.0};
-    figures.cost =
-        static_cast<double>(figures.bytes[Channel::Receive] + figures.bytes[Channel::Send]) /
-        1024.0 * settings.price;
-    return figures;
+    return pricedFigures(period.bytes[Channel::Receive], period.bytes[Channel::Send],
+                         settings.price);
+}
+
+LabelFigures pricedFigures(std::int64_t received, std::int64_t sent, double price) {
+    return LabelFigures{{received, sent}, static_cast<double>(received + sent) / 1024.0 * price};
 }
 
 void rateCaption(std::int64_t rate, char* out, std::size_t size) {

@@ -18,6 +18,8 @@ struct LabelFigures {
 // The interface's counters as the sampler last read them; with a ledger kept, the selected
 // interface's bytes of today or of the billing period.
 LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings& readings);
+// Bytes received and sent, and their cost at `price` per 1024 bytes.
+LabelFigures pricedFigures(std::int64_t received, std::int64_t sent, double price);
 // A rate caption: "1.500 KB/s".
 void rateCaption(std::int64_t rate, char* out, std::size_t size);
 // The value of the label of `kind`: bytes received, sent, both, or the cost.

@@ -10,6 +10,7 @@
 #include "usage/keeper.h"
 #include "widget/painter.h"
 #include "widget/tooltip.h"
+#include "widget/usage_window.h"
 
 namespace {
 
@@ -187,6 +188,8 @@ void applyWindowSettings(HWND window) {
     }
     restartTimer(settings.timer);
     invalidateWidget();
+    // An open usage window shows the new settings, or closes when no ledger is kept any more.
+    refreshUsageWindow();
 }
 
 LRESULT CALLBACK widgetWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

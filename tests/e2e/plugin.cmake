@@ -28,3 +28,8 @@ if(WIN32)
   velnor_e2e_test(tooltip_e2e tooltip_e2e_test.cpp)
   set_tests_properties(tooltip_e2e PROPERTIES RUN_SERIAL TRUE)
 endif()
+if(WIN32)
+  # The usage window: it photographs a window on the shared screen, so nothing runs beside it.
+  velnor_e2e_test(usage_window_e2e usage_window_e2e_test.cpp velnor_usage)
+  set_tests_properties(usage_window_e2e PROPERTIES RUN_SERIAL TRUE)
+endif()

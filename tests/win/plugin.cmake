@@ -24,3 +24,10 @@ velnor_win_test(usage_test
   LIBS velnor_plugin velnor_widget velnor_settings velnor_traffic kestrum_shell
   ENV WINEDLLOVERRIDES=iphlpapi=n,b)
 velnor_use_fake_iphlpapi(usage_test)
+# The usage window: its picture in a memory DC, and the window of the running widget.
+velnor_win_test(usage_window_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/usage_window_test.cpp ${CMAKE_CURRENT_LIST_DIR}/plugin_rig.cpp
+          ${PROJECT_SOURCE_DIR}/src/plugin/entry.cpp
+  LIBS velnor_plugin velnor_widget velnor_settings velnor_traffic kestrum_shell
+  ENV WINEDLLOVERRIDES=iphlpapi=n,b)
+velnor_use_fake_iphlpapi(usage_window_test)

@@ -1,0 +1,340 @@
+#include "widget/usage_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "gdi.h"
+#include "handles.h"
+#include "settings/reload.h"
+#include "settings/settings.h"
+#include "usage/calendar.h"
+#include "usage/keeper.h"
+#include "widget/figures.h"
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS;
+// A tool window has no taskbar button.
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
+constexpr int kGap = 4; // between the widget and the window
+constexpr int kTotalsTop = 186, kTotalsRow = 19, kTotalsColumn = 190, kCaptionWidth = 64;
+constexpr const char* kTotalCaptions[LabelKind::Count] = {"received", "sent", "both", "cost"};
+constexpr UINT kLineFlags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+
+// The window and its kept picture: the bitmap stays selected into its memory context for as long
+// as the window lives; `stale` says the next paint draws it anew.
+struct UsageWindowState {
+    HWND window;
+    HDC keptDC;
+    HBITMAP kept;
+    HGDIOBJ replaced;
+    bool stale;
+    int described; // the position whose description is held; -1 for none
+    char description[InterfaceTable::kDescriptionMax + 1];
+    UsagePicture picture;
+};
+UsageWindowState usage{nullptr, nullptr, nullptr, nullptr, false, -1, {}, {}};
+
+void fill(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
+    SetDCBrushColor(dc, color);
+    PatBlt(dc, left, top, right - left, bottom - top, PATCOPY);
+}
+
+void drawLine(HDC dc, const char* text, RECT box, UINT align) {
+    DrawTextA(dc, text, -1, &box, kLineFlags | align);
+}
+
+void formatDate(std::int32_t day, char* out) {
+    const CivilDate date = civilDate(day);
+    std::snprintf(out, kDateSize, "%04d-%02d-%02d", date.year, date.month, date.day);
+}
+
+// The held description, read from the table only when the selection changed: every read queries
+// the table.
+const char* description(int position) {
+    if (position != usage.described) {
+        if (position >= 0 && position < InterfaceTable::count())
+            std::snprintf(usage.description, sizeof usage.description, "%s",
+                          InterfaceTable::description(position));
+        else
+            std::snprintf(usage.description, sizeof usage.description,
+                          "no interface at position %d", position);
+        usage.described = position;
+    }
+    return usage.description;
+}
+
+} // namespace
+
+RECT usageTotalCaptionBox(int kind) {
+    const int left = kUsagePlot.left + (kind % 2) * kTotalsColumn;
+    const int top = kTotalsTop + (kind / 2) * kTotalsRow;
+    return RECT{left, top, left + kCaptionWidth, top + kTotalsRow - 1};
+}
+
+RECT usageTotalValueBox(int kind) {
+    RECT box = usageTotalCaptionBox(kind);
+    box.left = box.right;
+    box.right = box.left + kTotalsColumn - kCaptionWidth - 10;
+    return box;
+}
+
+int usageBarHeight(std::int64_t bytes, std::int64_t largest) {
+    if (bytes <= 0 || largest <= 0)
+        return 0;
+    const int height = kUsagePlot.bottom - kUsagePlot.top;
+    const double bar =
+        static_cast<double>(bytes) * static_cast<double>(height) / static_cast<double>(largest);
+    return bar >= height ? height : std::max(1, static_cast<int>(bar));
+}
+
+void paintUsagePicture(HDC dc, const UsagePicture& picture) {
+    RECT whole{0, 0, kUsageWidth, kUsageHeight};
+    MakeStyleGradient(dc, &whole, picture.style, true);
+    ScopedSelect brush(dc, GetStockObject(DC_BRUSH));
+    const int days = std::clamp(picture.days, 1, kUsageDaysMax);
+    const int right = kUsagePlot.left + days * kUsageColumn;
+    fill(dc, kUsagePlot.left, kUsagePlot.top, right, kUsagePlot.bottom, picture.plot);
+    for (int day = 0; day < days && day <= picture.today; ++day) {
+        const int x = kUsagePlot.left + day * kUsageColumn + 1;
+        for (int channel = 0; channel < Channel::Count; ++channel) {
+            const int bar = usageBarHeight(picture.bytes[day][channel], picture.largest);
+            const int left = x + channel * kUsageBar;
+            if (bar > 0)
+                fill(dc, left, kUsagePlot.bottom - bar, left + kUsageBar, kUsagePlot.bottom,
+                     picture.bars[channel]);
+        }
+    }
+    ScopedSelect font(dc, picture.font);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, picture.text);
+    drawLine(dc, picture.description, kUsageDescriptionBox, DT_LEFT);
+    drawLine(dc, picture.scale, kUsageScaleBox, DT_LEFT);
+    drawLine(dc, picture.first, RECT{kUsagePlot.left, kUsageDatesTop, right, kUsageDatesBottom},
+             DT_LEFT);
+    drawLine(dc, picture.last, RECT{kUsagePlot.left, kUsageDatesTop, right, kUsageDatesBottom},
+             DT_RIGHT);
+    for (int kind = 0; kind < LabelKind::Count; ++kind) {
+        drawLine(dc, kTotalCaptions[kind], usageTotalCaptionBox(kind), DT_LEFT);
+        drawLine(dc, picture.totals[kind], usageTotalValueBox(kind), DT_RIGHT);
+    }
+}
+
+void gatherUsagePicture(UsagePicture& picture) {
+    const WidgetSettings& settings = widgetSettings();
+    const DrawingResources& resources = drawingResources();
+    picture.style = resources.styleCopy;
+    picture.font = resources.styleFont;
+    std::memcpy(&picture.text, resources.styleCopy + kStyleTextColorOffset, sizeof picture.text);
+    picture.plot = settings.graphs[Channel::Receive].background;
+    for (int channel = 0; channel < Channel::Count; ++channel)
+        picture.bars[channel] = settings.graphs[channel].color;
+    std::int32_t first = 0, last = 0, today = 0;
+    UsageKeeper::billingPeriod(first, last, today);
+    picture.days = std::clamp(last - first + 1, 1, kUsageDaysMax);
+    picture.today = today - first;
+    picture.largest = 0;
+    std::int64_t sums[Channel::Count] = {0, 0};
+    for (int day = 0; day < picture.days; ++day) {
+        std::int64_t* bytes = picture.bytes[day];
+        bytes[Channel::Receive] = bytes[Channel::Send] = 0;
+        if (day <= picture.today)
+            UsageKeeper::dayBytes(settings.adapter, first + day, bytes);
+        for (int channel = 0; channel < Channel::Count; ++channel) {
+            sums[channel] += bytes[channel];
+            picture.largest = std::max(picture.largest, bytes[channel]);
+        }
+    }
+    formatByteCount(picture.largest, picture.scale, sizeof picture.scale);
+    formatDate(first, picture.first);
+    formatDate(first + picture.days - 1, picture.last);
+    std::snprintf(picture.description, sizeof picture.description, "%s",
+                  description(settings.adapter));
+    const LabelFigures figures =
+        pricedFigures(sums[Channel::Receive], sums[Channel::Send], settings.price);
+    for (int kind = 0; kind < LabelKind::Count; ++kind)
+        labelValue(kind, figures, picture.totals[kind], kTextSize);
+}
+
+POINT usageWindowPlace(const RECT& widget, const RECT& work, SIZE size) {
+    long long x = static_cast<long long>(widget.right) + kGap;
+    if (x + size.cx > work.right)
+        x = static_cast<long long>(widget.left) - kGap - size.cx;
+    x = std::max<long long>(std::min<long long>(x, work.right - size.cx), work.left);
+    const long long y = std::max<long long>(
+        std::min<long long>(widget.top, static_cast<long long>(work.bottom) - size.cy), work.top);
+    return POINT{static_cast<LONG>(x), static_cast<LONG>(y)};
+}
+
+namespace {
+
+// A bitmap compatible with the window's own context, kept with its memory context.
+bool makeKeptPicture(HWND window) {
+    HDC windowDC = GetDC(window);
+    if (!windowDC)
+        return false;
+    HDC memory = CreateCompatibleDC(windowDC);
+    HBITMAP picture =
+        memory ? CreateCompatibleBitmap(windowDC, kUsageWidth, kUsageHeight) : nullptr;
+    ReleaseDC(window, windowDC);
+    if (!picture) {
+        if (memory)
+            DeleteDC(memory);
+        return false;
+    }
+    usage.replaced = SelectObject(memory, picture);
+    usage.keptDC = memory;
+    usage.kept = picture;
+    usage.stale = true;
+    return true;
+}
+
+void releaseKeptPicture() {
+    if (!usage.keptDC)
+        return;
+    SelectObject(usage.keptDC, usage.replaced);
+    deleteObject(usage.kept);
+    DeleteDC(usage.keptDC);
+    usage.keptDC = nullptr;
+    usage.replaced = nullptr;
+}
+
+// Shared by WM_PAINT and WM_PRINTCLIENT. Without a picture the target keeps what it shows.
+void paintWindow(HWND window, HDC dc, const RECT& area) {
+    if (!usage.keptDC && !makeKeptPicture(window))
+        return;
+    if (usage.stale) {
+        gatherUsagePicture(usage.picture);
+        paintUsagePicture(usage.keptDC, usage.picture);
+        usage.stale = false;
+    }
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, usage.keptDC,
+           area.left, area.top, SRCCOPY);
+}
+
+void onPaint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (!dc)
+        return;
+    paintWindow(window, dc, paint.rcPaint);
+    EndPaint(window, &paint);
+}
+
+void onPrintClient(HWND window, HDC dc) {
+    RECT client;
+    if (dc && GetClientRect(window, &client))
+        paintWindow(window, dc, client);
+}
+
+void onKeyDown(WPARAM key) {
+    if (key == VK_ESCAPE)
+        closeUsageWindow();
+}
+
+void onDestroy() {
+    releaseKeptPicture();
+    usage.window = nullptr;
+}
+
+LRESULT CALLBACK usageWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        onPaint(window);
+        return 0;
+    case WM_PRINTCLIENT:
+        onPrintClient(window, reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // the picture covers the whole client area
+    case WM_KEYDOWN:
+        onKeyDown(wParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        closeUsageWindow();
+        return 0;
+    case WM_DESTROY:
+        onDestroy();
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// The work area of the widget's monitor.
+RECT workArea(HWND widget) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoA(MonitorFromWindow(widget, MONITOR_DEFAULTTONEAREST), &monitor))
+        return monitor.rcWork;
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void openUsageWindow() {
+    HWND widget = moduleHandles().widget;
+    if (!UsageKeeper::keeping() || !widget)
+        return;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = usageWindowProc;
+    windowClass.hInstance = moduleHandles().instance;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kUsageWindowClass;
+    if (!RegisterClassA(&windowClass))
+        return;
+    RECT frame{0, 0, kUsageWidth, kUsageHeight};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    const SIZE size{frame.right - frame.left, frame.bottom - frame.top};
+    RECT beside{};
+    GetWindowRect(widget, &beside);
+    const POINT place = usageWindowPlace(beside, workArea(widget), size);
+    usage.described = -1;
+    // Owned by the widget: it stays above it and never outlives it.
+    usage.window =
+        CreateWindowExA(kExStyle, kUsageWindowClass, kUsageWindowTitle, kStyle, place.x, place.y,
+                        size.cx, size.cy, widget, nullptr, moduleHandles().instance, nullptr);
+    if (!usage.window) {
+        UnregisterClassA(kUsageWindowClass, moduleHandles().instance);
+        return;
+    }
+    ShowWindow(usage.window, SW_SHOW);
+    // Active, so that Escape reaches it; painted now, so the picture is there at once.
+    SetForegroundWindow(usage.window);
+    SetFocus(usage.window);
+    UpdateWindow(usage.window);
+}
+
+} // namespace
+
+void toggleUsageWindow() {
+    if (usage.window)
+        closeUsageWindow();
+    else
+        openUsageWindow();
+}
+
+void refreshUsageWindow() {
+    if (!usage.window)
+        return;
+    if (!UsageKeeper::keeping()) {
+        closeUsageWindow();
+        return;
+    }
+    usage.stale = true;
+    InvalidateRect(usage.window, nullptr, FALSE);
+}
+
+void closeUsageWindow() {
+    if (usage.window)
+        DestroyWindow(usage.window);
+    // The destruction released the picture; whatever a failed one left goes too.
+    releaseKeptPicture();
+    usage.window = nullptr;
+    UnregisterClassA(kUsageWindowClass, moduleHandles().instance);
+}
+
+HWND usageWindow() {
+    return usage.window;
+}
