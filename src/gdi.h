@@ -43,3 +43,44 @@ template <typename Handle> void deleteObject(Handle& handle) {
         DeleteObject(handle);
     handle = nullptr;
 }
+
+// A picture kept off-screen for a window: a bitmap compatible with the window's own context (not
+// with whichever context asks first: a bare memory context would make it monochrome), selected
+// into a memory context of its own for as long as it lives, so that a repaint is one copy.
+struct KeptPicture {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ replaced; // what `dc` held before the bitmap
+};
+
+// False, and nothing made, when the contexts or the bitmap cannot be had.
+inline bool makeKeptPicture(KeptPicture& picture, HWND window, int width, int height) {
+    HDC windowDC = GetDC(window);
+    if (!windowDC)
+        return false;
+    HDC memory = CreateCompatibleDC(windowDC);
+    HBITMAP bitmap = memory ? CreateCompatibleBitmap(windowDC, width, height) : nullptr;
+    ReleaseDC(window, windowDC);
+    if (!bitmap) {
+        if (memory)
+            DeleteDC(memory);
+        return false;
+    }
+    picture = KeptPicture{memory, bitmap, SelectObject(memory, bitmap)};
+    return true;
+}
+
+inline void releaseKeptPicture(KeptPicture& picture) {
+    if (!picture.dc)
+        return;
+    SelectObject(picture.dc, picture.replaced);
+    deleteObject(picture.bitmap);
+    DeleteDC(picture.dc);
+    picture = KeptPicture{};
+}
+
+// `area` of the picture into `dc`, at the same place.
+inline void copyKeptPicture(const KeptPicture& picture, HDC dc, const RECT& area) {
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, picture.dc,
+           area.left, area.top, SRCCOPY);
+}

@@ -1,8 +1,10 @@
 #include "widget/figures.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "traffic/format.h"
+#include "traffic/interface_table.h"
 #include "usage/keeper.h"
 
 LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings& readings) {
@@ -16,6 +18,13 @@ LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings&
 
 LabelFigures pricedFigures(std::int64_t received, std::int64_t sent, double price) {
     return LabelFigures{{received, sent}, static_cast<double>(received + sent) / 1024.0 * price};
+}
+
+void describeInterface(int position, char* out, std::size_t size) {
+    if (position >= 0 && position < InterfaceTable::count())
+        std::snprintf(out, size, "%s", InterfaceTable::description(position));
+    else
+        std::snprintf(out, size, "no interface at position %d", position);
 }
 
 void rateCaption(std::int64_t rate, char* out, std::size_t size) {

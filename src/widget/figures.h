@@ -20,6 +20,9 @@ struct LabelFigures {
 LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings& readings);
 // Bytes received and sent, and their cost at `price` per 1024 bytes.
 LabelFigures pricedFigures(std::int64_t received, std::int64_t sent, double price);
+// The description of the interface at `position`, as the Adapter menu lists it, or
+// "no interface at position N". Each call queries the table.
+void describeInterface(int position, char* out, std::size_t size);
 // A rate caption: "1.500 KB/s".
 void rateCaption(std::int64_t rate, char* out, std::size_t size);
 // The value of the label of `kind`: bytes received, sent, both, or the cost.

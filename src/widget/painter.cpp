@@ -15,9 +15,7 @@ namespace {
 // The kept picture: its bitmap stays selected into its own memory context for as long as it
 // lives, so a repaint is one copy.
 struct PainterState {
-    HDC cachedDC;
-    HBITMAP cachedBitmap;
-    HGDIOBJ replacedBitmap; // what cachedDC held before the picture
+    KeptPicture cached;
 };
 PainterState painter;
 
@@ -123,41 +121,25 @@ void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources
 
 namespace {
 
-// Draws the picture into a bitmap compatible with the window's own context, kept with its memory
-// context; false when either cannot be had, and the next paint tries again. Not the context that
-// asks: a WM_PRINTCLIENT into a bare memory context would make the kept picture monochrome.
+// Draws the picture into the kept one; false when that cannot be had, and the next paint tries
+// again.
 bool makeCachedPicture(HWND window) {
-    if (widgetSettings().width <= 0 || widgetSettings().height <= 0)
+    const WidgetSettings& settings = widgetSettings();
+    if (settings.width <= 0 || settings.height <= 0 ||
+        !makeKeptPicture(painter.cached, window, settings.width, settings.height))
         return false;
-    HDC windowDC = GetDC(window);
-    if (!windowDC)
-        return false;
-    HDC memory = CreateCompatibleDC(windowDC);
-    HBITMAP picture =
-        memory ? CreateCompatibleBitmap(windowDC, widgetSettings().width, widgetSettings().height)
-               : nullptr;
-    ReleaseDC(window, windowDC);
-    if (!picture) {
-        if (memory)
-            DeleteDC(memory);
-        return false;
-    }
-    painter.replacedBitmap = SelectObject(memory, picture);
-    painter.cachedDC = memory;
-    painter.cachedBitmap = picture;
     const TrafficReadings& readings = TrafficSampler::readings();
-    paintPicture(memory, widgetSettings(), drawingResources(), readings,
-                 labelFigures(widgetSettings(), readings));
+    paintPicture(painter.cached.dc, settings, drawingResources(), readings,
+                 labelFigures(settings, readings));
     return true;
 }
 
 // Shared by WM_PAINT and WM_PRINTCLIENT: `area` of the picture into `dc`. Without a picture the
 // target keeps what it shows.
 void paintWidget(HWND window, HDC dc, const RECT& area) {
-    if (!painter.cachedBitmap && !makeCachedPicture(window))
+    if (!painter.cached.dc && !makeCachedPicture(window))
         return;
-    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top,
-           painter.cachedDC, area.left, area.top, SRCCOPY);
+    copyKeptPicture(painter.cached, dc, area);
 }
 
 } // namespace
@@ -184,14 +166,9 @@ void invalidateWidget() {
 }
 
 void releaseCachedPicture() {
-    if (!painter.cachedDC)
-        return;
-    SelectObject(painter.cachedDC, painter.replacedBitmap);
-    deleteObject(painter.cachedBitmap);
-    DeleteDC(painter.cachedDC);
-    painter = PainterState{};
+    releaseKeptPicture(painter.cached);
 }
 
 HBITMAP cachedPicture() {
-    return painter.cachedBitmap;
+    return painter.cached.bitmap;
 }

@@ -47,12 +47,7 @@ TTTOOLINFOA widgetTool() {
 // never for a tick's figures.
 void readDescription() {
     const int position = widgetSettings().adapter;
-    if (position >= 0 && position < InterfaceTable::count())
-        std::snprintf(tooltip.description, sizeof tooltip.description, "%s",
-                      InterfaceTable::description(position));
-    else
-        std::snprintf(tooltip.description, sizeof tooltip.description,
-                      "no interface at position %d", position);
+    describeInterface(position, tooltip.description, sizeof tooltip.description);
     tooltip.position = position;
 }
 

@@ -27,15 +27,13 @@ constexpr UINT kLineFlags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_EL
 // as the window lives; `stale` says the next paint draws it anew.
 struct UsageWindowState {
     HWND window;
-    HDC keptDC;
-    HBITMAP kept;
-    HGDIOBJ replaced;
+    KeptPicture kept;
     bool stale;
     int described; // the position whose description is held; -1 for none
     char description[InterfaceTable::kDescriptionMax + 1];
     UsagePicture picture;
 };
-UsageWindowState usage{nullptr, nullptr, nullptr, nullptr, false, -1, {}, {}};
+UsageWindowState usage{nullptr, {}, false, -1, {}, {}};
 
 void fill(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
     SetDCBrushColor(dc, color);
@@ -55,12 +53,7 @@ void formatDate(std::int32_t day, char* out) {
 // the table.
 const char* description(int position) {
     if (position != usage.described) {
-        if (position >= 0 && position < InterfaceTable::count())
-            std::snprintf(usage.description, sizeof usage.description, "%s",
-                          InterfaceTable::description(position));
-        else
-            std::snprintf(usage.description, sizeof usage.description,
-                          "no interface at position %d", position);
+        describeInterface(position, usage.description, sizeof usage.description);
         usage.described = position;
     }
     return usage.description;
@@ -170,48 +163,19 @@ POINT usageWindowPlace(const RECT& widget, const RECT& work, SIZE size) {
 
 namespace {
 
-// A bitmap compatible with the window's own context, kept with its memory context.
-bool makeKeptPicture(HWND window) {
-    HDC windowDC = GetDC(window);
-    if (!windowDC)
-        return false;
-    HDC memory = CreateCompatibleDC(windowDC);
-    HBITMAP picture =
-        memory ? CreateCompatibleBitmap(windowDC, kUsageWidth, kUsageHeight) : nullptr;
-    ReleaseDC(window, windowDC);
-    if (!picture) {
-        if (memory)
-            DeleteDC(memory);
-        return false;
-    }
-    usage.replaced = SelectObject(memory, picture);
-    usage.keptDC = memory;
-    usage.kept = picture;
-    usage.stale = true;
-    return true;
-}
-
-void releaseKeptPicture() {
-    if (!usage.keptDC)
-        return;
-    SelectObject(usage.keptDC, usage.replaced);
-    deleteObject(usage.kept);
-    DeleteDC(usage.keptDC);
-    usage.keptDC = nullptr;
-    usage.replaced = nullptr;
-}
-
 // Shared by WM_PAINT and WM_PRINTCLIENT. Without a picture the target keeps what it shows.
 void paintWindow(HWND window, HDC dc, const RECT& area) {
-    if (!usage.keptDC && !makeKeptPicture(window))
-        return;
+    if (!usage.kept.dc) {
+        if (!makeKeptPicture(usage.kept, window, kUsageWidth, kUsageHeight))
+            return;
+        usage.stale = true;
+    }
     if (usage.stale) {
         gatherUsagePicture(usage.picture);
-        paintUsagePicture(usage.keptDC, usage.picture);
+        paintUsagePicture(usage.kept.dc, usage.picture);
         usage.stale = false;
     }
-    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, usage.keptDC,
-           area.left, area.top, SRCCOPY);
+    copyKeptPicture(usage.kept, dc, area);
 }
 
 void onPaint(HWND window) {
@@ -235,7 +199,7 @@ void onKeyDown(WPARAM key) {
 }
 
 void onDestroy() {
-    releaseKeptPicture();
+    releaseKeptPicture(usage.kept);
     usage.window = nullptr;
 }
 
@@ -330,7 +294,7 @@ void closeUsageWindow() {
     if (usage.window)
         DestroyWindow(usage.window);
     // The destruction released the picture; whatever a failed one left goes too.
-    releaseKeptPicture();
+    releaseKeptPicture(usage.kept);
     usage.window = nullptr;
     UnregisterClassA(kUsageWindowClass, moduleHandles().instance);
 }
