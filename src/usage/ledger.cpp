@@ -9,6 +9,9 @@
 namespace {
 
 constexpr std::int64_t kMaxBytes = INT64_MAX;
+// The days the file can hold.
+const std::int32_t kFirstDay = dayNumber(kFirstYear, 1, 1);
+const std::int32_t kLastDay = dayNumber(kLastYear, 12, 31);
 
 // Doubles the capacity when full (from 8); false when that cannot be had.
 template <typename T> bool reserveOneMore(T*& array, std::int32_t count, std::int32_t& capacity) {
@@ -129,9 +132,7 @@ bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boo
 
 bool addBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
               const std::int64_t bytes[2]) {
-    static const std::int32_t firstDay = dayNumber(kFirstYear, 1, 1);
-    static const std::int32_t lastDay = dayNumber(kLastYear, 12, 31);
-    if (day < firstDay || day > lastDay)
+    if (day < kFirstDay || day > kLastDay)
         return false;
     std::int32_t& latest = ledger.interfaces[interface].latest;
     std::int32_t found = -1;
