@@ -374,8 +374,9 @@ void dllSize() {
     }
     double kilobytes = data.nFileSizeLow / 1024.0;
     std::printf("%-44s %10lu bytes (%.1f KB; ratio to 150 KB %.3f; goal <= 1)\n",
-                "Velnor.dll, 32-bit, stripped", static_cast<unsigned long>(data.nFileSizeLow),
-                kilobytes, kilobytes / 150.0);
+                sizeof(void*) == 4 ? "Velnor.dll, 32-bit, stripped"
+                                   : "Velnor.dll, 64-bit, stripped",
+                static_cast<unsigned long>(data.nFileSizeLow), kilobytes, kilobytes / 150.0);
 }
 
 } // namespace
