@@ -412,10 +412,20 @@ void billingPeriod(std::int32_t& first, std::int32_t& last, std::int32_t& today)
     last = periodEnd(today, keeper.billingDay);
 }
 
-void dayBytes(int position, std::int32_t day, std::int64_t bytes[2]) {
-    bytes[0] = bytes[1] = 0;
-    if (known(position))
-        totals(keeper.ledger, keeper.slots[position].interface, day, day, bytes);
+void daysBytes(int position, std::int32_t first, int days, std::int64_t (*bytes)[2]) {
+    for (int day = 0; day < days; ++day)
+        bytes[day][0] = bytes[day][1] = 0;
+    if (!known(position))
+        return;
+    const std::int32_t interface = keeper.slots[position].interface;
+    for (std::int32_t i = 0; i < keeper.ledger.entryCount; ++i) {
+        const UsageEntry& entry = keeper.ledger.entries[i];
+        const std::int64_t day = std::int64_t{entry.day} - first;
+        if (entry.month || entry.interface != interface || day < 0 || day >= days)
+            continue;
+        for (int channel = 0; channel < 2; ++channel)
+            bytes[day][channel] = saturatingAdd(bytes[day][channel], entry.bytes[channel]);
+    }
 }
 
 const char* status() {

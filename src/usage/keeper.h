@@ -33,8 +33,9 @@ int period();
 UsageFigures figures(int position);
 // The first day of the billing period containing today, its last day, and today.
 void billingPeriod(std::int32_t& first, std::int32_t& last, std::int32_t& today);
-// Received and sent bytes of the interface at `position` on `day`.
-void dayBytes(int position, std::int32_t day, std::int64_t bytes[2]);
+// Received and sent bytes of the interface at `position` on each of `days` days from `first`,
+// gathered in one pass over the ledger.
+void daysBytes(int position, std::int32_t first, int days, std::int64_t (*bytes)[2]);
 // Empty when all is well; else what the tooltip says: a save that failed, a damaged ledger set
 // aside, another widget keeping the ledger.
 const char* status();

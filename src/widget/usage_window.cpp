@@ -130,11 +130,13 @@ void gatherUsagePicture(UsagePicture& picture) {
     picture.today = today - first;
     picture.largest = 0;
     std::int64_t sums[Channel::Count] = {0, 0};
+    // Days after today stay empty, whatever a clock set back left in the ledger.
+    UsageKeeper::daysBytes(settings.adapter, first, std::clamp(picture.today + 1, 0, picture.days),
+                           picture.bytes);
     for (int day = 0; day < picture.days; ++day) {
         std::int64_t* bytes = picture.bytes[day];
-        bytes[Channel::Receive] = bytes[Channel::Send] = 0;
-        if (day <= picture.today)
-            UsageKeeper::dayBytes(settings.adapter, first + day, bytes);
+        if (day > picture.today)
+            bytes[Channel::Receive] = bytes[Channel::Send] = 0;
         for (int channel = 0; channel < Channel::Count; ++channel) {
             sums[channel] += bytes[channel];
             picture.largest = std::max(picture.largest, bytes[channel]);
