@@ -84,3 +84,20 @@ inline void copyKeptPicture(const KeptPicture& picture, HDC dc, const RECT& area
     BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, picture.dc,
            area.left, area.top, SRCCOPY);
 }
+
+// WM_PAINT and WM_PRINTCLIENT of a window whose picture `paint(window, dc, area)` copies: the paint
+// rectangle, or the whole client area.
+inline void paintMessage(HWND window, void (*paint)(HWND, HDC, const RECT&)) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    if (!dc)
+        return;
+    paint(window, dc, ps.rcPaint);
+    EndPaint(window, &ps);
+}
+
+inline void printClientMessage(HWND window, HDC dc, void (*paint)(HWND, HDC, const RECT&)) {
+    RECT client;
+    if (dc && GetClientRect(window, &client))
+        paint(window, dc, client);
+}

@@ -9,11 +9,15 @@
 
 LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings& readings) {
     if (!UsageKeeper::keeping())
-        return LabelFigures{{readings.totals[Channel::Receive], readings.totals[Channel::Send]},
-                            readings.cost};
+        return counterFigures(readings);
     const UsageFigures period = UsageKeeper::figures(settings.adapter);
     return pricedFigures(period.bytes[Channel::Receive], period.bytes[Channel::Send],
                          settings.price);
+}
+
+LabelFigures counterFigures(const TrafficReadings& readings) {
+    return LabelFigures{{readings.totals[Channel::Receive], readings.totals[Channel::Send]},
+                        readings.cost};
 }
 
 LabelFigures pricedFigures(std::int64_t received, std::int64_t sent, double price) {

@@ -18,6 +18,8 @@ struct LabelFigures {
 // The interface's counters as the sampler last read them; with a ledger kept, the selected
 // interface's bytes of today or of the billing period.
 LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings& readings);
+// The interface's counters as the sampler last read them, whatever the labels count.
+LabelFigures counterFigures(const TrafficReadings& readings);
 // Bytes received and sent, and their cost at `price` per 1024 bytes.
 LabelFigures pricedFigures(std::int64_t received, std::int64_t sent, double price);
 // The description of the interface at `position`, as the Adapter menu lists it, or

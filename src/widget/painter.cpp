@@ -145,18 +145,11 @@ void paintWidget(HWND window, HDC dc, const RECT& area) {
 } // namespace
 
 void onPaint(HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    if (!dc)
-        return;
-    paintWidget(window, dc, paint.rcPaint);
-    EndPaint(window, &paint);
+    paintMessage(window, paintWidget);
 }
 
 void onPrintClient(HWND window, HDC dc) {
-    RECT client;
-    if (dc && GetClientRect(window, &client))
-        paintWidget(window, dc, client);
+    printClientMessage(window, dc, paintWidget);
 }
 
 void invalidateWidget() {

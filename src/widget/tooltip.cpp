@@ -56,7 +56,8 @@ int composePeriod(char* out, std::size_t size) {
     if (!UsageKeeper::keeping())
         return 0;
     const UsageFigures period = UsageKeeper::figures(widgetSettings().adapter);
-    const LabelFigures figures = labelFigures(widgetSettings(), TrafficSampler::readings());
+    const LabelFigures figures = pricedFigures(period.bytes[Channel::Receive],
+                                               period.bytes[Channel::Send], widgetSettings().price);
     char values[LabelKind::Count][kTextSize];
     for (int kind = 0; kind < LabelKind::Count; ++kind)
         labelValue(kind, figures, values[kind], kTextSize);
@@ -76,9 +77,7 @@ void composeText() {
     char rates[Channel::Count][kTextSize];
     for (int channel = 0; channel < Channel::Count; ++channel)
         rateCaption(readings.rates[channel], rates[channel], kTextSize);
-    // The counters' own totals, whatever the labels count.
-    const LabelFigures counted{{readings.totals[Channel::Receive], readings.totals[Channel::Send]},
-                               readings.cost};
+    const LabelFigures counted = counterFigures(readings);
     char values[LabelKind::Count][kTextSize];
     for (int kind = 0; kind < LabelKind::Count; ++kind)
         labelValue(kind, counted, values[kind], kTextSize);

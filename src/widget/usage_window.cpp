@@ -181,18 +181,11 @@ void paintWindow(HWND window, HDC dc, const RECT& area) {
 }
 
 void onPaint(HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    if (!dc)
-        return;
-    paintWindow(window, dc, paint.rcPaint);
-    EndPaint(window, &paint);
+    paintMessage(window, paintWindow);
 }
 
 void onPrintClient(HWND window, HDC dc) {
-    RECT client;
-    if (dc && GetClientRect(window, &client))
-        paintWindow(window, dc, client);
+    printClientMessage(window, dc, paintWindow);
 }
 
 void onKeyDown(WPARAM key) {
