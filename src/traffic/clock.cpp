@@ -7,7 +7,7 @@ namespace {
 // The frequency is fixed at boot, so it is asked once. Not a function-local static: its guard
 // would link the C++ runtime's thread support into the DLL for one question on one thread.
 struct ClockState {
-    LARGE_INTEGER frequency;
+    double microsecondsPerCount; // 0 until asked
 };
 ClockState clockState;
 
@@ -15,13 +15,15 @@ ClockState clockState;
 
 std::int64_t clockMicroseconds() {
     // Both succeed on every system that runs this code; their results are not checked.
-    if (clockState.frequency.QuadPart == 0)
-        QueryPerformanceFrequency(&clockState.frequency);
-    const LARGE_INTEGER frequency = clockState.frequency;
+    if (clockState.microsecondsPerCount == 0) {
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        clockState.microsecondsPerCount = 1e6 / static_cast<double>(frequency.QuadPart);
+    }
     LARGE_INTEGER count;
     QueryPerformanceCounter(&count);
-    // Whole seconds and the rest apart, so that the product stays in range however long the
-    // machine has run.
-    std::int64_t perSecond = frequency.QuadPart;
-    return count.QuadPart / perSecond * 1000000 + count.QuadPart % perSecond * 1000000 / perSecond;
+    // A double holds a count exactly up to 2^53, centuries at any counter's frequency; a multiply
+    // costs less than the three 64-bit divisions of whole seconds and the rest.
+    return static_cast<std::int64_t>(static_cast<double>(count.QuadPart) *
+                                     clockState.microsecondsPerCount);
 }

@@ -147,15 +147,20 @@ void readRows(int position) {
     for (int i = 0; i < count; ++i) {
         const MIB_IFROW& entry = state.buffer->table[i];
         RowCounters& counted = state.rows[i];
-        counted.reading =
-            wide == nullptr && i == position ? entryReading(entry) : narrowReading(entry);
         const MIB_IF_ROW2* row2 = wide ? wideRow(*wide, entry.dwIndex, next) : nullptr;
         counted.hasGuid = row2 != nullptr;
-        if (row2 == nullptr)
+        // Filled field by field: a reading built aside and copied whole is read back before its
+        // parts are stored, a stall that costs more than the rest of the row.
+        CounterReading& reading = counted.reading;
+        if (row2 == nullptr) {
+            reading = wide == nullptr && i == position ? entryReading(entry) : narrowReading(entry);
             continue;
-        counted.reading.wide = true;
-        counted.reading.octets[Channel::Receive] = wideCount(row2->InOctets);
-        counted.reading.octets[Channel::Send] = wideCount(row2->OutOctets);
+        }
+        reading.found = true;
+        reading.index = entry.dwIndex;
+        reading.wide = true;
+        reading.octets[Channel::Receive] = wideCount(row2->InOctets);
+        reading.octets[Channel::Send] = wideCount(row2->OutOctets);
         std::memcpy(counted.guid, &row2->InterfaceGuid, sizeof counted.guid);
     }
     if (wide)

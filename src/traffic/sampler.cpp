@@ -1,13 +1,25 @@
 #include "traffic/sampler.h"
 
+#include <cstring>
+
 #include "traffic/clock.h"
 #include "traffic/counter_delta.h"
 #include "traffic/interface_table.h"
 
 namespace {
 
+// A graph's maximum and how many of its columns hold it, so that a tick finds the new maximum
+// without reading every column: it looks again only when the last of them scrolls out.
+struct Peak {
+    const std::int64_t* history; // of the graph it describes, with `columns`
+    int columns;
+    std::int64_t value; // the graph's maximum when that still reads the same
+    int holders;        // columns holding `value`, when it is positive
+};
+
 struct SamplerState {
     TrafficReadings readings;
+    Peak peaks[Channel::Count];
     bool hasBaseline;
     CounterReading last;           // of the last tick or reset: the totals come from it
     std::int64_t lastMicroseconds; // of the last tick or reset
@@ -41,23 +53,39 @@ std::int64_t rateOf(std::int64_t bytes, double seconds) {
     return rate >= kRateLimit ? INT64_MAX : static_cast<std::int64_t>(rate);
 }
 
-// Scrolls one column left and finds the maximum in the same pass; the rate enters on the right.
-void scroll(Graph& graph, std::int64_t rate) {
-    const int columns = historyColumns(graph);
-    if (graph.history == nullptr || columns < 1)
-        return;
-    std::int64_t* history = graph.history;
-    std::int64_t maximum = 0;
-    for (int j = 0; j + 1 < columns; ++j) {
-        std::int64_t v = history[j + 1];
-        if (v > maximum)
-            maximum = v;
-        history[j] = v;
+// The maximum of the columns (0 when none is positive) and its holders, from every column.
+Peak findPeak(const std::int64_t* history, int columns) {
+    Peak peak{history, columns, 0, 0};
+    for (int j = 0; j < columns; ++j) {
+        if (history[j] > peak.value)
+            peak = Peak{history, columns, history[j], 1};
+        else if (history[j] == peak.value && peak.value > 0)
+            ++peak.holders;
     }
-    if (rate > maximum)
-        maximum = rate;
-    graph.maximum = maximum;
+    return peak;
+}
+
+// Scrolls one column left, the rate entering on the right, and keeps the graph's maximum.
+void scroll(Graph& graph, std::int64_t rate, Peak& peak) {
+    const int columns = historyColumns(graph);
+    std::int64_t* history = graph.history;
+    if (history == nullptr || columns < 1)
+        return;
+    const std::int64_t leaving = history[0];
+    std::memmove(history, history + 1, sizeof *history * static_cast<std::size_t>(columns - 1));
     history[columns - 1] = rate;
+    // Anyone else who set the maximum or the history (a reload, a reset) makes it look again.
+    const bool kept =
+        peak.history == history && peak.columns == columns && peak.value == graph.maximum;
+    if (kept && leaving > 0 && leaving == peak.value)
+        --peak.holders;
+    if (!kept || (peak.value > 0 && peak.holders == 0))
+        peak = findPeak(history, columns);
+    else if (rate > peak.value)
+        peak = Peak{history, columns, rate, 1};
+    else if (rate == peak.value && rate > 0)
+        ++peak.holders;
+    graph.maximum = peak.value;
 }
 
 void rebase(const CounterReading& reading, std::int64_t now) {
@@ -87,7 +115,7 @@ void tick(WidgetSettings& settings) {
                 counterDelta(sampler.last.octets[channel], reading.octets[channel], reading.wide),
                 seconds);
         sampler.readings.rates[channel] = rate;
-        scroll(settings.graphs[channel], rate);
+        scroll(settings.graphs[channel], rate, sampler.peaks[channel]);
     }
     sampler.readings.seconds = rated ? seconds : 0.0;
     rebase(reading, now);
@@ -97,6 +125,8 @@ void tick(WidgetSettings& settings) {
 }
 
 void resetHistory(WidgetSettings& settings) {
+    for (Peak& peak : sampler.peaks)
+        peak = Peak{};
     for (Graph& graph : settings.graphs) {
         if (graph.history == nullptr)
             continue;

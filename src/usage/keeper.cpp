@@ -352,22 +352,27 @@ void count() {
         std::int32_t interface = interfaceOf(row, counted);
         if (interface < 0)
             continue;
-        const UsageInterface& known = keeper.ledger.interfaces[interface];
-        const bool sameWidth = known.hasCheckpoint && known.checkpoint.wide == reading.wide;
-        // An idle interface: nothing to count, and its checkpoint stands.
-        if (sameWidth && known.checkpoint.counters[0] == reading.octets[0] &&
-            known.checkpoint.counters[1] == reading.octets[1])
-            continue;
-        // One interface per baseline, in one width; a new interface counts from now.
-        if (sameWidth) {
-            std::int64_t bytes[2];
-            for (int channel = 0; channel < 2; ++channel)
-                bytes[channel] = counterDelta(known.checkpoint.counters[channel],
-                                              reading.octets[channel], reading.wide);
-            if (bytes[0] > 0 || bytes[1] > 0)
-                moved = addBytes(keeper.ledger, interface, today, false, bytes) || moved;
+        UsageInterface& known = keeper.ledger.interfaces[interface];
+        UsageCheckpoint& last = known.checkpoint;
+        std::int64_t bytes[2] = {0, 0};
+        if (known.hasCheckpoint && last.boot == keeper.boot && last.wide == reading.wide) {
+            // Counted at the last tick: an idle interface stops here.
+            if (last.counters[0] == reading.octets[0] && last.counters[1] == reading.octets[1])
+                continue;
+            for (int channel = 0; channel < 2; ++channel) {
+                bytes[channel] =
+                    counterDelta(last.counters[channel], reading.octets[channel], reading.wide);
+                last.counters[channel] = reading.octets[channel];
+            }
+        } else {
+            // First seen in this run: a new interface counts from now, one that another run
+            // counted by the rules of a start. Counters that changed width count from now.
+            if (last.boot != keeper.boot)
+                trafficSinceCheckpoint(known, reading.octets, reading.wide, keeper.boot, bytes);
+            setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets);
         }
-        setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets);
+        if (bytes[0] > 0 || bytes[1] > 0)
+            moved = addDayBytes(keeper.ledger, interface, today, bytes) || moved;
     }
     if (moved && !keeper.unsaved) {
         keeper.unsaved = true;

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr std::int64_t kMaxBytes = INT64_MAX;
 // The days the file can hold.
 const std::int32_t kFirstDay = dayNumber(kFirstYear, 1, 1);
 const std::int32_t kLastDay = dayNumber(kLastYear, 12, 31);
@@ -65,12 +64,6 @@ std::int32_t findEntry(const UsageLedger& ledger, std::int32_t interface, std::i
     return -1;
 }
 
-void addTo(UsageEntry& entry, const std::int64_t bytes[2]) {
-    for (int channel = 0; channel < 2; ++channel)
-        if (bytes[channel] > 0)
-            entry.bytes[channel] = saturatingAdd(entry.bytes[channel], bytes[channel]);
-}
-
 void findLatestDays(UsageLedger& ledger) {
     for (std::int32_t i = 0; i < ledger.interfaceCount; ++i)
         ledger.interfaces[i].latest = -1;
@@ -85,10 +78,6 @@ void findLatestDays(UsageLedger& ledger) {
 }
 
 } // namespace
-
-std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
-    return b > kMaxBytes - a ? kMaxBytes : a + b;
-}
 
 void freeLedger(UsageLedger& ledger) {
     std::free(ledger.interfaces);

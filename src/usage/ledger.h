@@ -42,6 +42,18 @@ struct UsageLedger {
 
 void freeLedger(UsageLedger& ledger); // back to the empty ledger, {} being one
 
+// Byte counts stay below 2^63.
+inline std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
+    return b > INT64_MAX - a ? INT64_MAX : a + b;
+}
+
+// Adds the positive byte counts to the entry.
+inline void addTo(UsageEntry& entry, const std::int64_t bytes[2]) {
+    for (int channel = 0; channel < 2; ++channel)
+        if (bytes[channel] > 0)
+            entry.bytes[channel] = saturatingAdd(entry.bytes[channel], bytes[channel]);
+}
+
 // The interface of `id` (the first `idLength` bytes), added when new; its description replaced
 // when `description` is not null. Both are cut to 256 bytes, with tab, CR, LF and NUL made spaces;
 // a GUID-shaped id is upper-cased, as the system writes it. -1 for an empty id or without memory.
@@ -59,6 +71,16 @@ bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boo
 bool addBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
               const std::int64_t bytes[2]);
 
+// addBytes for a day, inline for the tick, which nearly always adds to the interface's latest day.
+inline bool addDayBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day,
+                        const std::int64_t bytes[2]) {
+    const std::int32_t latest = ledger.interfaces[interface].latest;
+    if (latest < 0 || ledger.entries[latest].day != day)
+        return addBytes(ledger, interface, day, false, bytes);
+    addTo(ledger.entries[latest], bytes);
+    return true;
+}
+
 // Sum of the interface's day entries from firstDay to lastDay, and of its month entries whose
 // first day lies there.
 void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firstDay,
@@ -67,6 +89,3 @@ void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firs
 // Folds the day entries older than kKeptDays days before `today` into month entries. False when
 // memory ran out: the days that found no month stay as they were.
 bool fold(UsageLedger& ledger, std::int32_t today);
-
-// Byte counts stay below 2^63.
-std::int64_t saturatingAdd(std::int64_t a, std::int64_t b);

@@ -222,6 +222,26 @@ TEST_F(Sampler, HistoryScrollsLeftWithTheMaximumOfWhatItHolds) {
     }
 }
 
+// The maximum stays while another column holds it, and a reset's zeroed history is looked at anew.
+TEST_F(Sampler, TheMaximumFollowsTheColumnsThatHoldIt) {
+    Widget widget(3);
+    set(0, 0);
+    TrafficSampler::resetHistory(widget.settings);
+    const std::int64_t steps[] = {300, 300, 100, 50, 0, 0};
+    const std::int64_t maxima[] = {300, 300, 300, 300, 100, 50};
+    std::int64_t total = 0;
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i);
+        set(total += steps[i], 0);
+        tickAfter(widget, 1000);
+        EXPECT_EQ(widget.maximum(Channel::Receive), maxima[i]);
+    }
+    TrafficSampler::resetHistory(widget.settings);
+    set(total + 20, 0);
+    tickAfter(widget, 1000);
+    EXPECT_EQ(widget.maximum(Channel::Receive), 20);
+}
+
 TEST_F(Sampler, WidthOneHoldsOnlyTheNewRate) {
     Widget widget(1);
     set(0, 0);

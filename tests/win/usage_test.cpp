@@ -123,6 +123,19 @@ TEST_F(UsageTest, TrafficWhileStoppedIsCountedAtTheNextStart) {
     EXPECT_EQ(onDisk(kLo), (Bytes{4100, 5200})) << "the first save comes at start";
 }
 
+// An interface that joins the table while the widget runs, with a checkpoint of an earlier boot:
+// its counters, all traffic since this boot, count, not their distance from the old checkpoint.
+TEST_F(UsageTest, AnInterfaceSeenLaterIsCountedByTheRulesOfAStart) {
+    const char kWlan[] = "{00000003-0000-0000-0000-4E6574446576}";
+    ASSERT_TRUE(writeFile(ledgerPath(), std::string("checkpoint\t") + kWlan +
+                                            "\t1000000000\t64\t100000\t100000\n"));
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    rows_.push_back(Row{3, 777777, 888888, "wlan"});
+    setRows();
+    tick();
+    EXPECT_EQ(shown(2), (Bytes{777777, 888888}));
+}
+
 TEST_F(UsageTest, ADamagedLedgerIsSetAsideUnderAFreeName) {
     ASSERT_TRUE(writeFile(ledgerPath() + ".damaged", "an earlier one\n"));
     ASSERT_TRUE(writeFile(ledgerPath(), "2026-02-30\tlo\t1\t2\n"));
