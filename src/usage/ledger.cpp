@@ -1,5 +1,6 @@
 #include "usage/ledger.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -119,31 +120,63 @@ bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boo
     return true;
 }
 
+bool appendBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
+                 const std::int64_t bytes[2]) {
+    if (day < kFirstDay || day > kLastDay ||
+        !reserveOneMore(ledger.entries, ledger.entryCount, ledger.entryCapacity))
+        return false;
+    if (month) {
+        CivilDate date = civilDate(day);
+        day = dayNumber(date.year, date.month, 1);
+    }
+    UsageEntry& added = ledger.entries[ledger.entryCount];
+    added = UsageEntry{day, month, interface, {0, 0}};
+    addTo(added, bytes);
+    std::int32_t& latest = ledger.interfaces[interface].latest;
+    if (!month && (latest < 0 || ledger.entries[latest].day < day))
+        latest = ledger.entryCount;
+    ++ledger.entryCount;
+    return true;
+}
+
 bool addBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
               const std::int64_t bytes[2]) {
     if (day < kFirstDay || day > kLastDay)
         return false;
-    std::int32_t& latest = ledger.interfaces[interface].latest;
+    const std::int32_t latest = ledger.interfaces[interface].latest;
     std::int32_t found = -1;
     if (month) {
         CivilDate date = civilDate(day);
-        day = dayNumber(date.year, date.month, 1);
-        found = findEntry(ledger, interface, day, true);
+        found = findEntry(ledger, interface, dayNumber(date.year, date.month, 1), true);
     } else if (latest >= 0 && ledger.entries[latest].day == day) {
         found = latest;
     } else if (latest >= 0 && ledger.entries[latest].day > day) {
-        found = findEntry(ledger, interface, day, false); // the clock went back, or a file's order
+        found = findEntry(ledger, interface, day, false); // the clock went back
     }
-    if (found < 0) {
-        if (!reserveOneMore(ledger.entries, ledger.entryCount, ledger.entryCapacity))
-            return false;
-        found = ledger.entryCount++;
-        ledger.entries[found] = UsageEntry{day, month, interface, {0, 0}};
-        if (!month && (latest < 0 || ledger.entries[latest].day < day))
-            latest = found;
-    }
+    if (found < 0)
+        return appendBytes(ledger, interface, day, month, bytes);
     addTo(ledger.entries[found], bytes);
     return true;
+}
+
+void mergeEntries(UsageLedger& ledger) {
+    UsageEntry* entries = ledger.entries;
+    std::sort(entries, entries + ledger.entryCount, [](const UsageEntry& a, const UsageEntry& b) {
+        if (a.interface != b.interface)
+            return a.interface < b.interface;
+        return a.month != b.month ? a.month < b.month : a.day < b.day;
+    });
+    std::int32_t kept = 0;
+    for (std::int32_t i = 0; i < ledger.entryCount; ++i) {
+        UsageEntry* last = kept > 0 ? &entries[kept - 1] : nullptr;
+        if (last && last->interface == entries[i].interface && last->month == entries[i].month &&
+            last->day == entries[i].day)
+            addTo(*last, entries[i].bytes);
+        else
+            entries[kept++] = entries[i];
+    }
+    ledger.entryCount = kept;
+    findLatestDays(ledger);
 }
 
 void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firstDay,
@@ -157,25 +190,18 @@ void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firs
     }
 }
 
-bool fold(UsageLedger& ledger, std::int32_t today) {
-    std::int64_t kept = std::int64_t{today} - kKeptDays;
-    bool complete = true;
-    // The month entries appended on the way lie past `count`.
-    std::int32_t count = ledger.entryCount;
-    for (std::int32_t i = 0; i < count; ++i) {
-        UsageEntry day = ledger.entries[i];
-        if (day.month || day.day >= kept)
+void fold(UsageLedger& ledger, std::int32_t today) {
+    const std::int64_t kept = std::int64_t{today} - kKeptDays;
+    bool folded = false;
+    for (std::int32_t i = 0; i < ledger.entryCount; ++i) {
+        UsageEntry& entry = ledger.entries[i];
+        if (entry.month || entry.day >= kept)
             continue;
-        if (addBytes(ledger, day.interface, day.day, true, day.bytes))
-            ledger.entries[i].interface = -1;
-        else
-            complete = false;
+        CivilDate date = civilDate(entry.day);
+        entry.day = dayNumber(date.year, date.month, 1);
+        entry.month = true;
+        folded = true;
     }
-    std::int32_t left = 0;
-    for (std::int32_t i = 0; i < ledger.entryCount; ++i)
-        if (ledger.entries[i].interface >= 0)
-            ledger.entries[left++] = ledger.entries[i];
-    ledger.entryCount = left;
-    findLatestDays(ledger);
-    return complete;
+    if (folded)
+        mergeEntries(ledger);
 }

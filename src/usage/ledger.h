@@ -71,6 +71,16 @@ bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boo
 bool addBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
               const std::int64_t bytes[2]);
 
+// Appends a new entry for `day` (of a month entry: any day of the month) without looking for one
+// that is there: a reader of many lines appends them all and merges once, since looking for each
+// costs the whole ledger. False without memory or for a day addBytes refuses.
+bool appendBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
+                 const std::int64_t bytes[2]);
+
+// One entry for each interface, day and kind, their bytes added up, in any order before; then
+// each interface's latest day found again. Sorts, so it takes n log n for n entries.
+void mergeEntries(UsageLedger& ledger);
+
 // addBytes for a day, inline for the tick, which nearly always adds to the interface's latest day.
 inline bool addDayBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day,
                         const std::int64_t bytes[2]) {
@@ -86,6 +96,5 @@ inline bool addDayBytes(UsageLedger& ledger, std::int32_t interface, std::int32_
 void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firstDay,
             std::int32_t lastDay, std::int64_t out[2]);
 
-// Folds the day entries older than kKeptDays days before `today` into month entries. False when
-// memory ran out: the days that found no month stay as they were.
-bool fold(UsageLedger& ledger, std::int32_t today);
+// Folds the day entries older than kKeptDays days before `today` into month entries.
+void fold(UsageLedger& ledger, std::int32_t today);

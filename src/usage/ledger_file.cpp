@@ -117,7 +117,8 @@ const char* readLine(const Line& line, UsageLedger& ledger) {
         if (!validDate(year, monthOfYear, day))
             return "no such date";
         std::int32_t index = findOrAddInterface(ledger, id.text, id.length, nullptr, 0);
-        if (index < 0 || !addBytes(ledger, index, dayNumber(year, monthOfYear, day), month, counts))
+        if (index < 0 ||
+            !appendBytes(ledger, index, dayNumber(year, monthOfYear, day), month, counts))
             return "out of memory";
         return nullptr;
     }
@@ -207,6 +208,7 @@ LedgerReadResult readLedger(const char* text, std::size_t length, UsageLedger& l
             std::snprintf(result.reason, sizeof result.reason, "line %llu: %s", lineNumber, damage);
         }
     }
+    mergeEntries(ledger);
     return result;
 }
 

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int32_t today = first.entryCount > 0 ? first.entries[0].day + 400 : 0;
     for (std::int32_t i = 0; i < first.interfaceCount; ++i) {
         totals(second, i, INT32_MIN, INT32_MAX, before);
-        check(fold(second, today));
+        fold(second, today);
         totals(second, i, INT32_MIN, INT32_MAX, after);
         check(before[0] == after[0] && before[1] == after[1]);
     }
