@@ -161,11 +161,7 @@ bool addBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, boo
 
 void mergeEntries(UsageLedger& ledger) {
     UsageEntry* entries = ledger.entries;
-    std::sort(entries, entries + ledger.entryCount, [](const UsageEntry& a, const UsageEntry& b) {
-        if (a.interface != b.interface)
-            return a.interface < b.interface;
-        return a.month != b.month ? a.month < b.month : a.day < b.day;
-    });
+    std::sort(entries, entries + ledger.entryCount, entryBefore);
     std::int32_t kept = 0;
     for (std::int32_t i = 0; i < ledger.entryCount; ++i) {
         UsageEntry* last = kept > 0 ? &entries[kept - 1] : nullptr;

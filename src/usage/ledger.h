@@ -77,8 +77,16 @@ bool addBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, boo
 bool appendBytes(UsageLedger& ledger, std::int32_t interface, std::int32_t day, bool month,
                  const std::int64_t bytes[2]);
 
+// The file's order: months first, then by day, then by interface. Entries of one day lie together,
+// so that a tick touches few cache lines.
+inline bool entryBefore(const UsageEntry& a, const UsageEntry& b) {
+    if (a.month != b.month)
+        return a.month;
+    return a.day != b.day ? a.day < b.day : a.interface < b.interface;
+}
+
 // One entry for each interface, day and kind, their bytes added up, in any order before; then
-// each interface's latest day found again. Sorts, so it takes n log n for n entries.
+// each interface's latest day found again. Sorts into entryBefore's order: n log n for n entries.
 void mergeEntries(UsageLedger& ledger);
 
 // addBytes for a day, inline for the tick, which nearly always adds to the interface's latest day.

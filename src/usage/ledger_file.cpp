@@ -234,13 +234,7 @@ char* writeLedger(const UsageLedger& ledger, std::size_t& length) {
         order[i] = i;
     const UsageEntry* entries = ledger.entries;
     std::sort(order, order + ledger.entryCount, [entries](std::int32_t a, std::int32_t b) {
-        const UsageEntry& x = entries[a];
-        const UsageEntry& y = entries[b];
-        if (x.month != y.month)
-            return x.month;
-        if (x.day != y.day)
-            return x.day < y.day;
-        return x.interface < y.interface;
+        return entryBefore(entries[a], entries[b]);
     });
 
     put(writer, kHeader);
