@@ -263,23 +263,40 @@ bool loadLedger() {
     return setAside(result.reason);
 }
 
-// Start: what each interface moved while no widget counted it, by the checkpoints' rules.
-void countSinceCheckpoints(int position) {
-    InterfaceTable::counters(position);
-    keeper.seen = InterfaceTable::readingsTaken();
-    const RowCounters* read = InterfaceTable::rowsRead(keeper.rows);
-    for (int row = 0; row < keeper.rows; ++row) {
+// Counts each row's traffic since its checkpoint into `today`; true when any moved. Checkpoints of
+// another run (all of them at start) count by the rules of a start; this run's, tick to tick.
+bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start) {
+    bool moved = false;
+    for (int row = 0; row < rows; ++row) {
         const RowCounters& counted = read[row];
         const CounterReading& reading = counted.reading;
         std::int32_t interface = interfaceOf(row, counted);
         if (interface < 0)
             continue;
-        std::int64_t moved[2];
-        trafficSinceCheckpoint(keeper.ledger.interfaces[interface], reading.octets, reading.wide,
-                               keeper.boot, moved);
-        addBytes(keeper.ledger, interface, keeper.today, false, moved);
-        setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets);
+        UsageInterface& known = keeper.ledger.interfaces[interface];
+        UsageCheckpoint& last = known.checkpoint;
+        std::int64_t bytes[2] = {0, 0};
+        if (!start && known.hasCheckpoint && last.boot == keeper.boot &&
+            last.wide == reading.wide) {
+            // Counted at the last tick: an idle interface stops here.
+            if (last.counters[0] == reading.octets[0] && last.counters[1] == reading.octets[1])
+                continue;
+            for (int channel = 0; channel < 2; ++channel) {
+                bytes[channel] =
+                    counterDelta(last.counters[channel], reading.octets[channel], reading.wide);
+                last.counters[channel] = reading.octets[channel];
+            }
+        } else {
+            // A new interface counts from now, and counters that changed width in this run
+            // count from now too, as in the sampler.
+            if (start || last.boot != keeper.boot)
+                trafficSinceCheckpoint(known, reading.octets, reading.wide, keeper.boot, bytes);
+            setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets);
+        }
+        if (bytes[0] > 0 || bytes[1] > 0)
+            moved = addDayBytes(keeper.ledger, interface, today, bytes) || moved;
     }
+    return moved;
 }
 
 void start(int position) {
@@ -292,8 +309,12 @@ void start(int position) {
         return;
     }
     keeper.keeping = true;
+    // What each interface moved while no widget counted it.
     InterfaceTable::readAllRows(true);
-    countSinceCheckpoints(position);
+    InterfaceTable::counters(position);
+    keeper.seen = InterfaceTable::readingsTaken();
+    const RowCounters* read = InterfaceTable::rowsRead(keeper.rows);
+    countRows(read, keeper.rows, keeper.today, true);
     saveLedger();
 }
 
@@ -345,35 +366,7 @@ void count() {
     const std::int32_t today = tickDay(now);
     const bool newDay = today != keeper.today;
     keeper.today = today;
-    bool moved = false;
-    for (int row = 0; row < rows; ++row) {
-        const RowCounters& counted = read[row];
-        const CounterReading& reading = counted.reading;
-        std::int32_t interface = interfaceOf(row, counted);
-        if (interface < 0)
-            continue;
-        UsageInterface& known = keeper.ledger.interfaces[interface];
-        UsageCheckpoint& last = known.checkpoint;
-        std::int64_t bytes[2] = {0, 0};
-        if (known.hasCheckpoint && last.boot == keeper.boot && last.wide == reading.wide) {
-            // Counted at the last tick: an idle interface stops here.
-            if (last.counters[0] == reading.octets[0] && last.counters[1] == reading.octets[1])
-                continue;
-            for (int channel = 0; channel < 2; ++channel) {
-                bytes[channel] =
-                    counterDelta(last.counters[channel], reading.octets[channel], reading.wide);
-                last.counters[channel] = reading.octets[channel];
-            }
-        } else {
-            // First seen in this run: a new interface counts from now, one that another run
-            // counted by the rules of a start. Counters that changed width count from now.
-            if (last.boot != keeper.boot)
-                trafficSinceCheckpoint(known, reading.octets, reading.wide, keeper.boot, bytes);
-            setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets);
-        }
-        if (bytes[0] > 0 || bytes[1] > 0)
-            moved = addDayBytes(keeper.ledger, interface, today, bytes) || moved;
-    }
+    const bool moved = countRows(read, rows, today, false);
     if (moved && !keeper.unsaved) {
         keeper.unsaved = true;
         keeper.firstUnsaved = now;
