@@ -30,8 +30,11 @@ std::string hostHex(uintptr_t value);
 void hostSetWindow(HWND window);
 
 // The host window (answers HOST_MSG_REGISTER, sends broadcasts) and the slit window. Creating
-// them also makes the host window GetKSWnd's answer.
-bool hostCreateWindows(HINSTANCE instance);
+// them also makes the host window GetKSWnd's answer. A failure names the call that failed and its
+// error in `reason`, when given.
+bool hostCreateWindows(HINSTANCE instance, std::string* reason = nullptr);
+// "<call> failed: <the system's message> (error N)", of the calling thread's last error.
+std::string hostFailedCall(const char* call);
 void hostDestroyWindows();
 HWND hostWindow();
 HWND hostSlitWindow();

@@ -138,29 +138,46 @@ HWND hostWindow() {
 }
 
 // The slit belongs to the host window's life (slit.cpp).
-bool hostCreateSlit(HINSTANCE instance);
+bool hostCreateSlit(HINSTANCE instance, std::string* reason);
 void hostDestroySlit(HINSTANCE instance);
 
-bool hostCreateWindows(HINSTANCE instance) {
+std::string hostFailedCall(const char* call) {
+    const DWORD error = GetLastError();
+    char text[200] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                   text, sizeof text, nullptr);
+    std::string reason = std::string(call) + " failed: " + text;
+    while (!reason.empty() &&
+           (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    return reason + " (error " + std::to_string(error) + ")";
+}
+
+bool hostCreateWindows(HINSTANCE instance, std::string* reason) {
     if (hostState.created)
         return true;
+    std::string ignored;
+    std::string& why = reason ? *reason : ignored;
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = hostWindowProc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kHostClass;
-    if (!RegisterClassA(&windowClass))
+    if (!RegisterClassA(&windowClass)) {
+        why = hostFailedCall("RegisterClassA(host)");
         return false;
+    }
     // Hidden, but a real top-level window: plug-ins use it as the owner of their message boxes.
     HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kHostClass, "Kestrum", WS_POPUP, 0, 0, 1, 1,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) {
+        why = hostFailedCall("CreateWindowExA(host)");
         UnregisterClassA(kHostClass, instance);
         return false;
     }
     hostState.created = window;
     hostState.instance = instance;
     hostState.window = window;
-    if (!hostCreateSlit(instance)) {
+    if (!hostCreateSlit(instance, &why)) {
         hostDestroyWindows();
         return false;
     }

@@ -125,17 +125,20 @@ LRESULT CALLBACK slitWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 } // namespace
 
-bool hostCreateSlit(HINSTANCE instance) {
+bool hostCreateSlit(HINSTANCE instance, std::string* reason) {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = slitWindowProc;
     windowClass.hInstance = instance;
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNSHADOW);
     windowClass.lpszClassName = kSlitClass;
-    if (!RegisterClassA(&windowClass))
+    if (!RegisterClassA(&windowClass)) {
+        *reason = hostFailedCall("RegisterClassA(slit)");
         return false;
+    }
     slitState.window = CreateWindowExA(kSlitExStyle, kSlitClass, "Slit", kSlitStyle, 0, 0, 1, 1,
                                        nullptr, nullptr, instance, nullptr);
     if (!slitState.window) {
+        *reason = hostFailedCall("CreateWindowExA(slit)");
         UnregisterClassA(kSlitClass, instance);
         return false;
     }

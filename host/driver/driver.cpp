@@ -169,8 +169,9 @@ int runDriver(const DriverOptions& options) {
     setPluginPath(options.plugin);
     hostSetMenuMode(options.scripted ? HostMenuMode::Record : HostMenuMode::Popup);
     hostSetExecuteEnabled(!options.scripted);
-    if (!hostCreateWindows(GetModuleHandleA(nullptr))) {
-        fail("%s", "cannot create the host windows");
+    std::string reason;
+    if (!hostCreateWindows(GetModuleHandleA(nullptr), &reason)) {
+        fail("cannot create the host windows: %s", reason);
         return 1;
     }
     startBoxWatcher(options.scripted);

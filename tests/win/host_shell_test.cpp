@@ -68,6 +68,23 @@ class HostShell : public testing::Test {
     std::vector<HWND> windows;
 };
 
+// A failure to create the windows says which call failed and why, and leaves nothing behind.
+TEST_F(HostShell, FailureToCreateTheWindowsNamesTheCallAndError) {
+    hostDestroyWindows();
+    WNDCLASSA taken = {};
+    taken.lpfnWndProc = DefWindowProcA;
+    taken.hInstance = instance;
+    taken.lpszClassName = "KestrumSlit";
+    ASSERT_TRUE(RegisterClassA(&taken));
+    std::string reason;
+    EXPECT_FALSE(hostCreateWindows(instance, &reason));
+    EXPECT_NE(reason.find("RegisterClassA(slit) failed: "), std::string::npos) << reason;
+    EXPECT_NE(reason.find("(error 1410)"), std::string::npos) << reason;
+    EXPECT_EQ(hostWindow(), nullptr);
+    UnregisterClassA("KestrumSlit", instance);
+    EXPECT_TRUE(hostCreateWindows(instance));
+}
+
 TEST_F(HostShell, MessagesReachExactlyTheWindowsRegisteredForThem) {
     struct Row {
         const char* name;
