@@ -119,6 +119,7 @@ void tick(WidgetSettings& settings) {
     }
     sampler.readings.seconds = rated ? seconds : 0.0;
     rebase(reading, now);
+    // Each counter is held below 2^62 as it is read, so their sum cannot overflow.
     sampler.readings.cost = static_cast<double>(sampler.readings.totals[Channel::Receive] +
                                                 sampler.readings.totals[Channel::Send]) /
                             1024.0 * settings.price;

@@ -400,7 +400,7 @@ UsageFigures figures(int position) {
                                                       : shown.last;
     if (known(position))
         totals(keeper.ledger, keeper.slots[position].interface, shown.first, shown.last,
-               shown.bytes);
+               shown.bytes, keeper.period == UsagePeriod::Month);
     return shown;
 }
 
@@ -410,20 +410,27 @@ void billingPeriod(std::int32_t& first, std::int32_t& last, std::int32_t& today)
     last = periodEnd(today, keeper.billingDay);
 }
 
-void daysBytes(int position, std::int32_t first, int days, std::int64_t (*bytes)[2]) {
+void daysBytes(int position, std::int32_t first, int days, std::int64_t (*bytes)[2],
+               std::int64_t months[2]) {
     for (int day = 0; day < days; ++day)
         bytes[day][0] = bytes[day][1] = 0;
+    months[0] = months[1] = 0;
     if (!known(position))
         return;
     const std::int32_t interface = keeper.slots[position].interface;
     for (std::int32_t i = 0; i < keeper.ledger.entryCount; ++i) {
         const UsageEntry& entry = keeper.ledger.entries[i];
         const std::int64_t day = std::int64_t{entry.day} - first;
-        if (entry.month || entry.interface != interface || day < 0 || day >= days)
+        if (entry.interface != interface || day < 0 || day >= days)
             continue;
+        std::int64_t* sum = entry.month ? months : bytes[day];
         for (int channel = 0; channel < 2; ++channel)
-            bytes[day][channel] = saturatingAdd(bytes[day][channel], entry.bytes[channel]);
+            sum[channel] = saturatingAdd(sum[channel], entry.bytes[channel]);
     }
+}
+
+std::int32_t shownInterface(int position) {
+    return known(position) ? keeper.slots[position].interface : -1;
 }
 
 const char* status() {

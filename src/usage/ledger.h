@@ -99,10 +99,10 @@ inline bool addDayBytes(UsageLedger& ledger, std::int32_t interface, std::int32_
     return true;
 }
 
-// Sum of the interface's day entries from firstDay to lastDay, and of its month entries whose
-// first day lies there.
+// Sum of the interface's day entries from firstDay to lastDay and, with `months`, of its month
+// entries whose first day lies there.
 void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firstDay,
-            std::int32_t lastDay, std::int64_t out[2]);
+            std::int32_t lastDay, std::int64_t out[2], bool months = true);
 
 // Folds the day entries older than kKeptDays days before `today` into month entries.
 void fold(UsageLedger& ledger, std::int32_t today);

@@ -187,7 +187,8 @@ void putDigits(Writer& writer, int value, int width) {
 
 LedgerReadResult readLedger(const char* text, std::size_t length, UsageLedger& ledger) {
     LedgerReadResult result{true, {}};
-    std::size_t start = 0;
+    // A spreadsheet's "CSV UTF-8" and some editors put a byte-order mark first.
+    std::size_t start = length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
     for (unsigned long long lineNumber = 1; start < length; ++lineNumber) {
         const void* newline = std::memchr(text + start, '\n', length - start);
         std::size_t next =
