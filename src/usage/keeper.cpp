@@ -128,15 +128,12 @@ bool hadGuid(DWORD index) {
     return false;
 }
 
-// The ledger interface of table row `row`: by its GUID where the system gives one, else by its
-// description, with " #2", " #3", ... for the later rows of one description, so that two rows never
-// share a checkpoint. -1 without memory, and for a row that lost its GUID.
-std::int32_t interfaceOf(const RowCounters* read, int row) {
+// The ledger interface of table row `row` when it is not the one its slot holds: by its GUID
+// where the system gives one, else by its description, with " #2", " #3", ... for the later rows
+// of one description, so that two rows never share a checkpoint. -1 without memory, and for a
+// row that lost its GUID.
+std::int32_t findInterfaceOf(const RowCounters* read, int row) {
     const RowCounters& counted = read[row];
-    RowSlot& slot = keeper.slots[row];
-    if (slot.known && slot.index == counted.reading.index && slot.hasGuid == counted.hasGuid &&
-        sameGuid(slot.guid, counted.guid))
-        return slot.interface;
     char description[InterfaceTable::kDescriptionMax + 1];
     std::snprintf(description, sizeof description, "%s", InterfaceTable::rowDescription(row));
     char id[kIdSize];
@@ -156,9 +153,20 @@ std::int32_t interfaceOf(const RowCounters* read, int row) {
     }
     std::int32_t interface = findOrAddInterface(keeper.ledger, id, std::strlen(id), description,
                                                 std::strlen(description));
+    RowSlot& slot = keeper.slots[row];
     slot = RowSlot{interface >= 0, counted.reading.index, counted.hasGuid, {}, interface};
     std::memcpy(slot.guid, counted.guid, sizeof slot.guid);
     return interface;
+}
+
+// The ledger interface of table row `row`; the slot answers while the row holds the same interface.
+inline std::int32_t interfaceOf(const RowCounters* read, int row) {
+    const RowCounters& counted = read[row];
+    const RowSlot& slot = keeper.slots[row];
+    if (slot.known && slot.index == counted.reading.index && slot.hasGuid == counted.hasGuid &&
+        sameGuid(slot.guid, counted.guid))
+        return slot.interface;
+    return findInterfaceOf(read, row);
 }
 
 bool writeAll(HANDLE file, const char* text, std::size_t length) {
