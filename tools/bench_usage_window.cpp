@@ -165,7 +165,7 @@ bool usageWindowFigures(int rounds, int scale) {
     capped.allowance = 3221225472LL / kUsageDaysMax;
     capped.average = 110000000;
     std::snprintf(capped.capLine, sizeof capped.capLine,
-                  "2.71 GB of cap 3.00 GB used (90%%), estimated 4.00 GB");
+                  "2.71 GB of cap 3.00 GB (90%%), estimated 4.00 GB");
     std::snprintf(capped.allowanceText, sizeof capped.allowanceText, "99.1 MB a day");
     const UsageFloor cappedFloor = preparedFloor(capped);
     const Pair cappedPair = measure(

@@ -12,8 +12,9 @@ namespace {
 constexpr std::int64_t kSecondsPerDay = 86400;
 // No estimate before the period is this old: one hour's traffic says little about a month's.
 constexpr std::int64_t kEstimateAfter = 3600;
-// Fraction digits kept: 10^18 still fits the arithmetic; later digits move no byte count.
-constexpr int kFractionDigits = 18;
+// Fraction digits are kept up to 10^18, which the arithmetic still holds; later ones move no
+// byte count.
+constexpr std::int64_t kFractionScale = 1000000000000000000LL;
 constexpr std::size_t kAmountSize = 2 * kTextSize + 16;
 
 bool space(char c) {
@@ -122,7 +123,7 @@ std::int64_t parseCapBytes(const char* text) {
     }
     if (*text == '.')
         for (++text; *text >= '0' && *text <= '9'; ++text, digits = true)
-            if (scale < 1000000000000000000LL) {
+            if (scale < kFractionScale) {
                 fraction = fraction * 10 + (*text - '0');
                 scale *= 10;
             }
@@ -251,9 +252,9 @@ void formatCapSummary(const CapLimit& limit, const CapFigures& figures, char* ou
     formatByteCount(limit.bytes, bytes, sizeof bytes);
     formatByteCount(figures.estimate, estimate, sizeof estimate);
     if (figures.estimated)
-        std::snprintf(out, size, "%s of %s %s used (%lld%%), estimated %s", used, limitWord(limit),
+        std::snprintf(out, size, "%s of %s %s (%lld%%), estimated %s", used, limitWord(limit),
                       bytes, static_cast<long long>(figures.percent), estimate);
     else
-        std::snprintf(out, size, "%s of %s %s used (%lld%%)", used, limitWord(limit), bytes,
+        std::snprintf(out, size, "%s of %s %s (%lld%%)", used, limitWord(limit), bytes,
                       static_cast<long long>(figures.percent));
 }

@@ -262,14 +262,13 @@ TEST(Cap, TextsCarryEveryFigure) {
         {"cap", capLimit(100 * kGiB, 0, 1, 80), used,
          "\r\ncap 100.00 GB: 80.20 GB used (80%), 19.80 GB left, 1.98 GB a day for 10 days"
          "\r\nestimated 118.00 GB by 2027-01-04, 18.00 GB over",
-         "80.20 GB of cap 100.00 GB used (80%), estimated 118.00 GB", "Velnor: 80% of the cap used",
+         "80.20 GB of cap 100.00 GB (80%), estimated 118.00 GB", "Velnor: 80% of the cap used",
          "80.20 GB used (80%), 19.80 GB left, 1.98 GB a day for 10 days"},
         {"budget", capLimit(0, 102400, 1, 80), 50 * kMiB,
          "\r\nbudget 100.0 MB (cost 102400.00): 50.0 MB (cost 51200.00) used (50%), 50.0 MB (cost "
          "51200.00) left, 5.0 MB (cost 5120.00) a day for 10 days"
          "\r\nestimated 73.6 MB (cost 75331.84) by 2027-01-04",
-         "50.0 MB of budget 100.0 MB used (50%), estimated 73.6 MB",
-         "Velnor: 100% of the budget used",
+         "50.0 MB of budget 100.0 MB (50%), estimated 73.6 MB", "Velnor: 100% of the budget used",
          "50.0 MB (cost 51200.00) used (50%), 50.0 MB (cost 51200.00) left, 5.0 MB (cost "
          "5120.00) a day for 10 days"},
         {"none", capLimit(0, 0, 1, 80), used, "", "", "", ""},
