@@ -5,7 +5,8 @@
 # own counters of the interface shown, in the widget's formats. When nothing moves (or with
 # --traffic) it shows the loopback and makes its own traffic there, rising and falling. It also
 # writes build/demo/usage.png, the usage window of the month: its days before today come from
-# samples/demo.usage, today's column is the machine's own traffic.
+# samples/demo.usage, today's column is the machine's own traffic; and build/demo/usage-cap.png,
+# the same window against a cap of 100 GB, copied to docs/velnor-usage-cap.png.
 # Usage: scripts/demo.sh [--traffic] [seconds [interface]]   (5 seconds; the busiest interface)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -67,8 +68,10 @@ echo "demo: showing interface $position (${wanted:-the first}) for $seconds seco
 # month's ledger.
 { cat samples/demo.rc; echo "Velnor.adapter: $position"; } >"$demo/Velnor.rc"
 { cat "$demo/Velnor.rc"; echo "Velnor.period: month"; } >"$demo/month.rc"
+# The same month held against a cap: the usage window's picture with a limit.
+{ cat "$demo/month.rc"; echo "Velnor.cap: 100 GB"; } >"$demo/cap.rc"
 price=$(awk -F': *' 'tolower($1) == "velnor.price" { print $2; exit }' "$demo/Velnor.rc")
-rm -f "$demo/velnor.png" "$demo/usage.png" "$demo/kestrum.log" "$demo/usage.log" "$demo"/Velnor.usage*
+rm -f "$demo/velnor.png" "$demo/usage.png" "$demo/usage-cap.png" "$demo/kestrum.log" "$demo/usage.log" "$demo"/Velnor.usage*
 cp "build/$preset/bin/traffic.exe" "$demo/"
 
 # The month's earlier days: a first start and stop makes the ledger, whose interface lines give
@@ -103,6 +106,9 @@ ramp=0
     cp month.rc Velnor.rc
     "$0" kestrum.exe --log usage.log Velnor.dll "start free" "broadcast @Velnor.usage" \
       "screenshot usage.png \"Velnor usage\"" "stop" >/dev/null
+    cp cap.rc Velnor.rc
+    "$0" kestrum.exe --log usage.log Velnor.dll "start free" "broadcast @Velnor.usage" \
+      "screenshot usage-cap.png \"Velnor usage\"" "stop" >/dev/null
     cp boot.rc Velnor.rc' "$wine_run" "$ramp" "$seconds" "${wanted:-lo}" "${price:-1}" | tr -d '\r'
 )
 if [ ! -s "$demo/velnor.png" ]; then
@@ -115,3 +121,9 @@ if [ ! -s "$demo/usage.png" ]; then
   exit 1
 fi
 echo "demo: wrote $demo/usage.png (the days before today from samples/demo.usage)"
+if [ ! -s "$demo/usage-cap.png" ]; then
+  echo "demo: no picture of the usage window with a cap was written; see $demo/usage.log" >&2
+  exit 1
+fi
+cp "$demo/usage-cap.png" docs/velnor-usage-cap.png
+echo "demo: wrote $demo/usage-cap.png, the same month against Velnor.cap: 100 GB, and copied it to docs/velnor-usage-cap.png"

@@ -63,4 +63,9 @@ struct WidgetSettings {
     std::int32_t adapter;
     std::int32_t period; // UsagePeriod: what the labels count
     std::int32_t billingDay;
+    // The period's allowance (settings/cap.h); with no ledger kept they are read and ignored.
+    std::int64_t capBytes; // 0: no cap
+    double budget;         // a cost at `price`; 0 or less: none
+    std::int32_t capWarn;  // percent, as read
+    COLORREF capWarnColor, capOverColor;
 };

@@ -18,11 +18,14 @@ extern "C" void __real_MakeStyleGradient(HDC dc, const RECT* rect, const void* s
 namespace {
 
 constexpr const char* kWhat = "usage window picture, 31 days, 21 with bars";
+constexpr const char* kCappedWhat = "usage window picture with a limit";
 
 // The calls the picture makes, in its order, with the bars' heights and the boxes worked out.
 struct UsageFloor {
     int heights[kUsageDaysMax][Channel::Count];
     RECT dates, captions[LabelKind::Count], values[LabelKind::Count];
+    int average, allowance; // with a limit: the outlined days' height, the line's row
+    RECT capLine, figure;
 };
 
 UsageFloor preparedFloor(const UsagePicture& picture) {
@@ -38,7 +41,17 @@ UsageFloor preparedFloor(const UsagePicture& picture) {
         floor.captions[kind] = usageTotalCaptionBox(kind);
         floor.values[kind] = usageTotalValueBox(kind);
     }
+    floor.average = usageBarHeight(picture.average, picture.largest);
+    floor.allowance = usageAllowanceY(picture);
+    floor.capLine = kUsageScaleBox;
+    floor.capLine.right -= kUsageScaleWidth;
+    floor.figure = usageAllowanceBox(picture);
     return floor;
+}
+
+void fillFloor(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
+    SetDCBrushColor(dc, color);
+    PatBlt(dc, left, top, right - left, bottom - top, PATCOPY);
 }
 
 void drawFloor(HDC dc, const UsagePicture& picture, const UsageFloor& floor) {
@@ -59,13 +72,35 @@ void drawFloor(HDC dc, const UsagePicture& picture, const UsageFloor& floor) {
             PatBlt(dc, kUsagePlot.left + day * kUsageColumn + 1 + channel * kUsageBar,
                    kUsagePlot.bottom - height, kUsageBar, height, PATCOPY);
         }
+    for (int day = picture.today + 1; picture.capped && floor.average > 0 && day < picture.days;
+         ++day) {
+        const int left = kUsagePlot.left + day * kUsageColumn + 1, right = left + 2 * kUsageBar;
+        const int top = kUsagePlot.bottom - floor.average;
+        fillFloor(dc, left, top, right, top + 1, picture.bars[Channel::Receive]);
+        fillFloor(dc, left, top, left + 1, kUsagePlot.bottom, picture.bars[Channel::Receive]);
+        fillFloor(dc, right - 1, top, right, kUsagePlot.bottom, picture.bars[Channel::Receive]);
+    }
+    if (picture.capped)
+        fillFloor(dc, kUsagePlot.left, floor.allowance, floor.dates.right, floor.allowance + 1,
+                  picture.capColor);
     ScopedSelect font(dc, picture.font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, picture.text);
     RECT box = kUsageDescriptionBox;
     DrawTextA(dc, picture.description, -1, &box, flags);
-    box = kUsageScaleBox;
-    DrawTextA(dc, picture.scale, -1, &box, flags);
+    if (picture.capped) {
+        box = floor.capLine;
+        DrawTextA(dc, picture.capLine, -1, &box, flags);
+        box = kUsageScaleBox;
+        DrawTextA(dc, picture.scale, -1, &box, flags | DT_RIGHT);
+        SetTextColor(dc, picture.capColor);
+        box = floor.figure;
+        DrawTextA(dc, picture.allowanceText, -1, &box, flags | DT_RIGHT);
+        SetTextColor(dc, picture.text);
+    } else {
+        box = kUsageScaleBox;
+        DrawTextA(dc, picture.scale, -1, &box, flags);
+    }
     box = floor.dates;
     DrawTextA(dc, picture.first, -1, &box, flags);
     box = floor.dates;
@@ -113,7 +148,7 @@ UsagePicture samplePicture() {
 bool usageWindowFigures(int rounds, int scale) {
     Canvas window(kUsageWidth, kUsageHeight), floorCanvas(kUsageWidth, kUsageHeight);
     if (!window.ok() || !floorCanvas.ok()) {
-        std::printf("%-44s not measured\n", kWhat);
+        std::printf("%-44s not measured\n%-44s not measured\n", kWhat, kCappedWhat);
         return false;
     }
     const UsagePicture picture = samplePicture();
@@ -122,6 +157,21 @@ bool usageWindowFigures(int rounds, int scale) {
         rounds, 5 * scale, [&] { paintUsagePicture(window.dc(), picture); },
         [&] { drawFloor(floorCanvas.dc(), picture, floor); });
     printRatio(kWhat, "the same GDI calls", pair, 1.2);
+
+    // The same month held against a limit of 3 GB: the allowance's line and ten outlined days.
+    UsagePicture capped = picture;
+    capped.capped = true;
+    capped.capColor = RGB(0xFF, 0xC0, 0x00);
+    capped.allowance = 3221225472LL / kUsageDaysMax;
+    capped.average = 110000000;
+    std::snprintf(capped.capLine, sizeof capped.capLine,
+                  "2.71 GB of cap 3.00 GB (90%%), estimated 4.00 GB");
+    std::snprintf(capped.allowanceText, sizeof capped.allowanceText, "99.1 MB a day");
+    const UsageFloor cappedFloor = preparedFloor(capped);
+    const Pair cappedPair = measure(
+        rounds, 5 * scale, [&] { paintUsagePicture(window.dc(), capped); },
+        [&] { drawFloor(floorCanvas.dc(), capped, cappedFloor); });
+    printRatio(kCappedWhat, "the same GDI calls", cappedPair, 1.2);
 
     // From the kept ledger, as a repaint after a tick does; the first gathering reads the
     // description.

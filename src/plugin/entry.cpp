@@ -9,6 +9,7 @@
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
 #include "usage/keeper.h"
+#include "widget/cap_watch.h"
 #include "widget/painter.h"
 #include "widget/tooltip.h"
 #include "widget/usage_window.h"
@@ -40,6 +41,7 @@ EntryState entryState;
 void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
     TrafficSampler::tick();
     UsageKeeper::count();
+    watchCap();
     invalidateWidget();
     refreshTooltip();
     refreshUsageWindow();
@@ -67,6 +69,7 @@ void returnToLoadedState() {
                      reinterpret_cast<LPARAM>(moduleHandles().widget));
     // The usage window is the widget's: it goes first, with its class.
     closeUsageWindow();
+    stopCapWatch();
     if (moduleHandles().widget != nullptr)
         destroyWidgetWindow();
     UsageKeeper::stop();

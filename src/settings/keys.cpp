@@ -125,6 +125,14 @@ const SettingKey kLedgerKeys[kLedgerKeyCount] = {
     {"Velnor.billingDay:", KeyType::Integer, offsetof(WidgetSettings, billingDay), "1"},
 };
 
+const SettingKey kCapKeys[kCapKeyCount] = {
+    {"Velnor.cap:", KeyType::Cap, offsetof(WidgetSettings, capBytes), ""},
+    {"Velnor.budget:", KeyType::Price, offsetof(WidgetSettings, budget), ""},
+    {"Velnor.capWarn:", KeyType::Integer, offsetof(WidgetSettings, capWarn), "80"},
+    {"Velnor.capWarnColor:", KeyType::Colour, offsetof(WidgetSettings, capWarnColor), "#FFC000"},
+    {"Velnor.capOverColor:", KeyType::Colour, offsetof(WidgetSettings, capOverColor), "#FF4040"},
+};
+
 int parsePeriod(const char* text) {
     struct Word {
         const char* text;

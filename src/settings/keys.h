@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-enum class KeyType { Integer, Flag, Colour, Caption, Icon, Price, Period };
+enum class KeyType { Integer, Flag, Colour, Caption, Icon, Price, Period, Cap };
 
 struct SettingKey {
     const char* key; // "Velnor.receiveGraph.width:", colon included
@@ -17,6 +17,9 @@ extern const SettingKey kSettingKeys[kSettingKeyCount];
 // The usage ledger's keys, read after the others.
 constexpr int kLedgerKeyCount = 2;
 extern const SettingKey kLedgerKeys[kLedgerKeyCount];
+// The period's allowance, read after the ledger's.
+constexpr int kCapKeyCount = 5;
+extern const SettingKey kCapKeys[kCapKeyCount];
 
 // "boot", "day" or "month" in any letter case; anything else is boot.
 int parsePeriod(const char* text);

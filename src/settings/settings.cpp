@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "shell.h"
+#include "settings/cap.h"
 #include "settings/keys.h"
 #include "settings/paths.h"
 #include "settings/price.h"
@@ -107,6 +108,11 @@ void readKey(const SettingKey& row, WidgetSettings& into) {
         std::memcpy(field, &value, sizeof value);
         break;
     }
+    case KeyType::Cap: {
+        std::int64_t value = parseCapBytes(ReadString(settingsPath(), row.key, row.defaultText));
+        std::memcpy(field, &value, sizeof value);
+        break;
+    }
     case KeyType::Period: {
         std::int32_t value = parsePeriod(ReadString(settingsPath(), row.key, row.defaultText));
         std::memcpy(field, &value, sizeof value);
@@ -121,6 +127,8 @@ void readSettings(WidgetSettings& into) {
     for (const SettingKey& row : kSettingKeys)
         readKey(row, into);
     for (const SettingKey& row : kLedgerKeys)
+        readKey(row, into);
+    for (const SettingKey& row : kCapKeys)
         readKey(row, into);
 }
 

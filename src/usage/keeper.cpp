@@ -28,6 +28,16 @@ struct RowSlot {
     std::int32_t interface;
 };
 
+// periodFigures' days before today, with what they were summed for.
+struct PeriodSums {
+    bool summed;
+    std::int32_t interface, today, first;
+    int period, billingDay;
+    const UsageEntry* entries;
+    std::int32_t entryCount;
+    std::int64_t before[2];
+};
+
 struct KeeperState {
     bool keeping;
     int period;
@@ -57,6 +67,7 @@ struct KeeperState {
     ULONGLONG saveAfter;    // after a failed save the tick waits until this uptime
     char saveError[kStatusSize];
     char loadNote[kStatusSize]; // a damaged ledger or another keeper, until the next reload
+    PeriodSums sums;
 };
 KeeperState keeper;
 
@@ -548,6 +559,47 @@ UsageFigures figures(int position) {
     if (known(position))
         totals(keeper.ledger, keeper.slots[position].interface, shown.first, shown.last,
                shown.bytes, keeper.period == UsagePeriod::Month);
+    return shown;
+}
+
+UsageFigures periodFigures(int position) {
+    UsageFigures shown{};
+    shown.first = shown.last = keeper.today;
+    if (!known(position))
+        return shown;
+    const std::int32_t interface = keeper.slots[position].interface;
+    PeriodSums& sums = keeper.sums;
+    // Only the tick adds to a day once the ledger is loaded, and only to today: the days before
+    // it change with the date, another interface, or entries added, merged or released.
+    if (!sums.summed || sums.interface != interface || sums.today != keeper.today ||
+        sums.period != keeper.period || sums.billingDay != keeper.billingDay ||
+        sums.entries != keeper.ledger.entries || sums.entryCount != keeper.ledger.entryCount) {
+        sums = PeriodSums{true,
+                          interface,
+                          keeper.today,
+                          keeper.period == UsagePeriod::Month
+                              ? periodStart(keeper.today, keeper.billingDay)
+                              : keeper.today,
+                          keeper.period,
+                          keeper.billingDay,
+                          keeper.ledger.entries,
+                          keeper.ledger.entryCount,
+                          {0, 0}};
+        if (sums.first < keeper.today)
+            totals(keeper.ledger, interface, sums.first, keeper.today - 1, sums.before);
+    }
+    shown.first = sums.first;
+    std::int64_t today[2] = {0, 0};
+    const std::int32_t latest = keeper.ledger.interfaces[interface].latest;
+    if (latest >= 0 && keeper.ledger.entries[latest].day == keeper.today) {
+        today[0] = keeper.ledger.entries[latest].bytes[0];
+        today[1] = keeper.ledger.entries[latest].bytes[1];
+    } else if (latest >= 0 && keeper.ledger.entries[latest].day > keeper.today) {
+        // The clock was set back: today's entry is not the latest.
+        totals(keeper.ledger, interface, keeper.today, keeper.today, today);
+    }
+    for (int channel = 0; channel < 2; ++channel)
+        shown.bytes[channel] = saturatingAdd(sums.before[channel], today[channel]);
     return shown;
 }
 

@@ -13,6 +13,7 @@
 struct LabelFigures {
     std::int64_t bytes[Channel::Count];
     double cost;
+    std::int32_t capLevel = 0; // CapLevel of the period's bytes: the both and cost values' colour
 };
 
 // The interface's counters as the sampler last read them; with a ledger kept, the selected

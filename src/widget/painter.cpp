@@ -8,6 +8,7 @@
 #include "shell.h"
 #include "settings/settings.h"
 #include "traffic/format.h"
+#include "widget/cap_watch.h"
 #include "widget/figures.h"
 
 namespace {
@@ -87,7 +88,9 @@ void drawGraph(HDC dc, const Graph& graph, const DrawingResources& resources, st
     drawText(dc, caption, box(x, y, x + w, y + h), kCaptionFlags);
 }
 
-void drawLabel(HDC dc, int kind, const Label& label, const LabelFigures& figures) {
+// `marked`, unless CLR_INVALID, is the value's colour in place of the style's `text`.
+void drawLabel(HDC dc, int kind, const Label& label, const LabelFigures& figures, COLORREF marked,
+               COLORREF text) {
     if (label.icon)
         DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(label.icon), 0, label.left,
                    label.y, 0, 0, DST_ICON);
@@ -97,7 +100,19 @@ void drawLabel(HDC dc, int kind, const Label& label, const LabelFigures& figures
              box(left + label.tab_x, top, left + kTextBoxWidth, top + kTextBoxHeight), 0);
     char value[kTextSize];
     labelValue(kind, figures, value, sizeof value);
+    if (marked != CLR_INVALID)
+        SetTextColor(dc, marked);
     drawText(dc, value, box(right - kTextBoxWidth, top, right, top + kTextBoxHeight), DT_RIGHT);
+    if (marked != CLR_INVALID)
+        SetTextColor(dc, text);
+}
+
+// The both and cost values in the warning or the over colour once the period's bytes reach the
+// limit's thresholds; every other text keeps the style's colour.
+COLORREF capColor(int kind, const WidgetSettings& settings, const LabelFigures& figures) {
+    if ((kind != LabelKind::Both && kind != LabelKind::Cost) || figures.capLevel == CapLevel::Below)
+        return CLR_INVALID;
+    return figures.capLevel == CapLevel::Over ? settings.capOverColor : settings.capWarnColor;
 }
 
 } // namespace
@@ -116,7 +131,8 @@ void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources
     for (int channel = 0; channel < Channel::Count; ++channel)
         drawGraph(dc, settings.graphs[channel], resources, readings.rates[channel]);
     for (int kind = 0; kind < LabelKind::Count; ++kind)
-        drawLabel(dc, kind, settings.labels[kind], figures);
+        drawLabel(dc, kind, settings.labels[kind], figures, capColor(kind, settings, figures),
+                  styleTextColor(resources));
 }
 
 namespace {
@@ -129,8 +145,9 @@ bool makeCachedPicture(HWND window) {
         !makeKeptPicture(painter.cached, window, settings.width, settings.height))
         return false;
     const TrafficReadings& readings = TrafficSampler::readings();
-    paintPicture(painter.cached.dc, settings, drawingResources(), readings,
-                 labelFigures(settings, readings));
+    LabelFigures figures = labelFigures(settings, readings);
+    figures.capLevel = capLevel(currentCapLimit(), capUsed(figures));
+    paintPicture(painter.cached.dc, settings, drawingResources(), readings, figures);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "traffic/sampler.h"
 #include "usage/calendar.h"
 #include "usage/keeper.h"
+#include "widget/cap_watch.h"
 #include "widget/figures.h"
 
 namespace {
@@ -89,6 +90,8 @@ void composeText() {
                       values[LabelKind::Cost]);
     if (used > 0 && static_cast<std::size_t>(used) < sizeof tooltip.text)
         used += composePeriod(tooltip.text + used, sizeof tooltip.text - used);
+    if (used > 0 && static_cast<std::size_t>(used) < sizeof tooltip.text)
+        used += composeCapLines(tooltip.text + used, sizeof tooltip.text - used);
     if (used > 0 && static_cast<std::size_t>(used) < sizeof tooltip.text &&
         UsageKeeper::status()[0] != '\0')
         std::snprintf(tooltip.text + used, sizeof tooltip.text - used, "\r\n%s",

@@ -12,6 +12,7 @@
 #include "usage/calendar.h"
 #include "usage/keeper.h"
 #include "usage/ledger.h"
+#include "widget/cap_watch.h"
 #include "widget/figures.h"
 
 namespace {
@@ -63,6 +64,30 @@ const char* description(int position) {
     return usage.description;
 }
 
+// With a limit: its line, the allowance a day and the estimate's daily average, for the period
+// the limit is of (today with day, whose allowance is the limit itself).
+void gatherCapMarks(UsagePicture& picture, const std::int64_t* sums) {
+    const CapLimit limit = currentCapLimit();
+    picture.capped = limit.bytes > 0;
+    if (!picture.capped)
+        return;
+    picture.capColor = widgetSettings().capWarnColor;
+    const CapClock clock = capClockNow();
+    const std::int64_t* today = picture.bytes[std::clamp(picture.today, 0, picture.days - 1)];
+    const std::int64_t used = clock.first == clock.last
+                                  ? saturatingAdd(today[Channel::Receive], today[Channel::Send])
+                                  : saturatingAdd(sums[Channel::Receive], sums[Channel::Send]);
+    const CapFigures figures = capFigures(limit, used, clock);
+    formatCapSummary(limit, figures, picture.capLine, sizeof picture.capLine);
+    const std::int64_t days = std::int64_t{clock.last} - clock.first + 1;
+    picture.allowance = limit.bytes / days;
+    picture.average = figures.estimated ? figures.estimate / days : 0;
+    formatByteCount(picture.allowance, picture.allowanceText, kTextSize);
+    std::strncat(picture.allowanceText, " a day",
+                 sizeof picture.allowanceText - std::strlen(picture.allowanceText) - 1);
+    picture.largest = std::max({picture.largest, picture.allowance, picture.average});
+}
+
 } // namespace
 
 RECT usageTotalCaptionBox(int kind) {
@@ -87,6 +112,36 @@ int usageBarHeight(std::int64_t bytes, std::int64_t largest) {
     return bar >= height ? height : std::max(1, static_cast<int>(bar));
 }
 
+int usageAllowanceY(const UsagePicture& picture) {
+    return kUsagePlot.bottom - usageBarHeight(picture.allowance, picture.largest);
+}
+
+RECT usageAllowanceBox(const UsagePicture& picture) {
+    const int y = usageAllowanceY(picture);
+    const int right = kUsagePlot.left + std::clamp(picture.days, 1, kUsageDaysMax) * kUsageColumn;
+    constexpr int kHeight = 16;
+    return y - kHeight >= kUsagePlot.top ? RECT{kUsagePlot.left, y - kHeight, right - 2, y}
+                                         : RECT{kUsagePlot.left, y + 1, right - 2, y + 1 + kHeight};
+}
+
+namespace {
+
+// The outlined bars of the days after today, and the allowance's line, over the bars.
+void paintCapMarks(HDC dc, const UsagePicture& picture, int days) {
+    const int average = usageBarHeight(picture.average, picture.largest);
+    for (int day = picture.today + 1; average > 0 && day < days; ++day) {
+        const int left = kUsagePlot.left + day * kUsageColumn + 1, right = left + 2 * kUsageBar;
+        const int top = kUsagePlot.bottom - average;
+        fill(dc, left, top, right, top + 1, picture.bars[Channel::Receive]);
+        fill(dc, left, top, left + 1, kUsagePlot.bottom, picture.bars[Channel::Receive]);
+        fill(dc, right - 1, top, right, kUsagePlot.bottom, picture.bars[Channel::Receive]);
+    }
+    const int y = usageAllowanceY(picture);
+    fill(dc, kUsagePlot.left, y, kUsagePlot.left + days * kUsageColumn, y + 1, picture.capColor);
+}
+
+} // namespace
+
 void paintUsagePicture(HDC dc, const UsagePicture& picture) {
     RECT whole{0, 0, kUsageWidth, kUsageHeight};
     MakeStyleGradient(dc, &whole, picture.style, true);
@@ -104,13 +159,29 @@ void paintUsagePicture(HDC dc, const UsagePicture& picture) {
                      picture.bars[channel]);
         }
     }
+    if (picture.capped)
+        paintCapMarks(dc, picture, days);
     ScopedSelect font(dc, picture.font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, picture.text);
     drawLine(dc, picture.description, kUsageDescriptionBox, DT_LEFT);
-    drawLine(dc, picture.scale, kUsageScaleBox, DT_LEFT);
+    if (picture.capped) {
+        RECT line = kUsageScaleBox;
+        line.right -= kUsageScaleWidth;
+        drawLine(dc, picture.capLine, line, DT_LEFT);
+        drawLine(dc, picture.scale, kUsageScaleBox, DT_RIGHT);
+        SetTextColor(dc, picture.capColor);
+        drawLine(dc, picture.allowanceText, usageAllowanceBox(picture), DT_RIGHT);
+        SetTextColor(dc, picture.text);
+    } else {
+        drawLine(dc, picture.scale, kUsageScaleBox, DT_LEFT);
+    }
+    // Right of the scale; with a limit, whose line fills that row, between the dates.
     if (picture.undated[0] != '\0')
-        drawLine(dc, picture.undated, kUsageScaleBox, DT_RIGHT);
+        drawLine(dc, picture.undated,
+                 picture.capped ? RECT{kUsagePlot.left, kUsageDatesTop, right, kUsageDatesBottom}
+                                : kUsageScaleBox,
+                 picture.capped ? DT_CENTER : DT_RIGHT);
     drawLine(dc, picture.first, RECT{kUsagePlot.left, kUsageDatesTop, right, kUsageDatesBottom},
              DT_LEFT);
     drawLine(dc, picture.last, RECT{kUsagePlot.left, kUsageDatesTop, right, kUsageDatesBottom},
@@ -150,6 +221,7 @@ void gatherUsagePicture(UsagePicture& picture) {
             picture.largest = std::max(picture.largest, bytes[channel]);
         }
     }
+    gatherCapMarks(picture, sums);
     formatByteCount(picture.largest, picture.scale, sizeof picture.scale);
     picture.undated[0] = '\0';
     if (undated > 0) {

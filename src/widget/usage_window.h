@@ -34,6 +34,14 @@ struct UsagePicture {
     char totals[LabelKind::Count][kTextSize];
     // Empty, or what the totals hold that no column shows (month lines), right of the scale.
     char undated[64];
+    // With a limit: its line under the description (the scale then stands at the row's right),
+    // the daily allowance as a line across the bars with its figure, and the days after today as
+    // outlined bars at the estimate's daily average (0: no estimate yet). The scale fits them.
+    bool capped;
+    COLORREF capColor; // the allowance's line and figure: the warning colour
+    char capLine[2 * kTextSize + 64];
+    std::int64_t allowance, average;
+    char allowanceText[kTextSize + 8];
 };
 
 // Where the picture puts things, in client coordinates; a column is kUsageColumn pixels wide,
@@ -56,6 +64,12 @@ RECT usageTotalValueBox(int kind);
 // traffic.
 int usageBarHeight(std::int64_t bytes, std::int64_t largest);
 
+// With a limit, where the allowance's line lies, and the box of its figure: above the line, or
+// below it near the plot's top.
+int usageAllowanceY(const UsagePicture& picture);
+RECT usageAllowanceBox(const UsagePicture& picture);
+// With a limit, the scale stands right-aligned in this part of the scale box's row.
+constexpr int kUsageScaleWidth = 64;
 // The whole picture into `dc`, origin at the client area's top-left corner. Allocates nothing.
 void paintUsagePicture(HDC dc, const UsagePicture& picture);
 // The running widget's picture: the selected interface's days of the billing period from the

@@ -8,6 +8,7 @@
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "usage/keeper.h"
+#include "widget/cap_watch.h"
 #include "widget/painter.h"
 #include "widget/tooltip.h"
 #include "widget/usage_window.h"
@@ -190,6 +191,8 @@ void applyWindowSettings(HWND window) {
     invalidateWidget();
     // An open usage window shows the new settings, or closes when no ledger is kept any more.
     refreshUsageWindow();
+    // A period found past a threshold shows its colour and no balloon.
+    primeCapWatch();
 }
 
 LRESULT CALLBACK widgetWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -49,4 +49,9 @@ inline void expectDefaultSettings(const WidgetSettings& s) {
     }
     EXPECT_EQ(s.price, 1.0);
     EXPECT_EQ(s.adapter, 0);
+    EXPECT_EQ(s.capBytes, 0);
+    EXPECT_EQ(s.budget, 0.0);
+    EXPECT_EQ(s.capWarn, 80);
+    EXPECT_EQ(s.capWarnColor, 0x00C0FFu);
+    EXPECT_EQ(s.capOverColor, 0x4040FFu);
 }

@@ -26,12 +26,22 @@ std::size_t fieldSize(KeyType type) {
         return sizeof(double);
     case KeyType::Period:
         return sizeof(std::int32_t);
+    case KeyType::Cap:
+        return sizeof(std::int64_t);
     }
     return 0;
 }
 
+// Every table's rows: the widget's, the ledger's and the allowance's.
+std::vector<SettingKey> allKeys() {
+    std::vector<SettingKey> keys(kSettingKeys, kSettingKeys + kSettingKeyCount);
+    keys.insert(keys.end(), kLedgerKeys, kLedgerKeys + kLedgerKeyCount);
+    keys.insert(keys.end(), kCapKeys, kCapKeys + kCapKeyCount);
+    return keys;
+}
+
 TEST(SettingKeys, OnlyIconsHaveNoDefault) {
-    for (const SettingKey& key : kSettingKeys) {
+    for (const SettingKey& key : allKeys()) {
         SCOPED_TRACE(key.key);
         EXPECT_EQ(key.defaultText == nullptr, key.type == KeyType::Icon);
     }
@@ -39,7 +49,7 @@ TEST(SettingKeys, OnlyIconsHaveNoDefault) {
 
 TEST(SettingKeys, FieldsAreDistinctAndInsideTheRecord) {
     std::vector<std::pair<std::size_t, std::size_t>> spans;
-    for (const SettingKey& key : kSettingKeys) {
+    for (const SettingKey& key : allKeys()) {
         SCOPED_TRACE(key.key);
         std::size_t size = fieldSize(key.type);
         EXPECT_LE(key.offset + size, sizeof(WidgetSettings));

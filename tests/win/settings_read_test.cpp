@@ -52,11 +52,14 @@ TEST(ReadSettings, NoFileGivesEveryDefaultInTableOrder) {
     EXPECT_TRUE(boxes.seen().empty());
 
     const std::vector<std::string>& log = hostLogLines();
-    // The ledger's keys come after the others.
-    ASSERT_EQ(log.size(), static_cast<std::size_t>(kSettingKeyCount + kLedgerKeyCount));
-    for (int i = 0; i < kSettingKeyCount + kLedgerKeyCount; ++i) {
-        const SettingKey& key =
-            i < kSettingKeyCount ? kSettingKeys[i] : kLedgerKeys[i - kSettingKeyCount];
+    // The ledger's keys come after the others, the allowance's last.
+    constexpr int kKeys = kSettingKeyCount + kLedgerKeyCount + kCapKeyCount;
+    ASSERT_EQ(log.size(), static_cast<std::size_t>(kKeys));
+    for (int i = 0; i < kKeys; ++i) {
+        const SettingKey& key = i < kSettingKeyCount ? kSettingKeys[i]
+                                : i < kSettingKeyCount + kLedgerKeyCount
+                                    ? kLedgerKeys[i - kSettingKeyCount]
+                                    : kCapKeys[i - kSettingKeyCount - kLedgerKeyCount];
         SCOPED_TRACE(key.key);
         EXPECT_NE(log[i].find(std::string("\"") + key.key + "\""), std::string::npos) << log[i];
         EXPECT_NE(log[i].find(logQuoted(settingsPath())), std::string::npos);
@@ -96,9 +99,16 @@ TEST(ReadSettings, EveryFieldFromAFile) {
                   "Velnor.bothLabel.tab_y: 35\r\nVelnor.costLabel.left: 41\r\n"
                   "Velnor.costLabel.right: 42\r\nVelnor.costLabel.y: 43\r\n"
                   "Velnor.costLabel.tab_x: 44\r\nVelnor.costLabel.tab_y: 45\r\n"
-                  "Velnor.price: 0.05\r\nVelnor.adapter: 99");
+                  "Velnor.price: 0.05\r\nVelnor.adapter: 99\r\n"
+                  "Velnor.cap: 1.5 tb\r\nVelnor.budget: 12.5\r\nVelnor.capWarn: 90\r\n"
+                  "Velnor.capWarnColor: #010203\r\nVelnor.capOverColor: #040506");
     WidgetSettings s{};
     readSettings(s);
+    EXPECT_EQ(s.capBytes, std::int64_t{3} << 39);
+    EXPECT_EQ(s.budget, 12.5);
+    EXPECT_EQ(s.capWarn, 90);
+    EXPECT_EQ(s.capWarnColor, RGB(1, 2, 3));
+    EXPECT_EQ(s.capOverColor, RGB(4, 5, 6));
     EXPECT_EQ(s.x, -5);
     EXPECT_EQ(s.y, 7);
     EXPECT_EQ(s.width, 300);

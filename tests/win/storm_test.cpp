@@ -191,6 +191,9 @@ std::string randomSettingsFile(int rewrite) {
         case KeyType::Period:
             value = pick({"boot", "DAY", "month", "week", ""});
             break;
+        case KeyType::Cap:
+            value = pick({"100 GB", "1.5tb", "0", "-1 KB", "5 PB", "9999999999 TB", ""});
+            break;
         }
         lines.push_back(std::string(key.key) + " " + value);
     }

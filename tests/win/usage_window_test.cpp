@@ -120,6 +120,68 @@ TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
     DeleteObject(font);
 }
 
+TEST(UsagePicture, ALimitDrawsTheAllowanceLineAndTheEstimatedDaysOutlined) {
+    HostStyle style{};
+    style.gradientTop = style.gradientBottom = style.borderColor = kBack;
+    HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                             NONANTIALIASED_QUALITY, 0, "Tahoma");
+    constexpr COLORREF kCap = RGB(0xFF, 0xC0, 0x00);
+    UsagePicture picture{};
+    picture.style = reinterpret_cast<const unsigned char*>(&style);
+    picture.font = font;
+    picture.text = kText;
+    picture.plot = kPlot;
+    picture.bars[Channel::Receive] = kReceive;
+    picture.bars[Channel::Send] = kSend;
+    picture.days = 30;
+    picture.today = 19;
+    picture.largest = 120000; // 1,000 bytes a pixel
+    for (int day = 0; day <= picture.today; ++day)
+        picture.bytes[day][Channel::Receive] = 10000;
+    picture.capped = true;
+    picture.capColor = kCap;
+    picture.allowance = 60000;
+    picture.average = 30000;
+    std::snprintf(picture.capLine, sizeof picture.capLine, "used of cap");
+    std::snprintf(picture.allowanceText, sizeof picture.allowanceText, "58.594 KB a day");
+    std::snprintf(picture.scale, sizeof picture.scale, "117.188 KB");
+    Canvas canvas(kUsageWidth, kUsageHeight);
+    paintUsagePicture(canvas.dc(), picture);
+
+    const int line = kUsagePlot.bottom - 60;
+    EXPECT_EQ(usageAllowanceY(picture), line);
+    for (int x = kUsagePlot.left; x < kUsagePlot.left + 30 * kUsageColumn; ++x)
+        ASSERT_EQ(canvas.at(x, line), kCap) << x;
+    for (int day = 0; day < picture.days; ++day) {
+        SCOPED_TRACE(testing::Message() << "day " << day);
+        const int left = kUsagePlot.left + day * kUsageColumn + 1;
+        const int right = left + 2 * kUsageBar - 1, top = kUsagePlot.bottom - 30;
+        if (day <= picture.today) {
+            EXPECT_EQ(barAt(canvas, left + 1, kReceive), 10);
+            EXPECT_EQ(barAt(canvas, right, kReceive), 0);
+            continue;
+        }
+        // An outline 30 pixels high over both bars' places, hollow.
+        EXPECT_EQ(barAt(canvas, left, kReceive), 30);
+        EXPECT_EQ(barAt(canvas, right, kReceive), 30);
+        EXPECT_EQ(canvas.at(left + 3, top), kReceive);
+        EXPECT_EQ(canvas.at(left + 3, top - 1), kPlot);
+        EXPECT_EQ(canvas.at(left + 3, top + 1), kPlot);
+        EXPECT_EQ(canvas.at(left + 3, kUsagePlot.bottom - 1), kPlot);
+    }
+    const RECT figure = usageAllowanceBox(picture);
+    EXPECT_EQ(figure.bottom, line) << "the figure stands on its line";
+    EXPECT_FALSE(
+        canvas.ink(Box{figure.left, figure.top, figure.right, figure.bottom}, kPlot).empty());
+    EXPECT_FALSE(canvas
+                     .ink(Box{kUsageScaleBox.left, kUsageScaleBox.top,
+                              kUsageScaleBox.right - kUsageScaleWidth, kUsageScaleBox.bottom},
+                          kBack)
+                     .empty())
+        << "the limit's line";
+    DeleteObject(font);
+}
+
 TEST(UsagePlace, BesideTheWidgetAndWhollyOnItsWorkArea) {
     const RECT work{0, 0, 1000, 700};
     const SIZE size{400, 250};

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "gdi.h"
 #include "host.h"
+#include "settings/cap.h"
 #include "traffic/format.h"
 #include "widget/painter.h"
 #include "win/win_files.h"
@@ -349,6 +351,51 @@ TEST_F(PainterTest, LabelValuesByKind) {
         reference(expected, row.text, box, DT_RIGHT, kSct);
         EXPECT_TRUE(canvas.same(expected, Box{110, 125, 260, 155}));
         l.y = 1000;
+    }
+}
+
+bool hasColour(const Canvas& canvas, Box box, COLORREF colour) {
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x)
+            if (canvas.at(x, y) == colour)
+                return true;
+    return false;
+}
+
+TEST_F(PainterTest, BothAndCostValuesTakeTheLimitsColours) {
+    constexpr COLORREF kWarn = RGB(255, 128, 0), kOver = RGB(255, 0, 64);
+    settings.capWarnColor = kWarn;
+    settings.capOverColor = kOver;
+    const int tops[LabelKind::Count] = {70, 100, 130, 160};
+    for (int kind = 0; kind < LabelKind::Count; ++kind) {
+        settings.labels[kind].y = tops[kind];
+        settings.labels[kind].right = 250;
+        std::snprintf(settings.labels[kind].caption, kCaptionSize, "caption");
+    }
+    const CapLimit limit = capLimit(100000, 0, 1, 80);
+    struct Row {
+        std::int64_t used;
+        COLORREF marked;
+    };
+    const Row rows[] = {{79999, kText}, {80000, kWarn}, {99999, kWarn}, {100000, kOver}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.used);
+        const LabelFigures figures{{row.used - 1000, 1000}, 97.65, capLevel(limit, row.used)};
+        Canvas canvas(kWidth, kHeight);
+        paintPicture(canvas.dc(), settings, resources, readings, figures);
+        for (int kind = 0; kind < LabelKind::Count; ++kind) {
+            SCOPED_TRACE(kind);
+            const bool valueMarked = kind == LabelKind::Both || kind == LabelKind::Cost;
+            const Box value{150, tops[kind], 250, tops[kind] + 20};
+            const Box caption{0, tops[kind], 100, tops[kind] + 20};
+            EXPECT_TRUE(hasColour(canvas, value, valueMarked ? row.marked : kText));
+            for (COLORREF other : {kText, kWarn, kOver})
+                if (other != (valueMarked ? row.marked : kText)) {
+                    EXPECT_FALSE(hasColour(canvas, value, other));
+                }
+            EXPECT_TRUE(hasColour(canvas, caption, kText));
+            EXPECT_FALSE(hasColour(canvas, caption, row.marked == kText ? kWarn : row.marked));
+        }
     }
 }
 

@@ -1,0 +1,135 @@
+#include "widget/cap_watch.h"
+
+#include "handles.h"
+#include "platform.h"
+#include "settings/settings.h"
+#include "usage/calendar.h"
+#include "usage/keeper.h"
+#include "usage/ledger.h"
+#include "widget/balloon.h"
+
+namespace {
+
+constexpr std::int32_t kNoPeriod = INT32_MIN;
+
+// The limit is made again only when a setting it comes from changed: the tick compares, it does
+// not divide.
+struct CapWatchState {
+    bool limitMade;
+    std::int64_t capBytes;
+    double budget, price;
+    std::int32_t capWarn;
+    int period;
+    CapLimit limit;
+    bool primed; // `level` is where the watched interface and period stood at the last look
+    int position;
+    std::int32_t first; // of the watched period
+    int level;
+    std::int32_t shown[2]; // the period in which each threshold's balloon was shown
+};
+CapWatchState capWatch{false, 0, 0, 0, 0, 0, {}, false, 0, kNoPeriod, 0, {kNoPeriod, kNoPeriod}};
+
+const CapLimit& watchedLimit() {
+    const WidgetSettings& settings = widgetSettings();
+    const int period = UsageKeeper::period();
+    if (!capWatch.limitMade || capWatch.capBytes != settings.capBytes ||
+        capWatch.budget != settings.budget || capWatch.price != settings.price ||
+        capWatch.capWarn != settings.capWarn || capWatch.period != period) {
+        capWatch.limitMade = true;
+        capWatch.capBytes = settings.capBytes;
+        capWatch.budget = settings.budget;
+        capWatch.price = settings.price;
+        capWatch.capWarn = settings.capWarn;
+        capWatch.period = period;
+        capWatch.limit = currentCapLimit();
+    }
+    return capWatch.limit;
+}
+
+void showWarning(const CapLimit& limit, std::int64_t used, int level) {
+    const CapClock clock = capClockNow();
+    char title[96], text[400];
+    formatCapWarning(limit, capFigures(limit, used, clock), level, title, sizeof title, text,
+                     sizeof text);
+    if (moduleHandles().widget)
+        showBalloon(moduleHandles().widget, title, text, level == CapLevel::Over);
+}
+
+// Looks at the period's bytes now; `warn` says whether a crossing shows a balloon.
+void look(bool warn) {
+    const CapLimit& limit = watchedLimit();
+    if (limit.bytes <= 0) {
+        capWatch.primed = false;
+        return;
+    }
+    const int position = widgetSettings().adapter;
+    const UsageFigures period = UsageKeeper::periodFigures(position);
+    const int level =
+        capLevel(limit, saturatingAdd(period.bytes[Channel::Receive], period.bytes[Channel::Send]));
+    // Another interface or a new period is found where it stands, like a start.
+    const bool crossed = warn && capWatch.primed && capWatch.position == position &&
+                         capWatch.first == period.first && level > capWatch.level;
+    capWatch.primed = true;
+    capWatch.position = position;
+    capWatch.first = period.first;
+    capWatch.level = level;
+    if (!crossed || capWatch.shown[level - 1] == period.first)
+        return;
+    // A tick that crosses both thresholds shows the higher one; the lower is passed with it.
+    for (int reached = CapLevel::Warn; reached <= level; ++reached)
+        capWatch.shown[reached - 1] = period.first;
+    showWarning(limit, saturatingAdd(period.bytes[Channel::Receive], period.bytes[Channel::Send]),
+                level);
+}
+
+} // namespace
+
+CapLimit currentCapLimit() {
+    if (UsageKeeper::period() == UsagePeriod::Boot)
+        return CapLimit{};
+    const WidgetSettings& settings = widgetSettings();
+    return capLimit(settings.capBytes, settings.budget, settings.price, settings.capWarn);
+}
+
+std::int64_t capUsed(const LabelFigures& figures) {
+    return saturatingAdd(figures.bytes[Channel::Receive], figures.bytes[Channel::Send]);
+}
+
+CapClock capClockNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    CapClock clock{};
+    clock.today = dayNumber(now.wYear, now.wMonth, now.wDay);
+    clock.seconds = (now.wHour * 60 + now.wMinute) * 60 + now.wSecond;
+    clock.first = clock.last = clock.today;
+    if (UsageKeeper::period() == UsagePeriod::Month) {
+        clock.first = periodStart(clock.today, widgetSettings().billingDay);
+        clock.last = periodEnd(clock.today, widgetSettings().billingDay);
+    }
+    return clock;
+}
+
+int composeCapLines(char* out, std::size_t size) {
+    const CapLimit limit = currentCapLimit();
+    if (limit.bytes <= 0 || size == 0)
+        return 0;
+    const UsageFigures period = UsageKeeper::figures(widgetSettings().adapter);
+    const std::int64_t used =
+        saturatingAdd(period.bytes[Channel::Receive], period.bytes[Channel::Send]);
+    const CapClock clock = capClockNow();
+    return formatCapLines(limit, capFigures(limit, used, clock), clock, out, size);
+}
+
+void watchCap() {
+    look(true);
+}
+
+void primeCapWatch() {
+    look(false);
+}
+
+void stopCapWatch() {
+    destroyBalloon();
+    capWatch =
+        CapWatchState{false, 0, 0, 0, 0, 0, {}, false, 0, kNoPeriod, 0, {kNoPeriod, kNoPeriod}};
+}
