@@ -81,11 +81,11 @@ std::int64_t nonNegative(std::int64_t value) {
     return value < 0 ? 0 : value;
 }
 
-// A byte count as the labels write it, with its cost in the cost label's format under a budget.
+// A byte count as the labels write it, with its cost in the cost label's format with a budget.
 void formatAmount(const CapLimit& limit, std::int64_t bytes, char* out) {
     char count[kTextSize];
     formatByteCount(bytes, count, sizeof count);
-    if (!limit.budget) {
+    if (!limit.costs) {
         std::snprintf(out, kAmountSize, "%s", count);
         return;
     }
@@ -157,6 +157,7 @@ CapLimit capLimit(std::int64_t capBytes, double budget, double price, int warnPe
     // The bytes whose cost is the budget; as many as 2^63 could never be counted, so none.
     const double bytes = budget > 0 && price > 0 ? std::floor(budget * 1024.0 / price + 0.5) : -1;
     if (bytes >= 0 && bytes < 9223372036854775808.0) {
+        limit.costs = true;
         const std::int64_t budgetBytes = bytes < 1 ? 1 : static_cast<std::int64_t>(bytes);
         if (limit.bytes == 0 || budgetBytes < limit.bytes) {
             limit.bytes = budgetBytes;

@@ -20,7 +20,8 @@ enum : int { Below = 0, Warn = 1, Over = 2 };
 // The limit the period's bytes are held against.
 struct CapLimit {
     std::int64_t bytes;     // 0: no limit
-    bool budget;            // the budget at the price is the smaller: figures are also costs
+    bool budget;            // the budget at the price is the smaller: the limit's word
+    bool costs;             // a budget is set: byte figures are also given as costs
     double price;           // of 1024 bytes
     std::int32_t warn;      // percent, 1..100
     std::int64_t warnBytes; // the fewest bytes at `warn` percent, rounded down

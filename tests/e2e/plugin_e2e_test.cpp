@@ -170,7 +170,7 @@ TEST(PluginE2e, EveryMenuItemRunsItsCommand) {
     EXPECT_NE(linesStartingWith(writing, "WriteInt ")[2].find("\"Velnor.adapter:\" 2"),
               std::string::npos);
     const std::vector<std::string> reading(log.begin() + read, log.begin() + edit);
-    EXPECT_EQ(countLinesStartingWith(reading, "Read"), 54 + 2); // and the ledger's two keys
+    EXPECT_EQ(countLinesStartingWith(reading, "Read"), 54 + 2 + 5); // the ledger's and cap's keys
     // The editor gets the file beside the loaded Velnor.dll, as one quoted argument.
     char file[MAX_PATH] = {};
     GetFullPathNameA((run.folder + "\\Velnor.rc").c_str(), sizeof file, file, nullptr);

@@ -88,6 +88,9 @@ TEST(Cap, LimitIsTheSmallerOfCapAndBudget) {
         EXPECT_EQ(limit.budget, row.budgetLimits);
         EXPECT_EQ(limit.warnBytes, row.warnBytes);
     }
+    // A budget's figures are costs too, even where the cap is the smaller limit.
+    EXPECT_TRUE(capLimit(1000, 10, 1, 80).costs);
+    EXPECT_FALSE(capLimit(1000, 0, 1, 80).costs);
 }
 
 TEST(Cap, FiguresAtThePeriodsEdges) {
