@@ -59,12 +59,9 @@ int barAt(const Canvas& canvas, int x, COLORREF bar) {
     return height < 120 && canvas.at(x, kUsagePlot.bottom - 1 - height) != kPlot ? -1 : height;
 }
 
-TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
-    // A gradient of one colour, so that text can be compared with a reference.
-    HostStyle style{};
-    style.gradientTop = style.gradientBottom = style.borderColor = kBack;
-    HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                             NONANTIALIASED_QUALITY, 0, "Tahoma");
+// A picture of 30 days, today the 20th, in the colours above, on a gradient of one colour so that
+// text can be compared with a reference.
+UsagePicture plainPicture(const HostStyle& style, HFONT font) {
     UsagePicture picture{};
     picture.style = reinterpret_cast<const unsigned char*>(&style);
     picture.font = font;
@@ -74,6 +71,19 @@ TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
     picture.bars[Channel::Send] = kSend;
     picture.days = 30;
     picture.today = 19;
+    return picture;
+}
+
+HFONT tahoma() {
+    return CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                       NONANTIALIASED_QUALITY, 0, "Tahoma");
+}
+
+TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
+    HostStyle style{};
+    style.gradientTop = style.gradientBottom = style.borderColor = kBack;
+    HFONT font = tahoma();
+    UsagePicture picture = plainPicture(style, font);
     // 1,000 bytes a pixel: day d receives d * 4 pixels' worth; day 0 sends the largest day, day 1
     // a single byte, which still shows; days after today hold bytes that must not show.
     picture.largest = 120000;
@@ -123,18 +133,9 @@ TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
 TEST(UsagePicture, ALimitDrawsTheAllowanceLineAndTheEstimatedDaysOutlined) {
     HostStyle style{};
     style.gradientTop = style.gradientBottom = style.borderColor = kBack;
-    HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
-                             NONANTIALIASED_QUALITY, 0, "Tahoma");
+    HFONT font = tahoma();
     constexpr COLORREF kCap = RGB(0xFF, 0xC0, 0x00);
-    UsagePicture picture{};
-    picture.style = reinterpret_cast<const unsigned char*>(&style);
-    picture.font = font;
-    picture.text = kText;
-    picture.plot = kPlot;
-    picture.bars[Channel::Receive] = kReceive;
-    picture.bars[Channel::Send] = kSend;
-    picture.days = 30;
-    picture.today = 19;
+    UsagePicture picture = plainPicture(style, font);
     picture.largest = 120000; // 1,000 bytes a pixel
     for (int day = 0; day <= picture.today; ++day)
         picture.bytes[day][Channel::Receive] = 10000;
