@@ -125,6 +125,10 @@ const SettingKey kLedgerKeys[kLedgerKeyCount] = {
     {"Velnor.billingDay:", KeyType::Integer, offsetof(WidgetSettings, billingDay), "1"},
 };
 
+const SettingKey kInterfaceKeys[kInterfaceKeyCount] = {
+    {"Velnor.interface:", KeyType::Name, offsetof(WidgetSettings, interfaceName), ""},
+};
+
 int parsePeriod(const char* text) {
     struct Word {
         const char* text;

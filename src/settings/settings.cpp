@@ -73,6 +73,20 @@ void storeCaption(char* field, const char* text) {
     field[length] = '\0';
 }
 
+// Asked without a default, so that a key in the file tells from an absent one: only a key that
+// was there is written back unless a menu item chose an interface.
+void readName(const SettingKey& row, WidgetSettings& into) {
+    const char* text = ReadString(settingsPath(), row.key, nullptr);
+    into.interfaceInFile = text != nullptr;
+    into.interfaceChosen = false;
+    std::size_t length = text ? std::strlen(text) : 0;
+    if (length > static_cast<std::size_t>(kInterfaceNameSize - 1))
+        length = kInterfaceNameSize - 1;
+    if (length)
+        std::memcpy(row.offset + reinterpret_cast<char*>(&into), text, length);
+    (row.offset + reinterpret_cast<char*>(&into))[length] = '\0';
+}
+
 // The shell's text lives only until its next call: each value is copied, converted or loaded
 // before the next key is read.
 void readKey(const SettingKey& row, WidgetSettings& into) {
@@ -112,6 +126,9 @@ void readKey(const SettingKey& row, WidgetSettings& into) {
         std::memcpy(field, &value, sizeof value);
         break;
     }
+    case KeyType::Name:
+        readName(row, into);
+        break;
     }
 }
 
@@ -121,6 +138,8 @@ void readSettings(WidgetSettings& into) {
     for (const SettingKey& row : kSettingKeys)
         readKey(row, into);
     for (const SettingKey& row : kLedgerKeys)
+        readKey(row, into);
+    for (const SettingKey& row : kInterfaceKeys)
         readKey(row, into);
 }
 

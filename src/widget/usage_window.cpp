@@ -12,6 +12,7 @@
 #include "usage/calendar.h"
 #include "usage/keeper.h"
 #include "widget/figures.h"
+#include "widget/shown_interface.h"
 
 namespace {
 
@@ -131,8 +132,7 @@ void gatherUsagePicture(UsagePicture& picture) {
     picture.largest = 0;
     std::int64_t sums[Channel::Count] = {0, 0};
     // Days after today stay empty, whatever a clock set back left in the ledger.
-    UsageKeeper::daysBytes(settings.adapter, first, std::clamp(picture.today + 1, 0, picture.days),
-                           picture.bytes);
+    shownDaysBytes(settings, first, std::clamp(picture.today + 1, 0, picture.days), picture.bytes);
     for (int day = 0; day < picture.days; ++day) {
         std::int64_t* bytes = picture.bytes[day];
         if (day > picture.today)
@@ -145,8 +145,11 @@ void gatherUsagePicture(UsagePicture& picture) {
     formatByteCount(picture.largest, picture.scale, sizeof picture.scale);
     formatDate(first, picture.first);
     formatDate(first + picture.days - 1, picture.last);
-    std::snprintf(picture.description, sizeof picture.description, "%s",
-                  description(settings.adapter));
+    if (describeChosen(settings, picture.description, sizeof picture.description))
+        picture.description[std::strcspn(picture.description, "\r")] = '\0';
+    else
+        std::snprintf(picture.description, sizeof picture.description, "%s",
+                      description(settings.adapter));
     const LabelFigures figures =
         pricedFigures(sums[Channel::Receive], sums[Channel::Send], settings.price);
     for (int kind = 0; kind < LabelKind::Count; ++kind)

@@ -31,12 +31,14 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
-// Every key in reading order: the table's, then the ledger's.
+// Every key in reading order: the table's, the ledger's, then the interface's.
 std::vector<const SettingKey*> allKeys() {
     std::vector<const SettingKey*> keys;
     for (const SettingKey& row : kSettingKeys)
         keys.push_back(&row);
     for (const SettingKey& row : kLedgerKeys)
+        keys.push_back(&row);
+    for (const SettingKey& row : kInterfaceKeys)
         keys.push_back(&row);
     return keys;
 }

@@ -49,4 +49,7 @@ inline void expectDefaultSettings(const WidgetSettings& s) {
     }
     EXPECT_EQ(s.price, 1.0);
     EXPECT_EQ(s.adapter, 0);
+    EXPECT_STREQ(s.interfaceName, "");
+    EXPECT_FALSE(s.interfaceInFile);
+    EXPECT_FALSE(s.interfaceChosen);
 }

@@ -26,6 +26,8 @@ std::size_t fieldSize(KeyType type) {
         return sizeof(double);
     case KeyType::Period:
         return sizeof(std::int32_t);
+    case KeyType::Name:
+        return kInterfaceNameSize;
     }
     return 0;
 }

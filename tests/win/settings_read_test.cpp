@@ -52,11 +52,14 @@ TEST(ReadSettings, NoFileGivesEveryDefaultInTableOrder) {
     EXPECT_TRUE(boxes.seen().empty());
 
     const std::vector<std::string>& log = hostLogLines();
-    // The ledger's keys come after the others.
-    ASSERT_EQ(log.size(), static_cast<std::size_t>(kSettingKeyCount + kLedgerKeyCount));
-    for (int i = 0; i < kSettingKeyCount + kLedgerKeyCount; ++i) {
-        const SettingKey& key =
-            i < kSettingKeyCount ? kSettingKeys[i] : kLedgerKeys[i - kSettingKeyCount];
+    // The ledger's keys come after the others, the interface's last.
+    const int keys = kSettingKeyCount + kLedgerKeyCount + kInterfaceKeyCount;
+    ASSERT_EQ(log.size(), static_cast<std::size_t>(keys));
+    for (int i = 0; i < keys; ++i) {
+        const SettingKey& key = i < kSettingKeyCount ? kSettingKeys[i]
+                                : i < kSettingKeyCount + kLedgerKeyCount
+                                    ? kLedgerKeys[i - kSettingKeyCount]
+                                    : kInterfaceKeys[i - kSettingKeyCount - kLedgerKeyCount];
         SCOPED_TRACE(key.key);
         EXPECT_NE(log[i].find(std::string("\"") + key.key + "\""), std::string::npos) << log[i];
         EXPECT_NE(log[i].find(logQuoted(settingsPath())), std::string::npos);
