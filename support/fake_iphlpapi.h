@@ -34,8 +34,11 @@ typedef void (*FakeIfTableStatsFn)(FakeIfStats* stats);
 // The next `calls` GetIfTable calls report a failure and leave the table as it was (rows set
 // meanwhile do not end them).
 typedef void (*FakeIfTableFailFn)(int calls);
+// The next `calls` GetIfTable2 calls report a failure while GetIfTable goes on answering.
+typedef void (*FakeIfTable2FailFn)(int calls);
 
 constexpr const char* kFakeIfTableSetRows = "fakeIfTableSetRows";
 constexpr const char* kFakeIfTableStats = "fakeIfTableStats";
 constexpr const char* kFakeIfTableFail = "fakeIfTableFail";
+constexpr const char* kFakeIfTable2Fail = "fakeIfTable2Fail";
 constexpr const char* kFakeIfTableScriptVariable = "VELNOR_FAKE_IFTABLE";

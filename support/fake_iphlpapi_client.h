@@ -51,3 +51,7 @@ inline FakeIfTableStatsFn fakeIfTableStats(const char* module = "Iphlpapi.dll") 
 inline FakeIfTableFailFn fakeIfTableFail(const char* module = "Iphlpapi.dll") {
     return fakeIfTableEntry<FakeIfTableFailFn>(kFakeIfTableFail, module);
 }
+
+inline FakeIfTable2FailFn fakeIfTable2Fail(const char* module = "Iphlpapi.dll") {
+    return fakeIfTableEntry<FakeIfTable2FailFn>(kFakeIfTable2Fail, module);
+}

@@ -141,11 +141,12 @@ void noteKind(RowCounters& counted, const MIB_IFROW& entry, const MIB_IF_ROW2* r
 }
 
 // Every row's counters from the buffer just refreshed and one query of all 64-bit counters;
-// without that query, the shown position's own.
+// without that query, the shown position's own. When the query is there but fails, no row is
+// read: rows without their GUID would count as other interfaces.
 void readRows(int position) {
     MIB_IF_TABLE2* wide = nullptr;
     if (state.wideTable && state.wideTable(&wide) != NO_ERROR)
-        wide = nullptr;
+        return;
     const int count = static_cast<int>(rows()) < InterfaceTable::kRowsMax
                           ? static_cast<int>(rows())
                           : InterfaceTable::kRowsMax;

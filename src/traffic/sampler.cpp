@@ -124,10 +124,16 @@ void rebase(const CounterReading& reading, std::int64_t now) {
     sampler.hasBaseline = true;
 }
 
+std::int64_t saturatingSum(std::int64_t a, std::int64_t b) {
+    return a > INT64_MAX - b ? INT64_MAX : a + b;
+}
+
+// The sum of every interface's totals may reach the largest count: it saturates.
 void priceTotals(const WidgetSettings& settings) {
-    sampler.readings.cost = static_cast<double>(sampler.readings.totals[Channel::Receive] +
-                                                sampler.readings.totals[Channel::Send]) /
-                            1024.0 * settings.price;
+    sampler.readings.cost =
+        static_cast<double>(saturatingSum(sampler.readings.totals[Channel::Receive],
+                                          sampler.readings.totals[Channel::Send])) /
+        1024.0 * settings.price;
 }
 
 // One reading's rates against the last, the graphs scrolled, and the reading as the new baseline.
@@ -162,10 +168,6 @@ const InterfaceChoice& choose(const WidgetSettings& settings) {
         chosen.shown.row = -1;
     }
     return chosen.choice;
-}
-
-std::int64_t saturatingSum(std::int64_t a, std::int64_t b) {
-    return a > INT64_MAX - b ? INT64_MAX : a + b;
 }
 
 // The interface numbers of the rows in order, folded: a joined, left or moved row changes it.

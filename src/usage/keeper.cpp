@@ -35,14 +35,26 @@ struct KeeperState {
     char path[kPathSize];
     HANDLE lock; // held while this widget keeps the ledger; the system lets go when it dies
     UsageLedger ledger;
-    std::int64_t boot; // Unix seconds: the wall clock minus the uptime
+    // This run's boot: Unix seconds, the wall clock minus the uptime at start, and that uptime.
+    // Never read again while the run lasts, so that a step of the clock changes nothing.
+    std::int64_t boot;
+    std::int64_t startUptime;
     std::int32_t today;
+    // The day older days are folded against: today, except after a step forward, which folds
+    // nothing until the date moves on by a day (a clock set ahead for a moment folds nothing).
+    std::int32_t foldDay;
+    // The file could not be read at start: this run counts into `ledger` alone, the counters at
+    // each interface's first reading in `firstSeen`, until a save finds the file readable.
+    bool unread;
+    UsageLedger firstSeen;
+    std::int32_t startDay;
     ULONGLONG dateCheck; // uptime at which the local date is read again
     unsigned seen;       // the table reading counted last
     RowSlot slots[InterfaceTable::kRowsMax];
     int rows; // of the last reading that succeeded: the figures name interfaces by them
     bool unsaved;
     ULONGLONG firstUnsaved; // uptime of the first traffic not yet on disk
+    ULONGLONG saveAfter;    // after a failed save the tick waits until this uptime
     char saveError[kStatusSize];
     char loadNote[kStatusSize]; // a damaged ledger or another keeper, until the next reload
 };
@@ -55,8 +67,8 @@ std::int64_t unixNow() {
     return static_cast<std::int64_t>(ticks.QuadPart / 10000000ULL) - 11644473600LL;
 }
 
-std::int64_t bootTime() {
-    return unixNow() - static_cast<std::int64_t>(GetTickCount64() / 1000);
+std::int64_t uptimeSeconds() {
+    return static_cast<std::int64_t>(GetTickCount64() / 1000);
 }
 
 std::int32_t localToday() {
@@ -100,8 +112,6 @@ void formatGuid(const unsigned char* bytes, char* out, std::size_t size) {
                   guid.Data4[6], guid.Data4[7]);
 }
 
-// The ledger interface of table row `row`: by its GUID where the system gives one, else by its
-// description. -1 without memory.
 bool sameGuid(const unsigned char* a, const unsigned char* b) {
     std::uint64_t x[2], y[2];
     std::memcpy(x, a, sizeof x);
@@ -109,23 +119,54 @@ bool sameGuid(const unsigned char* a, const unsigned char* b) {
     return x[0] == y[0] && x[1] == y[1];
 }
 
-std::int32_t interfaceOf(int row, const RowCounters& counted) {
-    RowSlot& slot = keeper.slots[row];
-    if (slot.known && slot.index == counted.reading.index && slot.hasGuid == counted.hasGuid &&
-        sameGuid(slot.guid, counted.guid))
-        return slot.interface;
-    const char* description = InterfaceTable::rowDescription(row);
-    char guid[40];
-    const char* id = description;
+// A row read with a GUID before and without one now: the 64-bit query left it out (the row came or
+// went between the two queries). It keeps its GUID entry and counts nothing this tick.
+bool hadGuid(DWORD index) {
+    for (const RowSlot& slot : keeper.slots)
+        if (slot.known && slot.hasGuid && slot.index == index)
+            return true;
+    return false;
+}
+
+// The ledger interface of table row `row` when it is not the one its slot holds: by its GUID
+// where the system gives one, else by its description, with " #2", " #3", ... for the later rows
+// of one description, so that two rows never share a checkpoint. -1 without memory, and for a
+// row that lost its GUID.
+std::int32_t findInterfaceOf(const RowCounters* read, int row) {
+    const RowCounters& counted = read[row];
+    char description[InterfaceTable::kDescriptionMax + 1];
+    std::snprintf(description, sizeof description, "%s", InterfaceTable::rowDescription(row));
+    char id[kIdSize];
     if (counted.hasGuid) {
-        formatGuid(counted.guid, guid, sizeof guid);
-        id = guid;
+        formatGuid(counted.guid, id, sizeof id);
+    } else {
+        if (hadGuid(counted.reading.index))
+            return -1;
+        int same = 0;
+        for (int earlier = 0; earlier < row; ++earlier)
+            same += !read[earlier].hasGuid &&
+                    std::strcmp(InterfaceTable::rowDescription(earlier), description) == 0;
+        if (same == 0)
+            std::snprintf(id, sizeof id, "%s", description);
+        else
+            std::snprintf(id, sizeof id, "%.*s #%d", kIdSize - 13, description, same + 1);
     }
     std::int32_t interface = findOrAddInterface(keeper.ledger, id, std::strlen(id), description,
                                                 std::strlen(description));
+    RowSlot& slot = keeper.slots[row];
     slot = RowSlot{interface >= 0, counted.reading.index, counted.hasGuid, {}, interface};
     std::memcpy(slot.guid, counted.guid, sizeof slot.guid);
     return interface;
+}
+
+// The ledger interface of table row `row`; the slot answers while the row holds the same interface.
+inline std::int32_t interfaceOf(const RowCounters* read, int row) {
+    const RowCounters& counted = read[row];
+    const RowSlot& slot = keeper.slots[row];
+    if (slot.known && slot.index == counted.reading.index && slot.hasGuid == counted.hasGuid &&
+        sameGuid(slot.guid, counted.guid))
+        return slot.interface;
+    return findInterfaceOf(read, row);
 }
 
 bool writeAll(HANDLE file, const char* text, std::size_t length) {
@@ -140,14 +181,30 @@ bool writeAll(HANDLE file, const char* text, std::size_t length) {
     return true;
 }
 
+bool readLate();
+
 // A new file beside the old one, flushed to disk, then moved over it in one step: a failure at
-// any point leaves the old file whole.
+// any point leaves the old file whole. A file not read yet is read first, never overwritten.
+// After a failure the tick waits a while before it tries again.
 bool saveLedger() {
-    fold(keeper.ledger, keeper.today);
+    if (keeper.unread && !readLate()) {
+        keeper.saveAfter = GetTickCount64() + kSaveDelayMs;
+        return false;
+    }
+    fold(keeper.ledger, keeper.foldDay);
+    // This run's checkpoints still hold now: the next start in this boot has a longer uptime.
+    const std::int64_t uptime = uptimeSeconds();
+    for (std::int32_t i = 0; i < keeper.ledger.interfaceCount; ++i) {
+        UsageInterface& interface = keeper.ledger.interfaces[i];
+        if (interface.hasCheckpoint && interface.checkpoint.boot == keeper.boot &&
+            interface.checkpoint.uptime <= uptime)
+            interface.checkpoint.uptime = uptime;
+    }
     std::size_t length = 0;
     char* text = writeLedger(keeper.ledger, length);
     if (text == nullptr) {
         std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
+        keeper.saveAfter = GetTickCount64() + kSaveDelayMs;
         return false;
     }
     char temporary[kPathSize + 8];
@@ -172,10 +229,12 @@ bool saveLedger() {
     }
     if (!saved) {
         describeError(keeper.saveError, "usage could not be saved to", keeper.path, error);
+        keeper.saveAfter = GetTickCount64() + kSaveDelayMs;
         return false;
     }
     keeper.saveError[0] = '\0';
     keeper.unsaved = false;
+    keeper.saveAfter = 0;
     return true;
 }
 
@@ -229,28 +288,43 @@ bool setAside(const char* reason) {
     return false;
 }
 
-// The file into the ledger; a missing one is a new ledger. False when the file is there but can
-// be neither read nor set aside: it must not be overwritten, so nothing is kept.
+// The file into the ledger; a missing one is a new ledger. False when the file is there but could
+// not be read (another program holds it, a read failed) or, damaged, not set aside: it must not be
+// overwritten, so it is read again at the next save.
 bool loadLedger() {
-    HANDLE file = CreateFileA(keeper.path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Any sharing: a spreadsheet or an editor may hold the file open for writing.
+    HANDLE file = CreateFileA(keeper.path, GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND)
             return true;
-        describeError(keeper.loadNote, "usage ledger cannot be read:", keeper.path, error);
+        describeError(keeper.loadNote,
+                      "usage ledger not read yet, counting in memory:", keeper.path, error);
         return false;
     }
     LARGE_INTEGER size{};
     char* text = nullptr;
     DWORD read = 0;
-    bool whole =
-        GetFileSizeEx(file, &size) && size.QuadPart < 0x40000000 &&
-        (text = static_cast<char*>(std::malloc(static_cast<std::size_t>(size.QuadPart) + 1))) !=
-            nullptr &&
-        ReadFile(file, text, static_cast<DWORD>(size.QuadPart), &read, nullptr) &&
-        read == size.QuadPart;
+    const bool sized = GetFileSizeEx(file, &size) != FALSE;
+    const bool fits = sized && size.QuadPart < 0x40000000;
+    if (fits)
+        text = static_cast<char*>(std::malloc(static_cast<std::size_t>(size.QuadPart) + 1));
+    const bool whole = text != nullptr &&
+                       ReadFile(file, text, static_cast<DWORD>(size.QuadPart), &read, nullptr) &&
+                       read == size.QuadPart;
+    DWORD error = whole ? 0 : GetLastError();
     CloseHandle(file);
+    if ((!sized || fits) && !whole) {
+        std::free(text);
+        if (text == nullptr && sized)
+            error = ERROR_NOT_ENOUGH_MEMORY;
+        describeError(keeper.loadNote,
+                      "usage ledger not read yet, counting in memory:", keeper.path,
+                      error ? error : ERROR_READ_FAULT);
+        return false;
+    }
     LedgerReadResult result{};
     if (whole)
         result = readLedger(text, read, keeper.ledger);
@@ -263,6 +337,66 @@ bool loadLedger() {
     return setAside(result.reason);
 }
 
+// The counters of an interface's first reading in a run that could not read the file yet.
+void rememberFirstReading(const char* id, const CounterReading& reading) {
+    std::int32_t first = findOrAddInterface(keeper.firstSeen, id, std::strlen(id), nullptr, 0);
+    if (first >= 0 && !keeper.firstSeen.interfaces[first].hasCheckpoint)
+        setCheckpoint(keeper.firstSeen, first, keeper.boot, reading.wide, reading.octets);
+}
+
+// The file read at last, with what this run counted meanwhile added to it: each interface's
+// traffic from its file checkpoint to its first reading in this run, by the rules of a start,
+// then its days. False while the file still cannot be read.
+bool readLate() {
+    UsageLedger counted = keeper.ledger;
+    keeper.ledger = UsageLedger{};
+    keeper.loadNote[0] = '\0';
+    if (!loadLedger()) {
+        keeper.ledger = counted;
+        return false;
+    }
+    UsageLedger& file = keeper.ledger;
+    for (std::int32_t i = 0; i < counted.interfaceCount; ++i) {
+        const UsageInterface& mine = counted.interfaces[i];
+        const std::int32_t into = findOrAddInterface(
+            file, mine.id, std::strlen(mine.id), mine.description, std::strlen(mine.description));
+        if (into < 0)
+            continue;
+        const std::int32_t first =
+            findOrAddInterface(keeper.firstSeen, mine.id, std::strlen(mine.id), nullptr, 0);
+        if (first >= 0 && keeper.firstSeen.interfaces[first].hasCheckpoint) {
+            const UsageCheckpoint& seen = keeper.firstSeen.interfaces[first].checkpoint;
+            std::int64_t bytes[2];
+            trafficSinceCheckpoint(file.interfaces[into], seen.counters, seen.wide, keeper.boot,
+                                   keeper.startUptime, bytes);
+            if (bytes[0] > 0 || bytes[1] > 0)
+                appendBytes(file, into, keeper.startDay, false, bytes);
+        }
+        if (mine.hasCheckpoint) {
+            file.interfaces[into].hasCheckpoint = true;
+            file.interfaces[into].checkpoint = mine.checkpoint;
+        }
+        for (std::int32_t e = 0; e < counted.entryCount; ++e) {
+            const UsageEntry& entry = counted.entries[e];
+            if (entry.interface == i)
+                appendBytes(file, into, entry.day, entry.month, entry.bytes);
+        }
+    }
+    mergeEntries(file);
+    // The rows keep their interfaces, under the file's numbers.
+    for (RowSlot& slot : keeper.slots) {
+        if (!slot.known)
+            continue;
+        const char* id = counted.interfaces[slot.interface].id;
+        slot.interface = findOrAddInterface(file, id, std::strlen(id), nullptr, 0);
+        slot.known = slot.interface >= 0;
+    }
+    freeLedger(counted);
+    freeLedger(keeper.firstSeen);
+    keeper.unread = false;
+    return true;
+}
+
 // Counts each row's traffic since its checkpoint into `today`; true when any moved. Checkpoints of
 // another run (all of them at start) count by the rules of a start; this run's, tick to tick.
 bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start) {
@@ -270,7 +404,7 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
     for (int row = 0; row < rows; ++row) {
         const RowCounters& counted = read[row];
         const CounterReading& reading = counted.reading;
-        std::int32_t interface = interfaceOf(row, counted);
+        std::int32_t interface = interfaceOf(read, row);
         if (interface < 0)
             continue;
         UsageInterface& known = keeper.ledger.interfaces[interface];
@@ -290,8 +424,12 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
             // A new interface counts from now, and counters that changed width in this run
             // count from now too, as in the sampler.
             if (start || last.boot != keeper.boot)
-                trafficSinceCheckpoint(known, reading.octets, reading.wide, keeper.boot, bytes);
-            setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets);
+                trafficSinceCheckpoint(known, reading.octets, reading.wide, keeper.boot,
+                                       keeper.startUptime, bytes);
+            if (keeper.unread)
+                rememberFirstReading(known.id, reading);
+            setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets,
+                          keeper.startUptime);
         }
         if (bytes[0] > 0 || bytes[1] > 0)
             moved = addDayBytes(keeper.ledger, interface, today, bytes) || moved;
@@ -300,14 +438,12 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
 }
 
 void start(int position) {
-    keeper.boot = bootTime();
-    keeper.today = localToday();
+    keeper.startUptime = uptimeSeconds();
+    keeper.boot = unixNow() - keeper.startUptime;
+    keeper.today = keeper.foldDay = keeper.startDay = localToday();
     if (!takeLock())
         return;
-    if (!loadLedger()) {
-        releaseLock();
-        return;
-    }
+    keeper.unread = !loadLedger();
     keeper.keeping = true;
     // What each interface moved while no widget counted it.
     InterfaceTable::readAllRows(true);
@@ -315,7 +451,13 @@ void start(int position) {
     keeper.seen = InterfaceTable::readingsTaken();
     const RowCounters* read = InterfaceTable::rowsRead(keeper.rows);
     countRows(read, keeper.rows, keeper.today, true);
-    saveLedger();
+    if (!keeper.unread) {
+        saveLedger();
+        return;
+    }
+    // Read again at the first save time, whether or not anything moved.
+    keeper.unsaved = true;
+    keeper.firstUnsaved = GetTickCount64();
 }
 
 bool known(int position) {
@@ -327,6 +469,7 @@ void release() {
     InterfaceTable::readAllRows(false);
     releaseLock();
     freeLedger(keeper.ledger);
+    freeLedger(keeper.firstSeen);
     keeper = KeeperState{};
 }
 
@@ -335,7 +478,8 @@ void release() {
 namespace UsageKeeper {
 
 void configure(int period, int billingDay, const char* path, int position) {
-    keeper.loadNote[0] = '\0';
+    if (!keeper.unread)
+        keeper.loadNote[0] = '\0';
     if (period == UsagePeriod::Boot) {
         if (keeper.keeping)
             saveLedger();
@@ -365,13 +509,16 @@ void count() {
     const ULONGLONG now = GetTickCount64();
     const std::int32_t today = tickDay(now);
     const bool newDay = today != keeper.today;
+    if (newDay && (today == keeper.today + 1 || today < keeper.foldDay))
+        keeper.foldDay = today;
     keeper.today = today;
     const bool moved = countRows(read, rows, today, false);
     if (moved && !keeper.unsaved) {
         keeper.unsaved = true;
         keeper.firstUnsaved = now;
     }
-    if (newDay || (keeper.unsaved && now - keeper.firstUnsaved >= kSaveDelayMs))
+    if ((newDay || (keeper.unsaved && now - keeper.firstUnsaved >= kSaveDelayMs)) &&
+        now >= keeper.saveAfter)
         saveLedger();
 }
 
@@ -400,7 +547,7 @@ UsageFigures figures(int position) {
                                                       : shown.last;
     if (known(position))
         totals(keeper.ledger, keeper.slots[position].interface, shown.first, shown.last,
-               shown.bytes);
+               shown.bytes, keeper.period == UsagePeriod::Month);
     return shown;
 }
 
@@ -410,20 +557,27 @@ void billingPeriod(std::int32_t& first, std::int32_t& last, std::int32_t& today)
     last = periodEnd(today, keeper.billingDay);
 }
 
-void daysBytes(int position, std::int32_t first, int days, std::int64_t (*bytes)[2]) {
+void daysBytes(int position, std::int32_t first, int days, std::int64_t (*bytes)[2],
+               std::int64_t months[2]) {
     for (int day = 0; day < days; ++day)
         bytes[day][0] = bytes[day][1] = 0;
+    months[0] = months[1] = 0;
     if (!known(position))
         return;
     const std::int32_t interface = keeper.slots[position].interface;
     for (std::int32_t i = 0; i < keeper.ledger.entryCount; ++i) {
         const UsageEntry& entry = keeper.ledger.entries[i];
         const std::int64_t day = std::int64_t{entry.day} - first;
-        if (entry.month || entry.interface != interface || day < 0 || day >= days)
+        if (entry.interface != interface || day < 0 || day >= days)
             continue;
+        std::int64_t* sum = entry.month ? months : bytes[day];
         for (int channel = 0; channel < 2; ++channel)
-            bytes[day][channel] = saturatingAdd(bytes[day][channel], entry.bytes[channel]);
+            sum[channel] = saturatingAdd(sum[channel], entry.bytes[channel]);
     }
+}
+
+std::int32_t shownInterface(int position) {
+    return known(position) ? keeper.slots[position].interface : -1;
 }
 
 const char* status() {

@@ -29,13 +29,19 @@ void save();
 void stop();
 bool keeping();
 int period();
-// The figures of the interface at `position`: today's or the billing period's.
+// The figures of the interface at `position`: today's or the billing period's. A month line counts
+// toward the billing period that holds its first day, never toward today.
 UsageFigures figures(int position);
 // The first day of the billing period containing today, its last day, and today.
 void billingPeriod(std::int32_t& first, std::int32_t& last, std::int32_t& today);
-// Received and sent bytes of the interface at `position` on each of `days` days from `first`,
-// gathered in one pass over the ledger.
-void daysBytes(int position, std::int32_t first, int days, std::int64_t (*bytes)[2]);
+// Received and sent bytes of the interface at `position` on each of `days` days from `first`, and
+// in `months` those of its month lines whose first day lies there, which no day holds; gathered in
+// one pass over the ledger.
+void daysBytes(int position, std::int32_t first, int days, std::int64_t (*bytes)[2],
+               std::int64_t months[2]);
+// The ledger's interface shown at `position`, -1 for none: another one takes the position when the
+// table's rows shift.
+std::int32_t shownInterface(int position);
 // Empty when all is well; else what the tooltip says: a save that failed, a damaged ledger set
 // aside, another widget keeping the ledger.
 const char* status();

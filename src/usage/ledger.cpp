@@ -110,13 +110,13 @@ std::int32_t findOrAddInterface(UsageLedger& ledger, const char* id, std::size_t
 }
 
 bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boot, bool wide,
-                   const std::int64_t counters[2]) {
+                   const std::int64_t counters[2], std::int64_t uptime) {
     for (int channel = 0; channel < 2; ++channel)
         if (counters[channel] < 0 || (!wide && counters[channel] >= kCounterRange))
             return false;
     UsageInterface& changed = ledger.interfaces[interface];
     changed.hasCheckpoint = true;
-    changed.checkpoint = UsageCheckpoint{boot, wide, {counters[0], counters[1]}};
+    changed.checkpoint = UsageCheckpoint{boot, wide, {counters[0], counters[1]}, uptime};
     return true;
 }
 
@@ -176,11 +176,12 @@ void mergeEntries(UsageLedger& ledger) {
 }
 
 void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firstDay,
-            std::int32_t lastDay, std::int64_t out[2]) {
+            std::int32_t lastDay, std::int64_t out[2], bool months) {
     out[0] = out[1] = 0;
     for (std::int32_t i = 0; i < ledger.entryCount; ++i) {
         const UsageEntry& entry = ledger.entries[i];
-        if (entry.interface == interface && entry.day >= firstDay && entry.day <= lastDay)
+        if (entry.interface == interface && entry.day >= firstDay && entry.day <= lastDay &&
+            (months || !entry.month))
             for (int channel = 0; channel < 2; ++channel)
                 out[channel] = saturatingAdd(out[channel], entry.bytes[channel]);
     }

@@ -11,11 +11,15 @@ constexpr int kDescriptionSize = 257; // 256 bytes and the terminating zero
 // Day entries older than this many days before today are folded into months.
 constexpr std::int32_t kKeptDays = 400;
 
-// The raw counters as last read, in the boot that started at `boot` (Unix seconds).
+// The raw counters as last read, in the boot that started at `boot` (Unix seconds, as the wall
+// clock told it when the run that read them started).
 struct UsageCheckpoint {
     std::int64_t boot;
     bool wide;                // 64-bit counters, else 32-bit
     std::int64_t counters[2]; // received, sent
+    // Seconds since boot at which the counters still held, for the start rules: the uptime only
+    // grows within a boot, whatever the wall clock does. 0 when not known (an older file).
+    std::int64_t uptime;
 };
 
 struct UsageInterface {
@@ -60,10 +64,10 @@ inline void addTo(UsageEntry& entry, const std::int64_t bytes[2]) {
 std::int32_t findOrAddInterface(UsageLedger& ledger, const char* id, std::size_t idLength,
                                 const char* description, std::size_t descriptionLength);
 
-// Records the counters read now. False (and nothing changed) for a counter below 0, or a 32-bit
-// one above 2^32 - 1, which the file could not hold.
+// Records the counters read now, at `uptime` seconds since boot (0: not known). False (and nothing
+// changed) for a counter below 0, or a 32-bit one above 2^32 - 1, which the file could not hold.
 bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boot, bool wide,
-                   const std::int64_t counters[2]);
+                   const std::int64_t counters[2], std::int64_t uptime = 0);
 
 // Adds to the interface's entry of `day` (of a month entry: any day of the month), made when new.
 // Negative byte counts add nothing. False without memory, or for a day outside the years
@@ -99,10 +103,10 @@ inline bool addDayBytes(UsageLedger& ledger, std::int32_t interface, std::int32_
     return true;
 }
 
-// Sum of the interface's day entries from firstDay to lastDay, and of its month entries whose
-// first day lies there.
+// Sum of the interface's day entries from firstDay to lastDay and, with `months`, of its month
+// entries whose first day lies there.
 void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firstDay,
-            std::int32_t lastDay, std::int64_t out[2]);
+            std::int32_t lastDay, std::int64_t out[2], bool months = true);
 
 // Folds the day entries older than kKeptDays days before `today` into month entries.
 void fold(UsageLedger& ledger, std::int32_t today);

@@ -15,13 +15,14 @@ const char kHeader[] =
     "# separated by tabs; lines starting with # are comments. The lines are:\n"
     "# interface<TAB>id<TAB>description: the id is the interface's GUID where it has one,\n"
     "#   else its description.\n"
-    "# checkpoint<TAB>id<TAB>boot<TAB>width<TAB>received<TAB>sent: the raw counters as last\n"
-    "#   read, 64 or 32 bits wide, in the boot that started at Unix second `boot`.\n"
+    "# checkpoint<TAB>id<TAB>boot<TAB>width<TAB>received<TAB>sent<TAB>uptime: the raw counters\n"
+    "#   as last read, 64 or 32 bits wide, in the boot that started at Unix second `boot`, still\n"
+    "#   so `uptime` seconds after it (the uptime may be left out).\n"
     "# YYYY-MM-DD<TAB>id<TAB>received<TAB>sent: a day's traffic. YYYY-MM<TAB>id<TAB>received<TAB>\n"
     "#   sent: a month's, folded from days more than 400 days old. Lines of the same date and id\n"
     "#   add up.\n";
 
-constexpr int kMaxFields = 6;
+constexpr int kMaxFields = 7;
 
 struct Field {
     const char* text;
@@ -94,7 +95,8 @@ const char* readLine(const Line& line, UsageLedger& ledger) {
     int wanted = date ? 4 : is(first, "interface") ? 3 : is(first, "checkpoint") ? 6 : 0;
     if (wanted == 0)
         return "unknown word";
-    if (line.count != wanted)
+    // A checkpoint's uptime is optional: files written before it was kept have none.
+    if (line.count != wanted && !(wanted == 6 && line.count == 7))
         return "wrong number of fields";
     const Field& id = line.fields[1];
     if (id.length == 0)
@@ -137,10 +139,13 @@ const char* readLine(const Line& line, UsageLedger& ledger) {
         return "bad width";
     if (!wide && (counts[0] >= kCounterRange || counts[1] >= kCounterRange))
         return "count above 32 bits";
+    std::int64_t uptime = 0;
+    if (line.count == 7 && !parseCount(line.fields[6], uptime))
+        return "bad uptime";
     std::int32_t index = findOrAddInterface(ledger, id.text, id.length, nullptr, 0);
     if (index < 0)
         return "out of memory";
-    setCheckpoint(ledger, index, boot, wide, counts);
+    setCheckpoint(ledger, index, boot, wide, counts, uptime);
     return nullptr;
 }
 
@@ -187,7 +192,8 @@ void putDigits(Writer& writer, int value, int width) {
 
 LedgerReadResult readLedger(const char* text, std::size_t length, UsageLedger& ledger) {
     LedgerReadResult result{true, {}};
-    std::size_t start = 0;
+    // A spreadsheet's "CSV UTF-8" and some editors put a byte-order mark first.
+    std::size_t start = length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
     for (unsigned long long lineNumber = 1; start < length; ++lineNumber) {
         const void* newline = std::memchr(text + start, '\n', length - start);
         std::size_t next =
@@ -259,6 +265,10 @@ char* writeLedger(const UsageLedger& ledger, std::size_t& length) {
         putNumber(writer, checkpoint.counters[0]);
         putChar(writer, '\t');
         putNumber(writer, checkpoint.counters[1]);
+        if (checkpoint.uptime > 0) {
+            putChar(writer, '\t');
+            putNumber(writer, checkpoint.uptime);
+        }
         putChar(writer, '\n');
     }
     for (std::int32_t i = 0; i < ledger.entryCount; ++i) {

@@ -6,6 +6,7 @@
 #include "traffic/format.h"
 #include "traffic/interface_table.h"
 #include "usage/keeper.h"
+#include "usage/ledger.h"
 #include "widget/shown_interface.h"
 
 LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings& readings) {
@@ -21,8 +22,10 @@ LabelFigures counterFigures(const TrafficReadings& readings) {
                         readings.cost};
 }
 
+// A ledger's day holds up to 2^63 - 1 bytes each way: "both" and the cost are held there too.
 LabelFigures pricedFigures(std::int64_t received, std::int64_t sent, double price) {
-    return LabelFigures{{received, sent}, static_cast<double>(received + sent) / 1024.0 * price};
+    return LabelFigures{{received, sent},
+                        static_cast<double>(saturatingAdd(received, sent)) / 1024.0 * price};
 }
 
 void describeInterface(int position, char* out, std::size_t size) {
@@ -49,7 +52,9 @@ void labelValue(int kind, const LabelFigures& figures, char* out, std::size_t si
         formatByteCount(figures.bytes[Channel::Send], out, size);
         break;
     case LabelKind::Both:
-        formatByteCount(figures.bytes[Channel::Receive] + figures.bytes[Channel::Send], out, size);
+        formatByteCount(
+            saturatingAdd(figures.bytes[Channel::Receive], figures.bytes[Channel::Send]), out,
+            size);
         break;
     default:
         formatCost(figures.cost, out, size);

@@ -94,29 +94,33 @@ UsageFigures shownUsage(const WidgetSettings& settings) {
 }
 
 void shownDaysBytes(const WidgetSettings& settings, std::int32_t first, int days,
-                    std::int64_t (*bytes)[2]) {
+                    std::int64_t (*bytes)[2], std::int64_t months[2]) {
     const InterfaceMode mode = parseInterfaceChoice(settings.interfaceName).mode;
     if (mode == InterfaceMode::Position) {
-        UsageKeeper::daysBytes(settings.adapter, first, days, bytes);
+        UsageKeeper::daysBytes(settings.adapter, first, days, bytes, months);
         return;
     }
     const ShownInterfaces& shown = TrafficSampler::shown();
     if (mode != InterfaceMode::All) {
-        UsageKeeper::daysBytes(shown.row, first, days, bytes);
+        UsageKeeper::daysBytes(shown.row, first, days, bytes, months);
         return;
     }
-    UsageKeeper::daysBytes(-1, first, days, bytes);
-    // A month of one interface at a time, added to the sum: no allocation.
+    UsageKeeper::daysBytes(-1, first, days, bytes, months);
+    // A month of one interface at a time, added to the sum: no allocation. Each chunk gives the
+    // month lines that begin within its days.
     constexpr int kChunk = 32;
     std::int64_t one[kChunk][2];
+    std::int64_t oneMonths[2];
     for (int i = 0; i < shown.counted; ++i) {
         for (int from = 0; from < days; from += kChunk) {
             const int span = days - from < kChunk ? days - from : kChunk;
-            UsageKeeper::daysBytes(shown.interfaces[i].row, first + from, span, one);
-            for (int day = 0; day < span; ++day)
-                for (int channel = 0; channel < 2; ++channel)
+            UsageKeeper::daysBytes(shown.interfaces[i].row, first + from, span, one, oneMonths);
+            for (int channel = 0; channel < 2; ++channel) {
+                months[channel] = saturatingAdd(months[channel], oneMonths[channel]);
+                for (int day = 0; day < span; ++day)
                     bytes[from + day][channel] =
                         saturatingAdd(bytes[from + day][channel], one[day][channel]);
+            }
         }
     }
 }

@@ -16,4 +16,4 @@ bool describeChosen(const WidgetSettings& settings, char* out, std::size_t size)
 UsageFigures shownUsage(const WidgetSettings& settings);
 // As UsageKeeper::daysBytes, for the shown interface or the counted ones' sum.
 void shownDaysBytes(const WidgetSettings& settings, std::int32_t first, int days,
-                    std::int64_t (*bytes)[2]);
+                    std::int64_t (*bytes)[2], std::int64_t months[2]);

@@ -11,6 +11,7 @@
 #include "settings/settings.h"
 #include "usage/calendar.h"
 #include "usage/keeper.h"
+#include "usage/ledger.h"
 #include "widget/figures.h"
 #include "widget/shown_interface.h"
 
@@ -30,11 +31,12 @@ struct UsageWindowState {
     HWND window;
     KeptPicture kept;
     bool stale;
-    int described; // the position whose description is held; -1 for none
+    int described;                   // the position whose description is held; -1 for none
+    std::int32_t describedInterface; // the ledger's interface that was there
     char description[InterfaceTable::kDescriptionMax + 1];
     UsagePicture picture;
 };
-UsageWindowState usage{nullptr, {}, false, -1, {}, {}};
+UsageWindowState usage{nullptr, {}, false, -1, -1, {}, {}};
 
 void fill(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
     SetDCBrushColor(dc, color);
@@ -50,12 +52,14 @@ void formatDate(std::int32_t day, char* out) {
     std::snprintf(out, kDateSize, "%04d-%02d-%02d", date.year, date.month, date.day);
 }
 
-// The held description, read from the table only when the selection changed: every read queries
-// the table.
+// The held description, read from the table only when the selection changed or another interface
+// took its position: every read queries the table.
 const char* description(int position) {
-    if (position != usage.described) {
+    const std::int32_t shown = UsageKeeper::shownInterface(position);
+    if (position != usage.described || shown != usage.describedInterface) {
         describeInterface(position, usage.description, sizeof usage.description);
         usage.described = position;
+        usage.describedInterface = shown;
     }
     return usage.description;
 }
@@ -106,6 +110,8 @@ void paintUsagePicture(HDC dc, const UsagePicture& picture) {
     SetTextColor(dc, picture.text);
     drawLine(dc, picture.description, kUsageDescriptionBox, DT_LEFT);
     drawLine(dc, picture.scale, kUsageScaleBox, DT_LEFT);
+    if (picture.undated[0] != '\0')
+        drawLine(dc, picture.undated, kUsageScaleBox, DT_RIGHT);
     drawLine(dc, picture.first, RECT{kUsagePlot.left, kUsageDatesTop, right, kUsageDatesBottom},
              DT_LEFT);
     drawLine(dc, picture.last, RECT{kUsagePlot.left, kUsageDatesTop, right, kUsageDatesBottom},
@@ -130,19 +136,28 @@ void gatherUsagePicture(UsagePicture& picture) {
     picture.days = std::clamp(last - first + 1, 1, kUsageDaysMax);
     picture.today = today - first;
     picture.largest = 0;
-    std::int64_t sums[Channel::Count] = {0, 0};
-    // Days after today stay empty, whatever a clock set back left in the ledger.
-    shownDaysBytes(settings, first, std::clamp(picture.today + 1, 0, picture.days), picture.bytes);
+    // Days after today stay empty, whatever a clock set back left in the ledger. The period's
+    // month lines count in its totals, as in the labels', but in no column.
+    std::int64_t sums[Channel::Count];
+    shownDaysBytes(settings, first, std::clamp(picture.today + 1, 0, picture.days), picture.bytes,
+                   sums);
+    const std::int64_t undated = saturatingAdd(sums[Channel::Receive], sums[Channel::Send]);
     for (int day = 0; day < picture.days; ++day) {
         std::int64_t* bytes = picture.bytes[day];
         if (day > picture.today)
             bytes[Channel::Receive] = bytes[Channel::Send] = 0;
         for (int channel = 0; channel < Channel::Count; ++channel) {
-            sums[channel] += bytes[channel];
+            sums[channel] = saturatingAdd(sums[channel], bytes[channel]);
             picture.largest = std::max(picture.largest, bytes[channel]);
         }
     }
     formatByteCount(picture.largest, picture.scale, sizeof picture.scale);
+    picture.undated[0] = '\0';
+    if (undated > 0) {
+        char figure[kTextSize];
+        std::snprintf(picture.undated, sizeof picture.undated, "totals include %s not on a day",
+                      formatByteCount(undated, figure, sizeof figure));
+    }
     formatDate(first, picture.first);
     formatDate(first + picture.days - 1, picture.last);
     if (describeChosen(settings, picture.description, sizeof picture.description))

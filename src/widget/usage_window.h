@@ -32,6 +32,8 @@ struct UsagePicture {
     char first[kDateSize], last[kDateSize];
     char description[InterfaceTable::kDescriptionMax + 1];
     char totals[LabelKind::Count][kTextSize];
+    // Empty, or what the totals hold that no column shows (month lines), right of the scale.
+    char undated[64];
 };
 
 // Where the picture puts things, in client coordinates; a column is kUsageColumn pixels wide,

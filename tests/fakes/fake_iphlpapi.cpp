@@ -23,7 +23,8 @@
 // GetIfEntry2 answers for a row whose `wide` is set (never a scripted one), found by its interface
 // number, with the row's 64-bit counters; for any other number it reports ERROR_FILE_NOT_FOUND.
 // GetIfTable2 lists the rows whose `wide` is set, with those counters and a GUID made from the
-// interface number as Wine makes it; it fails while GetIfTable does. FreeMibTable frees its table.
+// interface number as Wine makes it; it fails while GetIfTable does, and on its own when told to.
+// FreeMibTable frees its table.
 #include <cstring>
 
 #include <winsock2.h>
@@ -43,7 +44,8 @@ struct FakeState {
     FakeIfRow scriptRows[kFakeIfRowsMax];
     int scriptCount;
     FakeIfStats stats;
-    int failures; // GetIfTable calls still to fail
+    int failures;     // GetIfTable calls still to fail
+    int wideFailures; // GetIfTable2 calls still to fail on their own
     char script[kScriptMax + 1];
 };
 
@@ -199,6 +201,10 @@ DWORD WINAPI GetIfTable2(MIB_IF_TABLE2** table) {
     *table = nullptr;
     if (fake.failures > 0)
         return ERROR_NOT_SUPPORTED;
+    if (fake.wideFailures > 0) {
+        --fake.wideFailures;
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
     int count = 0;
     const FakeIfRow* rows = currentRows(count);
     SIZE_T size = offsetof(MIB_IF_TABLE2, Table) + (count + 1) * sizeof(MIB_IF_ROW2);
@@ -237,6 +243,10 @@ void fakeIfTableSetRows(const FakeIfRow* rows, int count) {
 
 void fakeIfTableFail(int calls) {
     fake.failures = calls;
+}
+
+void fakeIfTable2Fail(int calls) {
+    fake.wideFailures = calls;
 }
 
 void fakeIfTableStats(FakeIfStats* stats) {

@@ -91,6 +91,7 @@ TEST(Calendar, BillingPeriods) {
 
 TEST(Checkpoint, TrafficWhileStopped) {
     constexpr std::int64_t k2To32 = std::int64_t{1} << 32;
+    constexpr std::int64_t kGiB = std::int64_t{1} << 30;
     struct Row {
         const char* name;
         bool has;
@@ -100,28 +101,38 @@ TEST(Checkpoint, TrafficWhileStopped) {
         bool wide;
         std::int64_t reading;
         std::int64_t traffic;
+        std::int64_t uptimeThen, uptimeNow; // the checkpoint's (0: an older file) and now
     };
     const Row rows[] = {
-        {"same boot, counter above", true, true, 1000, 0, true, 1500, 500},
-        {"clock drift within the tolerance", true, true, 1000, 300, true, 1500, 500},
-        {"clock drift back", true, true, 1000, -300, true, 1500, 500},
-        {"another boot", true, true, 1000, 301, true, 1500, 1500},
-        {"another boot, counter below", true, true, 1000, -301, true, 200, 200},
-        {"same boot, 64-bit counter reset", true, true, 1000, 0, true, 200, 200},
-        {"same boot, 32-bit wrap", true, false, k2To32 - 1000, 0, false, 500, 1500},
-        {"same boot, 32-bit reset", true, false, 2000000000, 0, false, 800, 800},
-        {"another boot, 32-bit", true, false, 3000000000, 1000, false, 800, 800},
-        {"width changed", true, false, 1000, 0, true, 1500, 1500},
-        {"no checkpoint", false, true, 0, 0, true, 1500, 0},
+        {"same boot, counter above", true, true, 1000, 0, true, 1500, 500, 0, 0},
+        {"clock drift within the tolerance", true, true, 1000, 300, true, 1500, 500, 0, 0},
+        {"clock drift back", true, true, 1000, -300, true, 1500, 500, 0, 0},
+        {"another boot", true, true, 1000, 301, true, 1500, 1500, 0, 0},
+        {"another boot, counter below", true, true, 1000, -301, true, 200, 200, 0, 0},
+        {"same boot, 64-bit counter reset", true, true, 1000, 0, true, 200, 200, 0, 0},
+        {"same boot, 32-bit wrap", true, false, k2To32 - 1000, 0, false, 500, 1500, 0, 0},
+        {"same boot, 32-bit: 2.5 GiB past 3 GiB counts modulo 2^32", true, false, 3 * kGiB, 0,
+         false, 3 * kGiB + 5 * kGiB / 2 - k2To32, 5 * kGiB / 2, 0, 0},
+        {"another boot, 32-bit", true, false, 3000000000, 1000, false, 800, 800, 0, 0},
+        {"width changed", true, false, 1000, 0, true, 1500, 1500, 0, 0},
+        {"no checkpoint", false, true, 0, 0, true, 1500, 0, 0, 0},
+        {"uptime grew: same boot after a clock step", true, true, 1000, 3600, true, 1500, 500, 5000,
+         5000},
+        {"uptime grew: same boot after a step back", true, true, 1000, -86400, true, 1500, 500,
+         5000, 9000},
+        {"uptime below the checkpoint's: another boot", true, true, 1000, 0, true, 1500, 1500, 5000,
+         4999},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         UsageInterface interface {};
         interface.hasCheckpoint = row.has;
-        interface.checkpoint = {1700000000, row.checkpointWide, {row.checkpoint, row.checkpoint}};
+        interface.checkpoint = {
+            1700000000, row.checkpointWide, {row.checkpoint, row.checkpoint}, row.uptimeThen};
         const std::int64_t readings[2] = {row.reading, row.reading + 1};
         std::int64_t traffic[2] = {-1, -1};
-        trafficSinceCheckpoint(interface, readings, row.wide, 1700000000 + row.bootLater, traffic);
+        trafficSinceCheckpoint(interface, readings, row.wide, 1700000000 + row.bootLater,
+                               row.uptimeNow, traffic);
         EXPECT_EQ(traffic[0], row.traffic);
         EXPECT_EQ(traffic[1], row.traffic == 0 ? 0 : row.traffic + 1);
     }

@@ -83,7 +83,7 @@ TEST(LedgerFile, RoundTrip) {
     const std::int64_t counters[2] = {INT64_MAX, 0};
     ASSERT_TRUE(setCheckpoint(l.ledger, a, -5, true, counters));
     const std::int64_t small[2] = {4294967295, 1};
-    ASSERT_TRUE(setCheckpoint(l.ledger, b, 1700000000, false, small));
+    ASSERT_TRUE(setCheckpoint(l.ledger, b, 1700000000, false, small, 86400));
     EXPECT_FALSE(setCheckpoint(l.ledger, b, 1700000000, false, counters));
     std::int32_t day = dayNumber(2024, 1, 5);
     addBytes(l.ledger, b, day, false, bytes);
@@ -96,7 +96,7 @@ TEST(LedgerFile, RoundTrip) {
     const std::string tail =
         std::string("interface\t") + kGuid + "\tEthernet adapter\n" + "interface\tLoopback\t\n" +
         "checkpoint\t" + kGuid + "\t-5\t64\t9223372036854775807\t0\n" +
-        "checkpoint\tLoopback\t1700000000\t32\t4294967295\t1\n" + "2022-11\t" + kGuid +
+        "checkpoint\tLoopback\t1700000000\t32\t4294967295\t1\t86400\n" + "2022-11\t" + kGuid +
         "\t100\t7\n" + "2024-01-04\t" + kGuid + "\t100\t7\n" + "2024-01-05\t" + kGuid +
         "\t9223372036854775807\t0\n" + "2024-01-05\tLoopback\t100\t7\n";
     EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail);
@@ -107,7 +107,8 @@ TEST(LedgerFile, RoundTrip) {
 
 TEST(LedgerFile, LinesWrittenByAPerson) {
     Ledger l;
-    LedgerReadResult result = l.read("# mine\r\n\r\n"
+    // A byte-order mark first, as a spreadsheet's "CSV UTF-8" writes it.
+    LedgerReadResult result = l.read("\xEF\xBB\xBF# mine\r\n\r\n"
                                      "2024-03-01\t{4d36e972-e325-11ce-bfc1-08002be10318}\t5\t6\r\n"
                                      "2024-03-01\t{4D36E972-E325-11CE-BFC1-08002BE10318}\t1\t0\r\n"
                                      "2024-03-01\tLoopback\t0009223372036854775807\t0");
@@ -159,6 +160,7 @@ TEST(LedgerFile, DamagedLines) {
         {"2023-01-05\tx\t1\t2\t3\n", "line 1: wrong number of fields"},
         {"interface\tx\n", "line 1: wrong number of fields"},
         {"checkpoint\tx\t1\t64\t1\t2\t3\t4\n", "line 1: wrong number of fields"},
+        {"checkpoint\tx\t1\t64\t1\t2\t-3\n", "line 1: bad uptime"},
         {"interface\t\tdesc\n", "line 1: empty id"},
         {"2023-01-05\t" + std::string(257, 'x') + "\t1\t2\n", "line 1: id too long"},
         {"2023-01-05\tx\t+1\t2\n", "line 1: bad count"},

@@ -10,6 +10,7 @@
 #include "handles.h"
 #include "plugin_rig.h"
 #include "support/fake_iphlpapi_client.h"
+#include "support/import_hook.h"
 #include "traffic/sampler.h"
 #include "usage/keeper.h"
 #include "usage/ledger.h"
@@ -35,6 +36,37 @@ std::string ledgerPath() {
     return path.substr(0, path.size() - 2) + "usage";
 }
 
+// The clocks the keeper reads, as the test moves them: the wall clock (Unix seconds), the local
+// date (days) and the uptime (milliseconds), each shifted on its own.
+struct Clocks {
+    std::int64_t wallSeconds, localDays, uptimeMs;
+    decltype(&GetSystemTimeAsFileTime) systemTime;
+    decltype(&GetLocalTime) localTime;
+    decltype(&GetTickCount64) tickCount;
+};
+Clocks clocks;
+
+void WINAPI shiftedSystemTime(FILETIME* now) {
+    clocks.systemTime(now);
+    ULARGE_INTEGER ticks{{now->dwLowDateTime, now->dwHighDateTime}};
+    ticks.QuadPart += static_cast<ULONGLONG>(clocks.wallSeconds * 10000000LL);
+    *now = FILETIME{ticks.LowPart, ticks.HighPart};
+}
+
+void WINAPI shiftedLocalTime(SYSTEMTIME* now) {
+    clocks.localTime(now);
+    FILETIME file;
+    SystemTimeToFileTime(now, &file);
+    ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
+    ticks.QuadPart += static_cast<ULONGLONG>(clocks.localDays * 864000000000LL);
+    file = FILETIME{ticks.LowPart, ticks.HighPart};
+    FileTimeToSystemTime(&file, now);
+}
+
+ULONGLONG WINAPI shiftedTickCount() {
+    return clocks.tickCount() + static_cast<ULONGLONG>(clocks.uptimeMs);
+}
+
 // The bytes the file holds for `id` on all its days.
 std::vector<std::int64_t> onDisk(const char* id) {
     std::string text = readFile(ledgerPath(), "");
@@ -56,8 +88,20 @@ class UsageTest : public RigTest {
         rigWriteSettings("Velnor.period: DAY\r\n");
         rows_ = {{1, 1000, 2000, "lo"}, {2, 5000, 6000, "eth0"}};
         setRows();
+        clocks = Clocks{};
+        hookImport(clocks.systemTime, "kernel32.dll", "GetSystemTimeAsFileTime",
+                   &shiftedSystemTime);
+        hookImport(clocks.localTime, "kernel32.dll", "GetLocalTime", &shiftedLocalTime);
+        hookImport(clocks.tickCount, "kernel32.dll", "GetTickCount64", &shiftedTickCount);
+        ASSERT_TRUE(clocks.systemTime && clocks.localTime && clocks.tickCount);
     }
-    void TearDown() override { endPlugin(); }
+    void TearDown() override {
+        endPlugin();
+        decltype(clocks) ours;
+        hookImport(ours.systemTime, "kernel32.dll", "GetSystemTimeAsFileTime", clocks.systemTime);
+        hookImport(ours.localTime, "kernel32.dll", "GetLocalTime", clocks.localTime);
+        hookImport(ours.tickCount, "kernel32.dll", "GetTickCount64", clocks.tickCount);
+    }
 
     void setRows() {
         if (!GetModuleHandleA("Iphlpapi.dll"))
@@ -180,6 +224,146 @@ TEST_F(UsageTest, SessionEndAndSuspendSaveAtOnce) {
         SendMessageA(moduleHandles().widget, message.message, message.wParam, 0);
         EXPECT_EQ(onDisk(kLo)[1], sent);
     }
+}
+
+// A step of the wall clock moves the boot time (the wall clock minus the uptime); under Wine the
+// uptime also stops while the host sleeps, which moves it the same way.
+TEST_F(UsageTest, AClockStepCountsNoBootTwice) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    move(0, 100, 200);
+    tick();
+    clocks.wallSeconds = 3600; // while the widget runs
+    tick();
+    endPlugin();
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    EXPECT_EQ(shown(0), (Bytes{100, 200}));
+    endPlugin();
+    clocks.wallSeconds = -86400; // while it is stopped, back
+    move(0, 10, 20);
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    EXPECT_EQ(shown(0), (Bytes{110, 220}));
+    endPlugin();
+    clocks.wallSeconds = 8 * 3600; // and ahead: the host slept with the uptime stopped
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    EXPECT_EQ(shown(0), (Bytes{110, 220}));
+}
+
+TEST_F(UsageTest, AFailedSaveWaitsAMinuteBeforeTheTickTriesAgain) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    const std::string blocker = ledgerPath() + ".new";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    move(0, 100, 0);
+    tick();
+    clocks.uptimeMs += 61000;
+    tick(); // due, and fails
+    EXPECT_NE(std::string(UsageKeeper::status()).find("could not be saved"), std::string::npos);
+    RemoveDirectoryA(blocker.c_str());
+    clocks.uptimeMs += 1000;
+    tick();
+    EXPECT_EQ(onDisk(kLo), (Bytes{0, 0})) << "tried again at once";
+    EXPECT_NE(std::string(UsageKeeper::status()).find("could not be saved"), std::string::npos);
+    clocks.uptimeMs += 60000;
+    tick();
+    EXPECT_EQ(onDisk(kLo), (Bytes{100, 0}));
+    EXPECT_STREQ(UsageKeeper::status(), "");
+}
+
+TEST_F(UsageTest, ALedgerHeldByAnotherProgramIsReadOnceItCanBe) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    move(0, 100, 200);
+    tick();
+    endPlugin();
+    // A spreadsheet holding it open for writing.
+    HANDLE other =
+        CreateFileA(ledgerPath().c_str(), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    EXPECT_EQ(shown(0), (Bytes{100, 200}));
+    CloseHandle(other);
+    endPlugin();
+    const std::string saved = readFile(ledgerPath());
+    // A program holding it without sharing: this run counts in memory and never writes the file.
+    other = CreateFileA(ledgerPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    move(0, 10, 20); // while stopped
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    ASSERT_TRUE(UsageKeeper::keeping());
+    EXPECT_NE(std::string(UsageKeeper::status()).find("not read yet"), std::string::npos);
+    move(0, 1, 2);
+    tick();
+    EXPECT_EQ(shown(0), (Bytes{1, 2}));
+    clocks.uptimeMs += 61000;
+    tick();
+    CloseHandle(other);
+    EXPECT_EQ(readFile(ledgerPath()), saved);
+    UsageKeeper::save();
+    EXPECT_STREQ(UsageKeeper::status(), "");
+    EXPECT_EQ(shown(0), (Bytes{111, 222}));
+    EXPECT_EQ(onDisk(kLo), (Bytes{111, 222}));
+}
+
+TEST_F(UsageTest, ARowWithoutItsGuidForATickCountsNothing) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    move(0, 150, 0);
+    tick();
+    fakeIfTable2Fail()(1);
+    move(0, 1000000, 0);
+    tick();
+    EXPECT_EQ(shown(0), (Bytes{150, 0}));
+    tick();
+    endPlugin();
+    fakeIfTable2Fail()(1); // at start
+    move(0, 5, 0);
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    tick();
+    // Left out of the 64-bit table between the two queries.
+    std::vector<FakeIfRow> rows = {fakeWideRow(1, rows_[0].in + 5, rows_[0].out, "lo"),
+                                   fakeWideRow(2, rows_[1].in, rows_[1].out, "eth0")};
+    rows[0].wide = 0;
+    fakeIfTableSetRows()(rows.data(), 2);
+    tick();
+    move(0, 5, 0);
+    tick();
+    fakeIfTable2Fail()(1);
+    tick();
+    tick();
+    EXPECT_EQ(shown(0), (Bytes{1000160, 0}));
+    UsageKeeper::save();
+    EXPECT_EQ(readFile(ledgerPath()).find("\tlo\t"), std::string::npos) << "no entry keyed `lo`";
+    // Two rows without a GUID and of one description keep a checkpoint each.
+    rows = {fakeIfRow(1000, 0, "tun"), fakeIfRow(3000000, 0, "tun")};
+    rows[0].index = 7;
+    rows[1].index = 8;
+    for (int tickNumber = 0; tickNumber < 6; ++tickNumber) {
+        fakeIfTableSetRows()(rows.data(), 2);
+        tick();
+        rows[0].inOctets += 100;
+        rows[1].inOctets += 100;
+    }
+    EXPECT_EQ(shown(0), (Bytes{500, 0}));
+    EXPECT_EQ(shown(1), (Bytes{500, 0}));
+}
+
+TEST_F(UsageTest, AClockSetAheadForAMomentFoldsNoDay) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    move(0, 100, 0);
+    tick();
+    UsageKeeper::save();
+    clocks.localDays = 800;
+    clocks.uptimeMs += 1001;
+    tick(); // the date changes: a save
+    clocks.localDays = 0;
+    clocks.uptimeMs += 1001;
+    tick();
+    EXPECT_EQ(shown(0), (Bytes{100, 0}));
+    UsageKeeper::save();
+    const std::string text = readFile(ledgerPath(), "");
+    UsageLedger ledger{};
+    EXPECT_TRUE(readLedger(text.data(), text.size(), ledger).ok);
+    for (std::int32_t i = 0; i < ledger.entryCount; ++i)
+        EXPECT_FALSE(ledger.entries[i].month) << "a day folded into its month";
+    freeLedger(ledger);
 }
 
 TEST_F(UsageTest, ASecondWidgetLeavesTheLedgerToTheFirst) {

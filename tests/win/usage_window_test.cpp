@@ -16,11 +16,14 @@
 #include "style.h"
 #include "support/canvas.h"
 #include "support/fake_iphlpapi_client.h"
+#include "support/import_hook.h"
 #include "traffic/format.h"
+#include "traffic/sampler.h"
 #include "usage/calendar.h"
 #include "usage/keeper.h"
 #include "widget/figures.h"
 #include "widget/usage_window.h"
+#include "win/win_files.h"
 
 extern "C" int beginPlugin(HINSTANCE instance);
 extern "C" void endPlugin();
@@ -33,8 +36,9 @@ constexpr COLORREF kReceive = RGB(0x50, 0xD0, 0x50);
 constexpr COLORREF kSend = RGB(0x50, 0x90, 0xFF);
 constexpr COLORREF kText = RGB(0xFF, 0xFF, 0x00);
 
-// `text` drawn alone as the picture draws it, over the background.
-void reference(Canvas& canvas, HFONT font, const char* text, RECT box, UINT align) {
+// `text` drawn alone as the picture draws it, over the background; `right` right-aligned beside.
+void reference(Canvas& canvas, HFONT font, const char* text, RECT box, UINT align,
+               const char* right = "") {
     HBRUSH back = CreateSolidBrush(kBack);
     RECT all{0, 0, kUsageWidth, kUsageHeight};
     FillRect(canvas.dc(), &all, back);
@@ -42,8 +46,9 @@ void reference(Canvas& canvas, HFONT font, const char* text, RECT box, UINT alig
     ScopedSelect selected(canvas.dc(), font);
     SetBkMode(canvas.dc(), TRANSPARENT);
     SetTextColor(canvas.dc(), kText);
-    DrawTextA(canvas.dc(), text, -1, &box,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | align);
+    const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+    DrawTextA(canvas.dc(), text, -1, &box, flags | align);
+    DrawTextA(canvas.dc(), right, -1, &box, flags | DT_RIGHT);
 }
 
 // Pixels of the bar colour standing on the plot's bottom edge at column x; the plot's above.
@@ -77,6 +82,7 @@ TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
         picture.bytes[day][Channel::Send] = day == 0 ? 120000 : day == 1 ? 1 : (day % 3) * 1000;
     }
     formatByteCount(picture.largest, picture.scale, kTextSize);
+    std::snprintf(picture.undated, sizeof picture.undated, "totals include 1.0 MB not on a day");
     const LabelFigures figures = pricedFigures(3000000000LL, 123456789LL, 0.5);
     for (int kind = 0; kind < LabelKind::Count; ++kind)
         labelValue(kind, figures, picture.totals[kind], kTextSize);
@@ -98,13 +104,15 @@ TEST(UsagePicture, ColumnsScaleToTheLargestDayAndTheTextsAreTheGivenOnes) {
     EXPECT_NE(canvas.at(kUsagePlot.left + 30 * kUsageColumn, kUsagePlot.bottom - 1), kPlot)
         << "the plot ends with the period";
 
-    // The scale's label and the totals, each against the same text drawn alone.
+    // The scale's label with the note right of it, and the totals, each against the same text
+    // drawn alone.
     for (int kind = -1; kind < LabelKind::Count; ++kind) {
         const char* text = kind < 0 ? picture.scale : picture.totals[kind];
         const RECT area = kind < 0 ? kUsageScaleBox : usageTotalValueBox(kind);
         SCOPED_TRACE(text);
         Canvas expected(kUsageWidth, kUsageHeight);
-        reference(expected, font, text, area, kind < 0 ? DT_LEFT : DT_RIGHT);
+        reference(expected, font, text, area, kind < 0 ? DT_LEFT : DT_RIGHT,
+                  kind < 0 ? picture.undated : "");
         const Box box{area.left, area.top, area.right, area.bottom};
         EXPECT_FALSE(expected.ink(box, kBack).empty());
         EXPECT_TRUE(canvas.same(expected, box));
@@ -164,14 +172,41 @@ void pump(DWORD milliseconds) {
     }
 }
 
+const char kEth[] = "{00000002-0000-0000-0000-4E6574446576}";
+
+std::string ledgerPath() {
+    const std::string path = rigSettingsPath();
+    return path.substr(0, path.size() - 2) + "usage";
+}
+
+// The local date the widget reads while a test sets one.
+SYSTEMTIME fixedDate;
+void(WINAPI* realGetLocalTime)(LPSYSTEMTIME);
+void WINAPI fixedLocalTime(LPSYSTEMTIME time) {
+    *time = fixedDate;
+}
+
 class UsageWindowTest : public RigTest {
   protected:
     void SetUp() override {
-        std::string path = rigSettingsPath();
-        DeleteFileA((path.substr(0, path.size() - 2) + "usage").c_str());
+        DeleteFileA(ledgerPath().c_str());
         setRows(1000, 2000);
     }
-    void TearDown() override { endPlugin(); }
+    void TearDown() override {
+        endPlugin();
+        if (realGetLocalTime) {
+            void(WINAPI * fixed)(LPSYSTEMTIME);
+            hookImport(fixed, "kernel32.dll", "GetLocalTime", realGetLocalTime);
+            realGetLocalTime = nullptr;
+        }
+    }
+    // Noon of that date, from now until the test ends.
+    void setDate(WORD year, WORD month, WORD day) {
+        fixedDate = SYSTEMTIME{year, month, 0, day, 12, 0, 0, 0};
+        if (!realGetLocalTime)
+            hookImport(realGetLocalTime, "kernel32.dll", "GetLocalTime", &fixedLocalTime);
+        ASSERT_NE(realGetLocalTime, nullptr);
+    }
 
     void setRows(std::uint64_t in, std::uint64_t out) {
         if (!GetModuleHandleA("Iphlpapi.dll"))
@@ -269,6 +304,7 @@ TEST_F(UsageWindowTest, ThePictureHoldsThePeriodAndTodayFollowsEveryTick) {
     char text[kTextSize];
     EXPECT_STREQ(picture.scale, formatByteCount(3 * 1048576, text, kTextSize));
     EXPECT_STREQ(picture.description, "eth0");
+    EXPECT_STREQ(picture.undated, "") << "no month line";
     const std::pair<std::int32_t, const char*> dates[] = {{first, picture.first},
                                                           {last, picture.last}};
     for (const auto& date : dates) {
@@ -307,6 +343,65 @@ TEST_F(UsageWindowTest, AReloadKeepsItWithTheNewSettingsAndTheStopClosesIt) {
     rigWriteSettings("Velnor.period: boot\n");
     rigBroadcast(widget, "@Velnor.settings.read");
     EXPECT_TRUE(usageWindows().empty());
+}
+
+// Typed into the ledger, a month line counts toward the billing period that holds its first day,
+// in the labels and the window alike, and never toward today, even on the 1st.
+TEST_F(UsageWindowTest, AMonthLineCountsInThePeriodAndNeverToday) {
+    setDate(2026, 3, 1);
+    ASSERT_TRUE(writeFile(ledgerPath(), std::string("2026-03\t") + kEth + "\t5000\t6000\n" +
+                                            "2026-03-01\t" + kEth + "\t100\t200\n"));
+    start("Velnor.period: day\nVelnor.adapter: 1\n");
+    UsageFigures today = UsageKeeper::figures(1);
+    EXPECT_EQ(today.bytes[Channel::Receive], 100);
+    EXPECT_EQ(today.bytes[Channel::Send], 200);
+    UsagePicture picture{};
+    gatherUsagePicture(picture);
+    EXPECT_EQ(picture.bytes[0][Channel::Receive], 100);
+    char text[kTextSize];
+    EXPECT_STREQ(picture.totals[LabelKind::Receive], formatByteCount(5100, text, kTextSize));
+    EXPECT_STREQ(picture.totals[LabelKind::Send], formatByteCount(6200, text, kTextSize));
+    EXPECT_EQ(std::string(picture.undated), std::string("totals include ") +
+                                                formatByteCount(11000, text, kTextSize) +
+                                                " not on a day");
+
+    rigWriteSettings("Velnor.period: month\nVelnor.adapter: 1\n");
+    rigBroadcast(widget, "@Velnor.settings.read");
+    const UsageFigures period = UsageKeeper::figures(1);
+    EXPECT_EQ(period.bytes[Channel::Receive], 5100);
+    EXPECT_EQ(period.bytes[Channel::Send], 6200);
+}
+
+TEST_F(UsageWindowTest, TheTitleFollowsTheInterfaceThatTakesTheShownPosition) {
+    start("Velnor.period: day\nVelnor.adapter: 1\n");
+    rigBroadcast(widget, "@Velnor.usage");
+    UsagePicture picture{};
+    gatherUsagePicture(picture);
+    EXPECT_STREQ(picture.description, "eth0");
+    FakeIfRow rows[] = {fakeWideRow(1, 5000, 6000, "lo"), fakeWideRow(3, 0, 0, "wlan"),
+                        fakeWideRow(2, 1000, 2000, "eth0")};
+    fakeIfTableSetRows()(rows, 3);
+    TrafficSampler::tick();
+    UsageKeeper::count();
+    gatherUsagePicture(picture);
+    EXPECT_STREQ(picture.description, "wlan");
+}
+
+// A hand-typed day may hold 2^63 - 1 bytes each way: the period's sums, "both" and the cost stay
+// at the largest figure instead of turning negative.
+TEST_F(UsageWindowTest, TotalsNearTwoToThe63AreHeldAtTheLargestFigure) {
+    setDate(2026, 3, 2);
+    const std::string most = "\t9223372036854775807\t9223372036854775807\n";
+    ASSERT_TRUE(writeFile(ledgerPath(), std::string("2026-03-01\t") + kEth + most + "2026-03-02\t" +
+                                            kEth + most));
+    start("Velnor.period: month\nVelnor.adapter: 1\nVelnor.price: 2\n");
+    UsagePicture picture{};
+    gatherUsagePicture(picture);
+    char text[kTextSize];
+    for (int kind = 0; kind < LabelKind::Cost; ++kind)
+        EXPECT_STREQ(picture.totals[kind], formatByteCount(INT64_MAX, text, kTextSize));
+    EXPECT_STREQ(picture.totals[LabelKind::Cost],
+                 formatCost(static_cast<double>(INT64_MAX) / 1024.0 * 2.0, text, kTextSize));
 }
 
 } // namespace
