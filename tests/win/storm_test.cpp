@@ -191,6 +191,10 @@ std::string randomSettingsFile(int rewrite) {
         case KeyType::Period:
             value = pick({"boot", "DAY", "month", "week", ""});
             break;
+        case KeyType::Name:
+            value = pick({"", "auto", "ALL", "{00000001-0000-0000-004E-657444657600}",
+                          "Scripted adapter", "none such"});
+            break;
         }
         lines.push_back(std::string(key.key) + " " + value);
     }
