@@ -246,7 +246,7 @@ void sumAll(WidgetSettings& settings, const RowCounters* rows, int count, std::i
             const std::int64_t bytes =
                 counterDelta(last[at].octets[channel], reading.octets[channel], reading.wide);
             moved[channel] = saturatingSum(moved[channel], bytes);
-            counted.rates[channel] = rateOf(bytes, seconds);
+            counted.moved[channel] = bytes;
         }
         guess = at + 1;
         next[shown.counted++] =
@@ -339,6 +339,11 @@ const TrafficReadings& readings() {
 
 const ShownInterfaces& shown() {
     return chosen.shown;
+}
+
+std::int64_t countedRate(const CountedInterface& counted, int channel) {
+    const double seconds = sampler.readings.seconds;
+    return seconds > 0.0 ? rateOf(counted.moved[channel], seconds) : 0;
 }
 
 void clear() {

@@ -17,11 +17,11 @@ struct TrafficReadings {
     double seconds; // what the last rates were divided by; 0 when it had no reading to compare
 };
 
-// One interface the sum of all interfaces counted at the last tick, and its rates.
+// One interface the sum of all interfaces counted at the last tick, and its bytes of that tick.
 struct CountedInterface {
     int row; // in the last reading of every row
     std::uint32_t index;
-    std::int64_t rates[Channel::Count];
+    std::int64_t moved[Channel::Count]; // 0 from a new baseline
 };
 
 // What "Velnor.interface:" showed at the last tick or reset.
@@ -47,6 +47,9 @@ void tick();
 void resetHistory();
 const TrafficReadings& readings();
 const ShownInterfaces& shown();
+// A counted interface's rate at the last tick: worked out when asked, since only the tooltip reads
+// it and a tick would otherwise convert one per interface.
+std::int64_t countedRate(const CountedInterface& counted, int channel);
 // Back to the loaded state: no readings, no baseline, no record.
 void clear();
 

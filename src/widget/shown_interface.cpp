@@ -38,7 +38,7 @@ void describeAll(const ShownInterfaces& shown, char* out, std::size_t size) {
         char number[24];
         char rates[Channel::Count][kTextSize];
         for (int channel = 0; channel < Channel::Count; ++channel)
-            rateCaption(counted.rates[channel], rates[channel], kTextSize);
+            rateCaption(TrafficSampler::countedRate(counted, channel), rates[channel], kTextSize);
         char name[kShortDescription + 1];
         std::snprintf(name, sizeof name, "%s", descriptionOf(counted.index, number, sizeof number));
         used = append(out, size, used, "\r\n%s: receive %s, send %s", name, rates[Channel::Receive],

@@ -237,7 +237,8 @@ TEST_F(InterfaceChoiceTest, AllAddsThePhysicalInterfacesEachFromItsOwnBaseline) 
     row(4).in += 30;
     tick();
     EXPECT_EQ(received(), 50);
-    EXPECT_EQ(TrafficSampler::shown().interfaces[1].rates[Channel::Receive], 30);
+    EXPECT_EQ(TrafficSampler::countedRate(TrafficSampler::shown().interfaces[1], Channel::Receive),
+              30);
 }
 
 // Where no row reports a connector, every row but the loopback.
