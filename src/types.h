@@ -27,6 +27,8 @@ enum : int { Receive = 0, Send = 1, Both = 2, Cost = 3, Count = 4 };
 
 constexpr int kCaptionSize = 100; // 99 characters and the terminating zero
 constexpr int kPathSize = 260;    // 259 characters and the terminating zero
+// "Velnor.interface:": a GUID, a description of up to 256 bytes, "auto" or "all".
+constexpr int kInterfaceNameSize = 257;
 // A graph keeps the rates of at most this many columns, the newest at its right edge: wider than
 // any monitor, 512 KB a graph, and the same bound of memory and work per tick on every build.
 constexpr std::int32_t kHistoryMax = 65536;
@@ -68,4 +70,8 @@ struct WidgetSettings {
     double budget;         // a cost at `price`; 0 or less: none
     std::int32_t capWarn;  // percent, as read
     COLORREF capWarnColor, capOverColor;
+    // Which interface is shown when set: see traffic/interface_choice.h. Empty: `adapter`.
+    char interfaceName[kInterfaceNameSize];
+    bool interfaceInFile; // the key was in the file at the last read
+    bool interfaceChosen; // a menu item set interfaceName since the last read
 };

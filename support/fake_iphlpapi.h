@@ -16,6 +16,8 @@ struct FakeIfRow {
     std::uint32_t wide;  // nonzero: GetIfEntry2 and GetIfTable2 give the interface the counts below
     std::uint64_t inOctets64;
     std::uint64_t outOctets64;
+    std::uint32_t type;      // the interface type of both tables; 0 gives Ethernet (6)
+    std::uint32_t connector; // nonzero: the 64-bit row's flags report a connector
 };
 
 struct FakeIfStats {
@@ -26,6 +28,7 @@ struct FakeIfStats {
     std::uint32_t scriptErrors;   // script lines that were not rows
     std::uint32_t entryCalls;     // GetIfEntry2 calls
     std::uint32_t wideTableCalls; // GetIfTable2 calls
+    std::uint32_t routeCalls;     // GetBestInterfaceEx calls
 };
 
 // Replaces the rows (at most kFakeIfRowsMax are kept) and clears the statistics.
@@ -36,9 +39,12 @@ typedef void (*FakeIfTableStatsFn)(FakeIfStats* stats);
 typedef void (*FakeIfTableFailFn)(int calls);
 // The next `calls` GetIfTable2 calls report a failure while GetIfTable goes on answering.
 typedef void (*FakeIfTable2FailFn)(int calls);
+// What GetBestInterfaceEx answers from now on: interface `index`, or no route for 0 (the start).
+typedef void (*FakeIfRouteSetFn)(std::uint32_t index);
 
 constexpr const char* kFakeIfTableSetRows = "fakeIfTableSetRows";
 constexpr const char* kFakeIfTableStats = "fakeIfTableStats";
 constexpr const char* kFakeIfTableFail = "fakeIfTableFail";
 constexpr const char* kFakeIfTable2Fail = "fakeIfTable2Fail";
+constexpr const char* kFakeIfRouteSet = "fakeIfRouteSet";
 constexpr const char* kFakeIfTableScriptVariable = "VELNOR_FAKE_IFTABLE";

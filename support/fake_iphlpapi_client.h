@@ -32,6 +32,15 @@ inline FakeIfRow fakeWideRow(std::uint32_t index, std::uint64_t in, std::uint64_
     return row;
 }
 
+// A 64-bit row of interface `index` of `type`, with a connector or without.
+inline FakeIfRow fakeKindRow(std::uint32_t index, std::uint64_t in, std::uint64_t out,
+                             const std::string& text, std::uint32_t type, bool connector) {
+    FakeIfRow row = fakeWideRow(index, in, out, text);
+    row.type = type;
+    row.connector = connector ? 1 : 0;
+    return row;
+}
+
 // A control entry of the scripted library loaded under `module`; null when that module is not
 // loaded or is not the scripted library.
 template <typename F> F fakeIfTableEntry(const char* name, const char* module) {
@@ -54,4 +63,8 @@ inline FakeIfTableFailFn fakeIfTableFail(const char* module = "Iphlpapi.dll") {
 
 inline FakeIfTable2FailFn fakeIfTable2Fail(const char* module = "Iphlpapi.dll") {
     return fakeIfTableEntry<FakeIfTable2FailFn>(kFakeIfTable2Fail, module);
+}
+
+inline FakeIfRouteSetFn fakeIfRouteSet(const char* module = "Iphlpapi.dll") {
+    return fakeIfTableEntry<FakeIfRouteSetFn>(kFakeIfRouteSet, module);
 }

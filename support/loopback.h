@@ -35,35 +35,50 @@ inline bool connectLoopback(SOCKET& sender, SOCKET& receiver) {
     return receiver != INVALID_SOCKET;
 }
 
-// Bytes received and sent by the interface named `name` (`lo`, `eth0`) as the kernel counts
-// them; false when the file or the interface's line cannot be read.
-inline bool readKernelCounts(const char* name, std::int64_t& received, std::int64_t& sent) {
-    HANDLE file = CreateFileA("Z:\\proc\\net\\dev", GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+// The text of a file of the kernel's, as Wine shows it under Z:\proc; false when it cannot be read.
+inline bool readProcFile(const char* path, char* text, DWORD size) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    char text[16384];
     DWORD length = 0, read = 0;
-    while (length + 1 < sizeof text &&
-           ReadFile(file, text + length, sizeof text - 1 - length, &read, nullptr) && read > 0)
+    while (length + 1 < size && ReadFile(file, text + length, size - 1 - length, &read, nullptr) &&
+           read > 0)
         length += read;
     CloseHandle(file);
     text[length] = '\0';
+    return true;
+}
+
+// Bytes received and sent as the kernel counts them: by the interface named `name` (`lo`,
+// `eth0`), or with `but` set, by every interface but that one added up (`interfaces` of them);
+// false when the file or a named interface's line cannot be read.
+inline bool readKernelCounts(const char* name, std::int64_t& received, std::int64_t& sent,
+                             bool but = false, int* interfaces = nullptr) {
+    char text[16384];
+    if (!readProcFile("Z:\\proc\\net\\dev", text, sizeof text))
+        return false;
+    bool found = but;
+    received = sent = 0;
+    if (interfaces)
+        *interfaces = 0;
     for (char* line = text; line != nullptr;) {
         char* end = std::strchr(line, '\n');
         if (end != nullptr)
             *end = '\0';
-        char found[64];
+        char seen[64];
         unsigned long long field[9];
-        if (std::sscanf(line, " %63[^:]: %llu %llu %llu %llu %llu %llu %llu %llu %llu", found,
+        if (std::sscanf(line, " %63[^:]: %llu %llu %llu %llu %llu %llu %llu %llu %llu", seen,
                         &field[0], &field[1], &field[2], &field[3], &field[4], &field[5], &field[6],
                         &field[7], &field[8]) == 10 &&
-            std::strcmp(found, name) == 0) {
-            received = static_cast<std::int64_t>(field[0]);
-            sent = static_cast<std::int64_t>(field[8]);
-            return true;
+            (std::strcmp(seen, name) == 0) != but) {
+            received += static_cast<std::int64_t>(field[0]);
+            sent += static_cast<std::int64_t>(field[8]);
+            found = true;
+            if (interfaces)
+                ++*interfaces;
         }
         line = end != nullptr ? end + 1 : nullptr;
     }
-    return false;
+    return found;
 }

@@ -32,9 +32,11 @@ constexpr const char* kMonthTick = "tick, period month, 8 interfaces";
 constexpr const char* kCappedTick = "tick, period month, 8 interfaces, a cap";
 constexpr const char* kSave = "save of a full ledger (400 days x 8)";
 constexpr const char* kUsageWindow = "usage window picture";
+constexpr const char* kAllTick = "tick, interface all, 8 interfaces";
 
 struct UsageBench {
     FakeIfTableSetRowsFn setRows;
+    FakeIfTableStatsFn stats;
     FakeIfRow rows[kInterfaces];
     DWORD(WINAPI* table)(MIB_IFTABLE*, ULONG*, BOOL);
     DWORD(WINAPI* wideTable)(MIB_IF_TABLE2**);
@@ -56,11 +58,12 @@ void moveTraffic() {
 }
 
 // The calls a tick that counts every interface cannot do without: the two queries, and the two
-// clocks (the rate's time, and the uptime that times the next save).
-void floorQueries() {
+// clocks (the rate's time, and the uptime that times the next save, where a ledger is kept).
+void floorQueries(bool uptime = true) {
     LARGE_INTEGER time;
     QueryPerformanceCounter(&time);
-    GetTickCount64();
+    if (uptime)
+        GetTickCount64();
     ULONG size = static_cast<ULONG>(bench.buffer.size());
     bench.table(reinterpret_cast<MIB_IFTABLE*>(bench.buffer.data()), &size, TRUE);
     MIB_IF_TABLE2* wide = nullptr;
@@ -71,7 +74,8 @@ void floorQueries() {
 bool prepareQueries(const char* module) {
     HMODULE library = GetModuleHandleA(module);
     bench.setRows = fakeIfTableSetRows(module);
-    if (!library || !bench.setRows)
+    bench.stats = fakeIfTableStats(module);
+    if (!library || !bench.setRows || !bench.stats)
         return false;
     bench.table = reinterpret_cast<decltype(bench.table)>(
         reinterpret_cast<void*>(GetProcAddress(library, "GetIfTable")));
@@ -173,6 +177,51 @@ void saveTime(int rounds, const char* ledgerPath, bool& failed) {
                 static_cast<unsigned long>(data.nFileSizeLow), rounds);
 }
 
+// The widget's tick, as its timer makes it, with every interface moved first.
+void widgetTick() {
+    moveTraffic();
+    TrafficSampler::tick();
+    UsageKeeper::count();
+}
+
+// `all` on the eight rows: six with a connector, the loopback and a tunnel that are not added.
+// Its floor: the two queries and the rate's clock (no ledger is kept).
+void allTick(int rounds, int scale, bool& failed) {
+    bench.rows[0].type = 24;
+    bench.rows[1].type = 131;
+    for (int i = 2; i < kInterfaces; ++i)
+        bench.rows[i].connector = 1;
+    moveTraffic();
+    chooseInterface("all", -1);
+    const Pair pair = measure(3 * rounds, 200 * scale, widgetTick, [] {
+        moveTraffic();
+        floorQueries(false);
+    });
+    printRatio(kAllTick, "2 queries, 1 clock, scripted", pair, 1.10);
+
+    // The library's own count of one tick's queries (rows set anew clear it).
+    moveTraffic();
+    TrafficSampler::tick();
+    UsageKeeper::count();
+    FakeIfStats stats{};
+    bench.stats(&stats);
+    const bool once = stats.filled == 1 && stats.calls == 1 && stats.wideTableCalls == 1 &&
+                      stats.entryCalls == 0 && TrafficSampler::shown().counted == kInterfaces - 2;
+    std::printf("%-44s %u GetIfTable, %u GetIfTable2, %u GetIfEntry2; %d interfaces added%s\n",
+                "  queries of one tick", stats.calls, stats.wideTableCalls, stats.entryCalls,
+                TrafficSampler::shown().counted, once ? "" : " (goal: one of each table, 6)");
+    failed = !once || failed;
+
+    startCountingAllocations();
+    const int ticks = 1000;
+    for (int i = 0; i < ticks; ++i)
+        widgetTick();
+    const AllocationTally tally = stopCountingAllocations();
+    std::printf("%-44s %10.3f (%ld in %d ticks; goal 0)\n", "  heap allocations per tick",
+                static_cast<double>(tally.widget) / ticks, tally.widget, ticks);
+    failed = tally.widget != 0 || failed;
+}
+
 } // namespace
 
 bool usageFigures(const char* module, int rounds, int scale) {
@@ -214,6 +263,15 @@ bool usageFigures(const char* module, int rounds, int scale) {
         failed = !usageWindowFigures(rounds, scale) || failed;
     }
     UsageKeeper::stop();
+    if (!failed) {
+        // Without a ledger: the settings file goes first, and the reload keeps none.
+        DeleteFileA(settings);
+        reload();
+        allTick(rounds, scale, failed);
+        reload();
+    } else {
+        std::printf("%-44s not measured\n", kAllTick);
+    }
     for (const char* name :
          {"Velnor.rc", "Velnor.usage", "Velnor.usage.new", "Velnor.usage.lock"}) {
         char path[MAX_PATH + 60];

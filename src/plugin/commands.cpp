@@ -7,7 +7,9 @@
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "shell.h"
+#include "traffic/interface_choice.h"
 #include "traffic/interface_table.h"
+#include "traffic/sampler.h"
 #include "usage/keeper.h"
 #include "velnor_version.h"
 #include "widget/usage_window.h"
@@ -29,13 +31,42 @@ void hideWidget(HWND window, const char*) {
         ShowWindow(window, SW_HIDE);
 }
 
+// Once "Velnor.interface:" is in use, a numbered item names its row's interface by identity:
+// its GUID, or its description where the system gives none.
+void selectByIdentity(int position) {
+    int count = 0;
+    const RowCounters* rows = InterfaceTable::readEveryRow(count);
+    if (position >= count)
+        return;
+    char name[kInterfaceNameSize];
+    if (rows[position].hasGuid)
+        formatGuid(rows[position].guid, name, sizeof name);
+    else
+        std::snprintf(name, sizeof name, "%s", InterfaceTable::rowDescription(position));
+    chooseInterface(name, position);
+}
+
 void selectAdapterCommand(HWND, const char* number) {
     int position = 0;
     // Only a position inside the table is taken; anything else leaves the selection alone.
     if (parsePosition(number, InterfaceTable::count(), position)) {
-        selectAdapter(position);
+        const WidgetSettings& settings = widgetSettings();
+        if (settings.interfaceName[0] == '\0' && !settings.interfaceChosen)
+            selectAdapter(position);
+        else
+            selectByIdentity(position);
         refreshUsageWindow();
     }
+}
+
+void automaticCommand(HWND, const char*) {
+    chooseInterface("auto", -1);
+    refreshUsageWindow();
+}
+
+void allInterfacesCommand(HWND, const char*) {
+    chooseInterface("all", -1);
+    refreshUsageWindow();
 }
 
 void readSettingsCommand(HWND window, const char*) {
@@ -84,6 +115,8 @@ const BroadcastCommand kBroadcastCommands[] = {
     {"@KSShowPlugins", WordMatch::WholeText, showWidget, MenuPlace::None, nullptr, nullptr},
     {"@KSHidePlugins", WordMatch::WholeText, hideWidget, MenuPlace::None, nullptr, nullptr},
     {kAdapterWord, WordMatch::OwnArgument, selectAdapterCommand, MenuPlace::None, nullptr, nullptr},
+    {"interface.auto", WordMatch::Own, automaticCommand, MenuPlace::None, nullptr, nullptr},
+    {"interface.all", WordMatch::Own, allInterfacesCommand, MenuPlace::None, nullptr, nullptr},
     {"settings.read", WordMatch::Own, readSettingsCommand, MenuPlace::Settings, "read settings",
      nullptr},
     {"settings.write", WordMatch::Own, writeSettingsCommand, MenuPlace::Settings, "write settings",
@@ -103,6 +136,21 @@ void addMenuItems(Menu* menu, MenuPlace place) {
     }
 }
 
+// The numbered item in force: the position's, or the row holding the named interface now.
+bool numberedChecked(InterfaceMode mode, int position) {
+    if (mode == InterfaceMode::Position)
+        return position == widgetSettings().adapter;
+    const ShownInterfaces& shown = TrafficSampler::shown();
+    return mode == InterfaceMode::Named && shown.row >= 0 &&
+           InterfaceTable::indexAt(position) == shown.index;
+}
+
+void addChoiceItems(Menu* menu, InterfaceMode mode) {
+    MakeMenuNOP(menu, nullptr);
+    MakeMenuItem(menu, "Automatic", "@Velnor.interface.auto", mode == InterfaceMode::Auto);
+    MakeMenuItem(menu, "All interfaces", "@Velnor.interface.all", mode == InterfaceMode::All);
+}
+
 } // namespace
 
 void handleBroadcast(HWND window, const char* text) {
@@ -117,14 +165,16 @@ void handleBroadcast(HWND window, const char* text) {
 void showContextMenu() {
     Menu* mainMenu = MakeNamedMenu("Velnor", "Velnor_IDMain", true);
     Menu* adapterMenu = MakeNamedMenu("Adapter", "Velnor_IDAdapter", true);
+    const InterfaceMode mode = parseInterfaceChoice(widgetSettings().interfaceName).mode;
     // The count is asked before every item: each call refreshes the table.
     for (int i = 0; i < InterfaceTable::count(); ++i) {
         char description[InterfaceTable::kDescriptionMax + 1];
         std::snprintf(description, sizeof description, "%s", InterfaceTable::description(i));
         char command[64];
         std::snprintf(command, sizeof command, "%s%s%d", kCommandPrefix, kAdapterWord, i);
-        MakeMenuItem(adapterMenu, description, command, i == widgetSettings().adapter);
+        MakeMenuItem(adapterMenu, description, command, numberedChecked(mode, i));
     }
+    addChoiceItems(adapterMenu, mode);
     MakeSubmenu(mainMenu, adapterMenu, "Adapter");
     MakeMenuNOP(mainMenu, nullptr);
     Menu* settingsMenu = MakeNamedMenu("Settings", "Velnor_IDSettings", true);

@@ -133,6 +133,10 @@ const SettingKey kCapKeys[kCapKeyCount] = {
     {"Velnor.capOverColor:", KeyType::Colour, offsetof(WidgetSettings, capOverColor), "#FF4040"},
 };
 
+const SettingKey kInterfaceKeys[kInterfaceKeyCount] = {
+    {"Velnor.interface:", KeyType::Name, offsetof(WidgetSettings, interfaceName), ""},
+};
+
 int parsePeriod(const char* text) {
     struct Word {
         const char* text;

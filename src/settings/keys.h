@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-enum class KeyType { Integer, Flag, Colour, Caption, Icon, Price, Period, Cap };
+enum class KeyType { Integer, Flag, Colour, Caption, Icon, Price, Period, Cap, Name };
 
 struct SettingKey {
     const char* key; // "Velnor.receiveGraph.width:", colon included
@@ -23,3 +23,7 @@ extern const SettingKey kCapKeys[kCapKeyCount];
 
 // "boot", "day" or "month" in any letter case; anything else is boot.
 int parsePeriod(const char* text);
+
+// The shown interface's identity ("Velnor.interface:"), read after the ledger's keys.
+constexpr int kInterfaceKeyCount = 1;
+extern const SettingKey kInterfaceKeys[kInterfaceKeyCount];

@@ -10,6 +10,7 @@
 #include "settings/paths.h"
 #include "settings/price.h"
 #include "settings/reload.h"
+#include "settings/text_setting.h"
 #include "traffic/sampler.h"
 
 namespace {
@@ -74,6 +75,20 @@ void storeCaption(char* field, const char* text) {
     field[length] = '\0';
 }
 
+// Asked without a default, so that a key in the file tells from an absent one: only a key that
+// was there is written back unless a menu item chose an interface.
+void readName(const SettingKey& row, WidgetSettings& into) {
+    const char* text = ReadString(settingsPath(), row.key, nullptr);
+    into.interfaceInFile = text != nullptr;
+    into.interfaceChosen = false;
+    std::size_t length = text ? std::strlen(text) : 0;
+    if (length > static_cast<std::size_t>(kInterfaceNameSize - 1))
+        length = kInterfaceNameSize - 1;
+    if (length)
+        std::memcpy(row.offset + reinterpret_cast<char*>(&into), text, length);
+    (row.offset + reinterpret_cast<char*>(&into))[length] = '\0';
+}
+
 // The shell's text lives only until its next call: each value is copied, converted or loaded
 // before the next key is read.
 void readKey(const SettingKey& row, WidgetSettings& into) {
@@ -118,7 +133,63 @@ void readKey(const SettingKey& row, WidgetSettings& into) {
         std::memcpy(field, &value, sizeof value);
         break;
     }
+    case KeyType::Name:
+        readName(row, into);
+        break;
     }
+}
+
+bool writeBytes(HANDLE file, const char* bytes, std::size_t length) {
+    DWORD written = 0;
+    return length == 0 || (WriteFile(file, bytes, static_cast<DWORD>(length), &written, nullptr) &&
+                           written == length);
+}
+
+// The shell writes numbers only: the text goes into a new file beside the old one, moved over it
+// in one step, every other byte as it was. A read-only file is left alone, as the shell leaves it.
+void writeInterfaceName(const char* value) {
+    const char* path = settingsPath();
+    const DWORD attributes = GetFileAttributesA(path);
+    if (!*path || (attributes != INVALID_FILE_ATTRIBUTES &&
+                   (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))))
+        return;
+    HANDLE old = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD size = 0;
+    char* data = nullptr;
+    if (old != INVALID_HANDLE_VALUE) {
+        size = GetFileSize(old, nullptr);
+        data = size == INVALID_FILE_SIZE ? nullptr
+                                         : static_cast<char*>(LocalAlloc(LMEM_FIXED, size + 1));
+        DWORD read = 0;
+        const bool whole = data && ReadFile(old, data, size, &read, nullptr) && read == size;
+        CloseHandle(old);
+        if (!whole) {
+            if (data)
+                LocalFree(data);
+            return;
+        }
+    }
+    char temporary[kPathSize + 8];
+    std::snprintf(temporary, sizeof temporary, "%s.new", path);
+    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        const char* key = "Velnor.interface:";
+        const TextSettingEdit edit = planTextSetting(data ? data : "", size, key);
+        const bool written = writeBytes(file, data, edit.begin) &&
+                             writeBytes(file, edit.lead, std::strlen(edit.lead)) &&
+                             (!edit.withKey || (writeBytes(file, key, std::strlen(key)) &&
+                                                writeBytes(file, " ", 1))) &&
+                             writeBytes(file, value, std::strlen(value)) &&
+                             writeBytes(file, edit.ending, std::strlen(edit.ending)) &&
+                             writeBytes(file, data + edit.end, size - edit.end);
+        CloseHandle(file);
+        if (!written || !MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING))
+            DeleteFileA(temporary);
+    }
+    if (data)
+        LocalFree(data);
 }
 
 } // namespace
@@ -130,6 +201,8 @@ void readSettings(WidgetSettings& into) {
         readKey(row, into);
     for (const SettingKey& row : kCapKeys)
         readKey(row, into);
+    for (const SettingKey& row : kInterfaceKeys)
+        readKey(row, into);
 }
 
 void writeSettings() {
@@ -137,6 +210,17 @@ void writeSettings() {
     WriteInt(settingsPath(), "Velnor.x:", settings.x);
     WriteInt(settingsPath(), "Velnor.y:", settings.y);
     WriteInt(settingsPath(), "Velnor.adapter:", settings.adapter);
+    if (settings.interfaceInFile || settings.interfaceChosen)
+        writeInterfaceName(settings.interfaceName);
+}
+
+void chooseInterface(const char* name, int position) {
+    WidgetSettings& settings = settingsState.settings;
+    std::snprintf(settings.interfaceName, sizeof settings.interfaceName, "%s", name);
+    settings.interfaceChosen = true;
+    if (position >= 0)
+        settings.adapter = position;
+    TrafficSampler::resetHistory();
 }
 
 void setPosition(int x, int y) {

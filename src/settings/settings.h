@@ -22,6 +22,10 @@ void writeSettings();
 void setPosition(int x, int y);
 // The interface at `position` from now on; the sampler starts afresh on it.
 void selectAdapter(int position);
+// The interfaces "Velnor.interface:" names from now on (a GUID, a description, "auto", "all"),
+// written back from then on, and the position `position` when it is not negative; the sampler
+// starts afresh on them.
+void chooseInterface(const char* name, int position);
 // Puts `next` in place and hands back the record it replaces, whose objects the caller releases.
 // The sampler works on the installed record from then on.
 WidgetSettings installSettings(const WidgetSettings& next);

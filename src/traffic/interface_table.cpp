@@ -134,6 +134,12 @@ const MIB_IF_ROW2* wideRow(const MIB_IF_TABLE2& wide, DWORD index, ULONG& next) 
     return nullptr;
 }
 
+// What the sum of all interfaces asks of a row besides its counters.
+void noteKind(RowCounters& counted, const MIB_IFROW& entry, const MIB_IF_ROW2* row2) {
+    counted.type = entry.dwType;
+    counted.connector = row2 != nullptr && row2->InterfaceAndOperStatusFlags.ConnectorPresent;
+}
+
 // Every row's counters from the buffer just refreshed and one query of all 64-bit counters;
 // without that query, the shown position's own. When the query is there but fails, no row is
 // read: rows without their GUID would count as other interfaces.
@@ -149,6 +155,7 @@ void readRows(int position) {
         const MIB_IFROW& entry = state.buffer->table[i];
         RowCounters& counted = state.rows[i];
         const MIB_IF_ROW2* row2 = wide ? wideRow(*wide, entry.dwIndex, next) : nullptr;
+        noteKind(counted, entry, row2);
         counted.hasGuid = row2 != nullptr;
         // Filled field by field: a reading built aside and copied whole is read back before its
         // parts are stored, a stall that costs more than the rest of the row.
@@ -256,6 +263,27 @@ CounterReading counters(int position) {
             return state.rows[position].reading;
     }
     return entry ? entryReading(*entry) : CounterReading{};
+}
+
+const RowCounters* readEveryRow(int& count) {
+    ++state.readings;
+    state.rowsRead = 0;
+    if (refresh())
+        readRows(-1);
+    count = state.rowsRead;
+    return state.rows;
+}
+
+std::uint32_t indexAt(int position) {
+    const MIB_IFROW* entry = row(position);
+    return entry ? entry->dwIndex : 0;
+}
+
+const char* descriptionOf(std::uint32_t index) {
+    for (DWORD at = 0; at < rows(); ++at)
+        if (state.buffer->table[at].dwIndex == index)
+            return rowDescription(static_cast<int>(at));
+    return nullptr;
 }
 
 void release() {

@@ -19,6 +19,8 @@ struct RowCounters {
     CounterReading reading;
     bool hasGuid; // the system names the interface by a stable GUID, below
     unsigned char guid[16];
+    bool connector;     // the 64-bit row's flags report a connector: a physical adapter
+    std::uint32_t type; // the row's interface type (24: the loopback)
 };
 
 namespace InterfaceTable {
@@ -43,6 +45,12 @@ const char* rowDescription(int row);
 // Counts all-rows readings, so a reader can tell a new one from the one it has seen.
 unsigned readingsTaken();
 CounterReading counters(int position);
+// Every row read now, as counters() with all rows on reads them; none when the query fails.
+const RowCounters* readEveryRow(int& count);
+// Of the rows the last query filled (no new query): the interface number at `position` (0
+// outside the table) and the description of interface `index` (null when no row holds it).
+std::uint32_t indexAt(int position);
+const char* descriptionOf(std::uint32_t index);
 void release();
 
 } // namespace InterfaceTable

@@ -5,6 +5,7 @@
 #include "traffic/clock.h"
 #include "traffic/counter_delta.h"
 #include "traffic/interface_table.h"
+#include "traffic/route.h"
 
 namespace {
 
@@ -27,6 +28,33 @@ struct SamplerState {
 };
 
 SamplerState sampler;
+
+// An interface's counters at the last reading, for the sum of all interfaces.
+struct Baseline {
+    std::uint32_t index;
+    bool wide;
+    std::int64_t octets[Channel::Count];
+};
+
+// The default route is asked again at least this often while the table stays the same.
+constexpr std::int64_t kRouteMicroseconds = 5000000;
+
+struct ChosenState {
+    char text[kInterfaceNameSize]; // of the last parse, against which the settings are compared
+    bool parsed;
+    InterfaceChoice choice;
+    ShownInterfaces shown;
+    // The last reading's baselines and the ones being taken, in turn.
+    Baseline baselines[2][InterfaceTable::kRowsMax];
+    int baselineCount;
+    int current; // which of `baselines` holds the last reading's
+    bool routeAsked;
+    std::int64_t routeMicroseconds; // when the route was last asked
+    std::uint32_t tableShape;       // of the rows when it was asked
+    std::uint32_t routeIndex;
+};
+
+ChosenState chosen;
 
 // Two readings can be subtracted only when both exist and count the same interface the same way:
 // at a position another interface can take the row's place, and a switch between 64 and 32 bits
@@ -96,14 +124,21 @@ void rebase(const CounterReading& reading, std::int64_t now) {
     sampler.hasBaseline = true;
 }
 
-} // namespace
+std::int64_t saturatingSum(std::int64_t a, std::int64_t b) {
+    return a > INT64_MAX - b ? INT64_MAX : a + b;
+}
 
-namespace TrafficSampler {
+// The sum of every interface's totals may reach the largest count: it saturates.
+void priceTotals(const WidgetSettings& settings) {
+    sampler.readings.cost =
+        static_cast<double>(saturatingSum(sampler.readings.totals[Channel::Receive],
+                                          sampler.readings.totals[Channel::Send])) /
+        1024.0 * settings.price;
+}
 
-void tick(WidgetSettings& settings) {
-    std::int64_t now = clockMicroseconds();
-    double seconds = secondsFor(settings.timer, now - sampler.lastMicroseconds);
-    CounterReading reading = InterfaceTable::counters(settings.adapter);
+// One reading's rates against the last, the graphs scrolled, and the reading as the new baseline.
+void applyReading(WidgetSettings& settings, const CounterReading& reading, std::int64_t now,
+                  double seconds) {
     // Without a baseline, or against a reading of another interface, in another width, or none
     // at all (a missing row, a failed query), a counter step is no traffic: this tick only
     // takes the new baseline.
@@ -119,10 +154,151 @@ void tick(WidgetSettings& settings) {
     }
     sampler.readings.seconds = rated ? seconds : 0.0;
     rebase(reading, now);
-    // Each counter is held below 2^62 as it is read, so their sum cannot overflow.
-    sampler.readings.cost = static_cast<double>(sampler.readings.totals[Channel::Receive] +
-                                                sampler.readings.totals[Channel::Send]) /
-                            1024.0 * settings.price;
+    priceTotals(settings);
+}
+
+// The settings' interface choice, parsed again only when its text changed.
+const InterfaceChoice& choose(const WidgetSettings& settings) {
+    if (!chosen.parsed || std::strcmp(chosen.text, settings.interfaceName) != 0) {
+        std::memcpy(chosen.text, settings.interfaceName, sizeof chosen.text);
+        chosen.text[sizeof chosen.text - 1] = '\0';
+        chosen.choice = parseInterfaceChoice(chosen.text);
+        chosen.parsed = true;
+        chosen.routeAsked = false;
+        chosen.shown.row = -1;
+    }
+    return chosen.choice;
+}
+
+// The interface numbers of the rows in order, folded: a joined, left or moved row changes it.
+std::uint32_t shapeOf(const RowCounters* rows, int count) {
+    std::uint32_t shape = 2166136261u ^ static_cast<std::uint32_t>(count);
+    for (int row = 0; row < count; ++row)
+        shape = (shape ^ rows[row].reading.index) * 16777619u;
+    return shape;
+}
+
+// The default route's interface: asked at the first reading, when the table changed, and at
+// most kRouteMicroseconds after the last question otherwise.
+void askRoute(const RowCounters* rows, int count, std::int64_t now) {
+    const std::uint32_t shape = shapeOf(rows, count);
+    if (chosen.routeAsked && shape == chosen.tableShape &&
+        now - chosen.routeMicroseconds < kRouteMicroseconds)
+        return;
+    chosen.routeAsked = true;
+    chosen.routeMicroseconds = now;
+    chosen.tableShape = shape;
+    std::uint32_t index = 0;
+    chosen.shown.route = DefaultRoute::ask(index);
+    chosen.routeIndex = chosen.shown.route ? index : 0;
+}
+
+const char* rowDescription(int row) {
+    return InterfaceTable::rowDescription(row);
+}
+
+// The one interface a name or the route shows, from every row just read: a missing one reads as
+// nothing found.
+CounterReading shownReading(const RowCounters* rows, int count, std::int64_t now) {
+    ShownInterfaces& shown = chosen.shown;
+    int row = -1;
+    if (chosen.choice.mode == InterfaceMode::Auto) {
+        askRoute(rows, count, now);
+        if (shown.route)
+            row = rowOfIndex(chosen.routeIndex, rows, count, shown.row);
+    } else {
+        row = namedRow(chosen.choice, chosen.text, rows, count, rowDescription, shown.row);
+    }
+    shown.row = row;
+    shown.index = row >= 0 ? rows[row].reading.index : 0;
+    return row >= 0 ? rows[row].reading : CounterReading{};
+}
+
+// The sum of the counted interfaces, each against its own baseline: one that joins counts from
+// its first reading, one that leaves takes its counters with it, so neither moves the rates. A
+// reset (`scrolling` false) takes the baselines and totals only.
+void sumAll(WidgetSettings& settings, const RowCounters* rows, int count, std::int64_t now,
+            double seconds, bool scrolling) {
+    ShownInterfaces& shown = chosen.shown;
+    const bool connectors = connectorsReported(rows, count);
+    const Baseline* last = chosen.baselines[chosen.current];
+    Baseline* next = chosen.baselines[1 - chosen.current];
+    const int lastCount = chosen.baselineCount;
+    std::int64_t moved[Channel::Count] = {0, 0};
+    std::int64_t totals[Channel::Count] = {0, 0};
+    int guess = 0; // both come in table order: the baseline after the last match is tried first
+    shown.counted = 0;
+    for (int row = 0; row < count; ++row) {
+        const CounterReading& reading = rows[row].reading;
+        if (!countedInAll(rows[row], connectors))
+            continue;
+        int at = guess < lastCount && last[guess].index == reading.index ? guess : -1;
+        for (int i = 0; at < 0 && i < lastCount; ++i)
+            if (last[i].index == reading.index)
+                at = i;
+        CountedInterface& counted = shown.interfaces[shown.counted];
+        counted = CountedInterface{row, reading.index, {0, 0}};
+        const bool rated = sampler.hasBaseline && at >= 0 && last[at].wide == reading.wide;
+        for (int channel = 0; channel < Channel::Count; ++channel) {
+            totals[channel] = saturatingSum(totals[channel], reading.octets[channel]);
+            if (!rated)
+                continue;
+            const std::int64_t bytes =
+                counterDelta(last[at].octets[channel], reading.octets[channel], reading.wide);
+            moved[channel] = saturatingSum(moved[channel], bytes);
+            counted.moved[channel] = bytes;
+        }
+        guess = at + 1;
+        next[shown.counted++] =
+            Baseline{reading.index, reading.wide, {reading.octets[0], reading.octets[1]}};
+    }
+    chosen.current = 1 - chosen.current;
+    chosen.baselineCount = shown.counted;
+    const bool rated = sampler.hasBaseline;
+    for (int channel = 0; channel < Channel::Count; ++channel) {
+        sampler.readings.totals[channel] = totals[channel];
+        if (!scrolling)
+            continue;
+        const std::int64_t rate = rated ? rateOf(moved[channel], seconds) : 0;
+        sampler.readings.rates[channel] = rate;
+        scroll(settings.graphs[channel], rate, sampler.peaks[channel]);
+    }
+    if (scrolling)
+        sampler.readings.seconds = rated ? seconds : 0.0;
+    sampler.lastMicroseconds = now;
+    sampler.hasBaseline = true;
+    priceTotals(settings);
+}
+
+// A tick on every row, or a reset's new baseline (`scrolling` false) on them.
+void readChosen(WidgetSettings& settings, std::int64_t now, double seconds, bool scrolling) {
+    int count = 0;
+    const RowCounters* rows = InterfaceTable::readEveryRow(count);
+    chosen.shown.mode = chosen.choice.mode;
+    if (chosen.choice.mode == InterfaceMode::All) {
+        sumAll(settings, rows, count, now, seconds, scrolling);
+        return;
+    }
+    chosen.shown.counted = 0;
+    const CounterReading reading = shownReading(rows, count, now);
+    if (scrolling)
+        applyReading(settings, reading, now, seconds);
+    else
+        rebase(reading, now);
+}
+
+} // namespace
+
+namespace TrafficSampler {
+
+void tick(WidgetSettings& settings) {
+    std::int64_t now = clockMicroseconds();
+    double seconds = secondsFor(settings.timer, now - sampler.lastMicroseconds);
+    if (choose(settings).mode != InterfaceMode::Position) {
+        readChosen(settings, now, seconds, true);
+        return;
+    }
+    applyReading(settings, InterfaceTable::counters(settings.adapter), now, seconds);
 }
 
 void resetHistory(WidgetSettings& settings) {
@@ -134,7 +310,13 @@ void resetHistory(WidgetSettings& settings) {
         for (int j = 0; j < historyColumns(graph); ++j)
             graph.history[j] = 0;
     }
-    rebase(InterfaceTable::counters(settings.adapter), clockMicroseconds());
+    if (choose(settings).mode != InterfaceMode::Position) {
+        // A new baseline for every interface, and the route asked again.
+        sampler.hasBaseline = false;
+        chosen.routeAsked = false;
+        readChosen(settings, clockMicroseconds(), 0.0, false);
+    } else
+        rebase(InterfaceTable::counters(settings.adapter), clockMicroseconds());
 }
 
 void attach(WidgetSettings* installed) {
@@ -155,8 +337,18 @@ const TrafficReadings& readings() {
     return sampler.readings;
 }
 
+const ShownInterfaces& shown() {
+    return chosen.shown;
+}
+
+std::int64_t countedRate(const CountedInterface& counted, int channel) {
+    const double seconds = sampler.readings.seconds;
+    return seconds > 0.0 ? rateOf(counted.moved[channel], seconds) : 0;
+}
+
 void clear() {
     sampler = SamplerState{};
+    chosen = ChosenState{};
 }
 
 } // namespace TrafficSampler

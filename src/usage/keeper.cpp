@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "platform.h"
 #include "traffic/counter_delta.h"
@@ -67,7 +68,9 @@ struct KeeperState {
     ULONGLONG saveAfter;    // after a failed save the tick waits until this uptime
     char saveError[kStatusSize];
     char loadNote[kStatusSize]; // a damaged ledger or another keeper, until the next reload
-    PeriodSums sums;
+    // One for each interface the labels sum (all of them shown together), kept round robin.
+    PeriodSums sums[8];
+    unsigned nextSums;
 };
 KeeperState keeper;
 
@@ -568,7 +571,13 @@ UsageFigures periodFigures(int position) {
     if (!known(position))
         return shown;
     const std::int32_t interface = keeper.slots[position].interface;
-    PeriodSums& sums = keeper.sums;
+    PeriodSums* kept = nullptr;
+    for (PeriodSums& one : keeper.sums)
+        if (one.summed && one.interface == interface)
+            kept = &one;
+    if (kept == nullptr)
+        kept = &keeper.sums[keeper.nextSums++ % std::size(keeper.sums)];
+    PeriodSums& sums = *kept;
     // Only the tick adds to a day once the ledger is loaded, and only to today: the days before
     // it change with the date, another interface, or entries added, merged or released.
     if (!sums.summed || sums.interface != interface || sums.today != keeper.today ||

@@ -7,6 +7,7 @@
 #include "usage/keeper.h"
 #include "usage/ledger.h"
 #include "widget/balloon.h"
+#include "widget/shown_interface.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct CapWatchState {
     int period;
     CapLimit limit;
     bool primed; // `level` is where the watched interface and period stood at the last look
-    int position;
+    std::int32_t interface;
     std::int32_t first; // of the watched period
     int level;
     std::int32_t shown[2]; // the period in which each threshold's balloon was shown
@@ -62,15 +63,15 @@ void look(bool warn) {
         capWatch.primed = false;
         return;
     }
-    const int position = widgetSettings().adapter;
-    const UsageFigures period = UsageKeeper::periodFigures(position);
+    std::int32_t interface = -1;
+    const UsageFigures period = shownPeriodUsage(widgetSettings(), interface);
     const int level =
         capLevel(limit, saturatingAdd(period.bytes[Channel::Receive], period.bytes[Channel::Send]));
     // Another interface or a new period is found where it stands, like a start.
-    const bool crossed = warn && capWatch.primed && capWatch.position == position &&
+    const bool crossed = warn && capWatch.primed && capWatch.interface == interface &&
                          capWatch.first == period.first && level > capWatch.level;
     capWatch.primed = true;
-    capWatch.position = position;
+    capWatch.interface = interface;
     capWatch.first = period.first;
     capWatch.level = level;
     if (!crossed || capWatch.shown[level - 1] == period.first)
@@ -113,7 +114,7 @@ int composeCapLines(char* out, std::size_t size) {
     const CapLimit limit = currentCapLimit();
     if (limit.bytes <= 0 || size == 0)
         return 0;
-    const UsageFigures period = UsageKeeper::figures(widgetSettings().adapter);
+    const UsageFigures period = shownUsage(widgetSettings());
     const std::int64_t used =
         saturatingAdd(period.bytes[Channel::Receive], period.bytes[Channel::Send]);
     const CapClock clock = capClockNow();

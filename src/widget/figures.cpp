@@ -7,11 +7,12 @@
 #include "traffic/interface_table.h"
 #include "usage/keeper.h"
 #include "usage/ledger.h"
+#include "widget/shown_interface.h"
 
 LabelFigures labelFigures(const WidgetSettings& settings, const TrafficReadings& readings) {
     if (!UsageKeeper::keeping())
         return counterFigures(readings);
-    const UsageFigures period = UsageKeeper::figures(settings.adapter);
+    const UsageFigures period = shownUsage(settings);
     return pricedFigures(period.bytes[Channel::Receive], period.bytes[Channel::Send],
                          settings.price);
 }

@@ -14,6 +14,7 @@
 #include "usage/keeper.h"
 #include "widget/cap_watch.h"
 #include "widget/figures.h"
+#include "widget/shown_interface.h"
 
 namespace {
 
@@ -22,12 +23,16 @@ constexpr LPARAM kMaxTipWidth = 400;
 // The tool record up to lParam: comctl32 before version 6 refuses the larger size of its headers.
 constexpr UINT kToolInfoSize = offsetof(TTTOOLINFOA, lParam) + sizeof(LPARAM);
 
+// "All interfaces" names a few dozen interfaces with their rates before it is cut.
+constexpr int kChosenSize = 2048;
+
 struct TooltipState {
     HWND window; // the tooltip control
     HWND widget;
     int position; // of the interface whose description is held
     char description[InterfaceTable::kDescriptionMax + 64];
-    char text[InterfaceTable::kDescriptionMax + 1024];
+    char text[InterfaceTable::kDescriptionMax + 1024 + kChosenSize];
+    char chosen[kChosenSize]; // the lines of "Velnor.interface:", composed at every showing
 };
 TooltipState tooltip;
 
@@ -56,7 +61,7 @@ void readDescription() {
 int composePeriod(char* out, std::size_t size) {
     if (!UsageKeeper::keeping())
         return 0;
-    const UsageFigures period = UsageKeeper::figures(widgetSettings().adapter);
+    const UsageFigures period = shownUsage(widgetSettings());
     const LabelFigures figures = pricedFigures(period.bytes[Channel::Receive],
                                                period.bytes[Channel::Send], widgetSettings().price);
     char values[LabelKind::Count][kTextSize];
@@ -73,6 +78,13 @@ int composePeriod(char* out, std::size_t size) {
                          values[LabelKind::Both], values[LabelKind::Cost]);
 }
 
+// The held description, or the lines of the interfaces "Velnor.interface:" shows.
+const char* heading() {
+    return describeChosen(widgetSettings(), tooltip.chosen, sizeof tooltip.chosen)
+               ? tooltip.chosen
+               : tooltip.description;
+}
+
 void composeText() {
     const TrafficReadings& readings = TrafficSampler::readings();
     char rates[Channel::Count][kTextSize];
@@ -82,12 +94,11 @@ void composeText() {
     char values[LabelKind::Count][kTextSize];
     for (int kind = 0; kind < LabelKind::Count; ++kind)
         labelValue(kind, counted, values[kind], kTextSize);
-    int used =
-        std::snprintf(tooltip.text, sizeof tooltip.text,
-                      "%s\r\nreceive %s\r\nsend %s\r\nreceived %s\r\nsent %s\r\nboth %s\r\ncost %s",
-                      tooltip.description, rates[Channel::Receive], rates[Channel::Send],
-                      values[LabelKind::Receive], values[LabelKind::Send], values[LabelKind::Both],
-                      values[LabelKind::Cost]);
+    int used = std::snprintf(
+        tooltip.text, sizeof tooltip.text,
+        "%s\r\nreceive %s\r\nsend %s\r\nreceived %s\r\nsent %s\r\nboth %s\r\ncost %s", heading(),
+        rates[Channel::Receive], rates[Channel::Send], values[LabelKind::Receive],
+        values[LabelKind::Send], values[LabelKind::Both], values[LabelKind::Cost]);
     if (used > 0 && static_cast<std::size_t>(used) < sizeof tooltip.text)
         used += composePeriod(tooltip.text + used, sizeof tooltip.text - used);
     if (used > 0 && static_cast<std::size_t>(used) < sizeof tooltip.text)

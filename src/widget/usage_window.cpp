@@ -14,6 +14,7 @@
 #include "usage/ledger.h"
 #include "widget/cap_watch.h"
 #include "widget/figures.h"
+#include "widget/shown_interface.h"
 
 namespace {
 
@@ -209,8 +210,8 @@ void gatherUsagePicture(UsagePicture& picture) {
     // Days after today stay empty, whatever a clock set back left in the ledger. The period's
     // month lines count in its totals, as in the labels', but in no column.
     std::int64_t sums[Channel::Count];
-    UsageKeeper::daysBytes(settings.adapter, first, std::clamp(picture.today + 1, 0, picture.days),
-                           picture.bytes, sums);
+    shownDaysBytes(settings, first, std::clamp(picture.today + 1, 0, picture.days), picture.bytes,
+                   sums);
     const std::int64_t undated = saturatingAdd(sums[Channel::Receive], sums[Channel::Send]);
     for (int day = 0; day < picture.days; ++day) {
         std::int64_t* bytes = picture.bytes[day];
@@ -231,8 +232,11 @@ void gatherUsagePicture(UsagePicture& picture) {
     }
     formatDate(first, picture.first);
     formatDate(first + picture.days - 1, picture.last);
-    std::snprintf(picture.description, sizeof picture.description, "%s",
-                  description(settings.adapter));
+    if (describeChosen(settings, picture.description, sizeof picture.description))
+        picture.description[std::strcspn(picture.description, "\r")] = '\0';
+    else
+        std::snprintf(picture.description, sizeof picture.description, "%s",
+                      description(settings.adapter));
     const LabelFigures figures =
         pricedFigures(sums[Channel::Receive], sums[Channel::Send], settings.price);
     for (int kind = 0; kind < LabelKind::Count; ++kind)

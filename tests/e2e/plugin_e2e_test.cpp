@@ -13,6 +13,7 @@
 #include "plugin_e2e_rig.h"
 #include "support/canvas.h"
 #include "win/host_png.h"
+#include "win/win_files.h"
 
 namespace {
 
@@ -170,7 +171,8 @@ TEST(PluginE2e, EveryMenuItemRunsItsCommand) {
     EXPECT_NE(linesStartingWith(writing, "WriteInt ")[2].find("\"Velnor.adapter:\" 2"),
               std::string::npos);
     const std::vector<std::string> reading(log.begin() + read, log.begin() + edit);
-    EXPECT_EQ(countLinesStartingWith(reading, "Read"), 54 + 2 + 5); // the ledger's and cap's keys
+    // The ledger's two keys, the cap's five and the interface's.
+    EXPECT_EQ(countLinesStartingWith(reading, "Read"), 54 + 2 + 5 + 1);
     // The editor gets the file beside the loaded Velnor.dll, as one quoted argument.
     char file[MAX_PATH] = {};
     GetFullPathNameA((run.folder + "\\Velnor.rc").c_str(), sizeof file, file, nullptr);
@@ -189,6 +191,82 @@ TEST(PluginE2e, EveryMenuItemRunsItsCommand) {
               std::vector<std::string>(
                   {"> MessageBoxA " + widgetOf(log) + " " + text + " \"About\" 0x40040"}));
     EXPECT_EQ(countLinesStartingWith(aboutBox, "> box \"About\" " + text), 1);
+}
+
+// The Adapter menu's Automatic and All interfaces items, their commands (matched as a prefix, case
+// counting) and what "write settings" leaves in the file: the interface key only when it was there
+// or one of them was used, every other line as it was.
+TEST(PluginE2e, InterfaceItemsCommandsAndTheirWriteBack) {
+    const char* const kFile =
+        "! kept as it is\r\nVelnor.x: 10\r\nVelnor.y: 20\r\nVelnor.adapter: 1\r\n";
+    const struct {
+        const char* folder;
+        std::string settings;
+        std::vector<std::string> steps; // between the start and the second menu
+        const char* automatic;          // the second menu's checks: "0" or "1"
+        const char* all;
+        const char* wlan0;
+        std::string written;
+    } cases[] = {
+        {"iface_absent",
+         kFile,
+         {"choose wlan0"},
+         "0",
+         "0",
+         "1",
+         "! kept as it is\r\nVelnor.x: 10\r\nVelnor.y: 20\r\nVelnor.adapter: 2\r\n"},
+        {"iface_automatic",
+         kFile,
+         {"choose Automatic", "broadcast @velnor.interface.all"},
+         "1",
+         "0",
+         "0",
+         std::string(kFile) + "Velnor.interface: auto\r\n"},
+        {"iface_all_then_number",
+         "# kept\nVelnor.interface:\twlan0  \nVelnor.x: 10\nVelnor.y: 20\nVelnor.adapter: 0\n",
+         {"broadcast @Velnor.interface.all and more", "rightclick", "choose wlan0"},
+         "0",
+         "0",
+         "1",
+         "# kept\nVelnor.interface:\twlan0\nVelnor.x: 10\nVelnor.y: 20\nVelnor.adapter: 2\n"},
+        {"iface_all",
+         kFile,
+         {"broadcast @Velnor.interface.all"},
+         "0",
+         "1",
+         "0",
+         std::string(kFile) + "Velnor.interface: all\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        E2eRun run;
+        run.folder = c.folder;
+        run.settings = c.settings;
+        run.rows = std::string(kThreeRows) + "route 2\n";
+        run.script = {"start free", "rightclick"};
+        run.script.insert(run.script.end(), c.steps.begin(), c.steps.end());
+        run.script.insert(run.script.end(), {"rightclick", "choose write settings", "stop"});
+        ASSERT_EQ(e2eRunScript(run), 0);
+        const std::vector<std::string> log = e2eLog(run.folder);
+        EXPECT_EQ(countLinesStartingWith(log, "> error"), 0);
+        // Every menu ends the Adapter sub-menu with the two items; the last one shows the checks.
+        int menu = -1;
+        for (int at = findLine(log, "ShowMenu "); at >= 0; at = findLine(log, "ShowMenu ", at + 1))
+            menu = at;
+        ASSERT_GT(menu, 0);
+        const std::vector<std::string> adapter(log.begin() + menu + 2, log.begin() + menu + 8);
+        EXPECT_EQ(
+            adapter,
+            std::vector<std::string>({
+                "    item \"lo\" \"@Velnor.adapter.0\" 0",
+                "    item \"eth0\" \"@Velnor.adapter.1\" 0",
+                std::string("    item \"wlan0\" \"@Velnor.adapter.2\" ") + c.wlan0,
+                "    nop null",
+                std::string("    item \"Automatic\" \"@Velnor.interface.auto\" ") + c.automatic,
+                std::string("    item \"All interfaces\" \"@Velnor.interface.all\" ") + c.all,
+            }));
+        EXPECT_EQ(readFile(run.folder + "\\Velnor.rc", "none"), c.written);
+    }
 }
 
 } // namespace

@@ -13,18 +13,22 @@
 //    line after the blanks that follow the second number (it may hold blanks, may be empty, and
 //    is cut at 256 bytes); the line ends at LF or CR LF. Empty lines and lines starting with '#'
 //    are skipped, so are lines that do not start with two numbers (counted as scriptErrors).
-//    At most 64 rows are used. When the file cannot be read, the rows of the last good read stay
-//    (none before the first). Write it to a temporary name and rename it over the old one, so
-//    that a reader never sees half a file.
+//    A line "route <n>" makes interface number n (a row's position + 1) the default route's; a
+//    script without one has no default route. At most 64 rows are used. When the file cannot be
+//    read, the rows of the last good read stay (none before the first). Write it to a temporary
+//    name and rename it over the old one, so that a reader never sees half a file.
 //
 // GetIfTable behaves as the platform's does: a null table or a size below what the rows need
 // sets the size and returns ERROR_INSUFFICIENT_BUFFER without touching the table; otherwise the
 // table is filled (rows in the given order, descriptions without a terminating zero).
 // GetIfEntry2 answers for a row whose `wide` is set (never a scripted one), found by its interface
 // number, with the row's 64-bit counters; for any other number it reports ERROR_FILE_NOT_FOUND.
-// GetIfTable2 lists the rows whose `wide` is set, with those counters and a GUID made from the
-// interface number as Wine makes it; it fails while GetIfTable does, and on its own when told to.
-// FreeMibTable frees its table.
+// GetIfTable2 lists the rows whose `wide` is set, with those counters, the row's type and connector
+// flag, and a GUID made from the interface number as Wine makes it; it fails while GetIfTable
+// does, and on its own when told to. FreeMibTable frees its table.
+// GetBestInterfaceEx answers an IPv4 destination with the interface chosen as the default route's
+// (fakeIfRouteSet, or the script's "route" line), whether or not a row holds it; with none chosen
+// it reports that the network is unreachable.
 #include <cstring>
 
 #include <winsock2.h>
@@ -44,8 +48,10 @@ struct FakeState {
     FakeIfRow scriptRows[kFakeIfRowsMax];
     int scriptCount;
     FakeIfStats stats;
-    int failures;     // GetIfTable calls still to fail
-    int wideFailures; // GetIfTable2 calls still to fail on their own
+    int failures;              // GetIfTable calls still to fail
+    int wideFailures;          // GetIfTable2 calls still to fail on their own
+    std::uint32_t route;       // the default route's interface; 0 for none
+    std::uint32_t scriptRoute; // the same, of the last script read
     char script[kScriptMax + 1];
 };
 
@@ -99,6 +105,7 @@ void readScript(const char* path) {
     if (!read)
         return;
     fake.scriptCount = 0;
+    fake.scriptRoute = 0;
     const char* at = fake.script;
     const char* end = fake.script + length;
     while (at < end) {
@@ -109,7 +116,11 @@ void readScript(const char* path) {
             lineEnd = end;
         if (lineEnd > at && lineEnd[-1] == '\r')
             --lineEnd;
-        if (lineEnd > at && *at != '#' && fake.scriptCount < kFakeIfRowsMax) {
+        if (lineEnd - at > 6 && std::memcmp(at, "route ", 6) == 0) {
+            const char* number = at + 6;
+            if (!parseCounter(number, lineEnd, fake.scriptRoute) || number != lineEnd)
+                ++fake.stats.scriptErrors;
+        } else if (lineEnd > at && *at != '#' && fake.scriptCount < kFakeIfRowsMax) {
             if (parseRow(at, lineEnd, fake.scriptRows[fake.scriptCount]))
                 ++fake.scriptCount;
             else
@@ -119,17 +130,25 @@ void readScript(const char* path) {
     }
 }
 
-// The rows of this call: the script's when one is named, else the test's.
-const FakeIfRow* currentRows(int& count) {
+// The rows of this call: the script's when one is named, else the test's; `route` likewise.
+const FakeIfRow* currentRows(int& count, std::uint32_t* route = nullptr) {
     char path[MAX_PATH];
     DWORD length = GetEnvironmentVariableA(kFakeIfTableScriptVariable, path, sizeof path);
     if (length == 0 || length >= sizeof path) {
         count = fake.count;
+        if (route)
+            *route = fake.route;
         return fake.rows;
     }
     readScript(path);
     count = fake.scriptCount;
+    if (route)
+        *route = fake.scriptRoute;
     return fake.scriptRows;
+}
+
+DWORD rowType(const FakeIfRow& row) {
+    return row.type != 0 ? row.type : 6; // an Ethernet interface
 }
 
 DWORD rowIndex(const FakeIfRow& row, int position) {
@@ -167,7 +186,7 @@ DWORD WINAPI GetIfTable(MIB_IFTABLE* table, ULONG* size, BOOL order) {
     for (int i = 0; i < count; ++i) {
         MIB_IFROW& row = table->table[i];
         row.dwIndex = rowIndex(rows[i], i);
-        row.dwType = 6; // an Ethernet interface
+        row.dwType = rowType(rows[i]);
         row.dwInOctets = rows[i].inOctets;
         row.dwOutOctets = rows[i].outOctets;
         row.dwDescrLen = rows[i].descrLen;
@@ -218,6 +237,8 @@ DWORD WINAPI GetIfTable2(MIB_IF_TABLE2** table) {
         row.InterfaceIndex = rowIndex(rows[i], i);
         row.InterfaceGuid =
             GUID{row.InterfaceIndex, 0, 0, {0, 0, 0x4E, 0x65, 0x74, 0x44, 0x65, 0x76}};
+        row.Type = rowType(rows[i]);
+        row.InterfaceAndOperStatusFlags.ConnectorPresent = rows[i].connector != 0;
         row.InOctets = rows[i].inOctets64;
         row.OutOctets = rows[i].outOctets64;
     }
@@ -228,6 +249,19 @@ DWORD WINAPI GetIfTable2(MIB_IF_TABLE2** table) {
 void WINAPI FreeMibTable(void* memory) {
     if (memory != nullptr)
         LocalFree(memory);
+}
+
+DWORD WINAPI GetBestInterfaceEx(sockaddr* destination, DWORD* index) {
+    ++fake.stats.routeCalls;
+    if (destination == nullptr || index == nullptr || destination->sa_family != AF_INET)
+        return ERROR_INVALID_PARAMETER;
+    int count = 0;
+    std::uint32_t route = 0;
+    currentRows(count, &route);
+    if (route == 0)
+        return ERROR_NETWORK_UNREACHABLE;
+    *index = route;
+    return NO_ERROR;
 }
 
 void fakeIfTableSetRows(const FakeIfRow* rows, int count) {
@@ -247,6 +281,10 @@ void fakeIfTableFail(int calls) {
 
 void fakeIfTable2Fail(int calls) {
     fake.wideFailures = calls;
+}
+
+void fakeIfRouteSet(std::uint32_t index) {
+    fake.route = index;
 }
 
 void fakeIfTableStats(FakeIfStats* stats) {

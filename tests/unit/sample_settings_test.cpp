@@ -31,7 +31,7 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
-// Every key in reading order: the table's, the ledger's, then the allowance's.
+// Every key in reading order: the table's, the ledger's, the allowance's, then the interface's.
 std::vector<const SettingKey*> allKeys() {
     std::vector<const SettingKey*> keys;
     for (const SettingKey& row : kSettingKeys)
@@ -39,6 +39,8 @@ std::vector<const SettingKey*> allKeys() {
     for (const SettingKey& row : kLedgerKeys)
         keys.push_back(&row);
     for (const SettingKey& row : kCapKeys)
+        keys.push_back(&row);
+    for (const SettingKey& row : kInterfaceKeys)
         keys.push_back(&row);
     return keys;
 }

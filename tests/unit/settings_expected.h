@@ -54,4 +54,7 @@ inline void expectDefaultSettings(const WidgetSettings& s) {
     EXPECT_EQ(s.capWarn, 80);
     EXPECT_EQ(s.capWarnColor, 0x00C0FFu);
     EXPECT_EQ(s.capOverColor, 0x4040FFu);
+    EXPECT_STREQ(s.interfaceName, "");
+    EXPECT_FALSE(s.interfaceInFile);
+    EXPECT_FALSE(s.interfaceChosen);
 }

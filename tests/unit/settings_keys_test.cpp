@@ -28,6 +28,8 @@ std::size_t fieldSize(KeyType type) {
         return sizeof(std::int32_t);
     case KeyType::Cap:
         return sizeof(std::int64_t);
+    case KeyType::Name:
+        return kInterfaceNameSize;
     }
     return 0;
 }

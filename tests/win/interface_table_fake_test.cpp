@@ -1,5 +1,6 @@
 // The interface table, and the sampler on it, against the scripted Iphlpapi.dll beside this test:
 // rows chosen by the test in process or through the script file, tables that change between calls.
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -282,6 +283,140 @@ TEST_F(FakeInterfaceTable, SamplerRatesThroughTableChanges) {
         EXPECT_EQ(readings.rates[Channel::Receive], step.rate);
         EXPECT_EQ(readings.totals[Channel::Receive], step.total);
         EXPECT_EQ(readings.rates[Channel::Send], 0);
+    }
+}
+
+// "Velnor.interface:" through the table's rows, types and connector flags and the route question
+// of the scripted library: each step sets the rows and the route, ticks a second later and reads
+// the receive rate, the total and what is shown (the interface number, 0 for none; with `all`,
+// how many interfaces were added). A tick reads the table once, and no entry of its own.
+struct ChoiceStep {
+    const char* name;
+    std::vector<FakeIfRow> rows;
+    std::uint32_t route;
+    std::int64_t rate, total;
+    std::uint32_t shown;
+};
+
+constexpr std::uint32_t kLoopback = 24, kEthernet = 6, kTunnel = 131, kWireless = 71;
+
+FakeIfRow lo(std::uint64_t in) {
+    return fakeKindRow(1, in, 0, "Loopback", kLoopback, false);
+}
+FakeIfRow eth(std::uint64_t in) {
+    return fakeKindRow(2, in, 0, "Ethernet", kEthernet, true);
+}
+FakeIfRow tun(std::uint64_t in) {
+    return fakeKindRow(3, in, 0, "Tunnel", kTunnel, false);
+}
+FakeIfRow wifi(std::uint64_t in) {
+    return fakeKindRow(4, in, 0, "Wireless", kWireless, true);
+}
+FakeIfRow dock(std::uint64_t in) {
+    return fakeKindRow(9, in, 0, "Dock", kEthernet, true);
+}
+FakeIfRow bare(FakeIfRow row) {
+    row.connector = 0;
+    return row;
+}
+
+class FakeInterfaceChoice : public FakeInterfaceTable {
+  protected:
+    void run(const char* choice, const std::vector<FakeIfRow>& rows, std::uint32_t route,
+             const std::vector<ChoiceStep>& steps) {
+        set(rows);
+        fakeIfRouteSet()(route);
+        ASSERT_TRUE(InterfaceTable::load());
+        settings.timer = 1000;
+        std::snprintf(settings.interfaceName, sizeof settings.interfaceName, "%s", choice);
+        for (int channel = 0; channel < Channel::Count; ++channel) {
+            settings.graphs[channel].width = 8;
+            settings.graphs[channel].history = histories[channel];
+        }
+        TrafficSampler::clear();
+        TrafficSampler::resetHistory(settings);
+        for (const ChoiceStep& step : steps) {
+            SCOPED_TRACE(step.name);
+            set(step.rows);
+            fakeIfRouteSet()(step.route);
+            testMicroseconds += 1000000;
+            TrafficSampler::tick(settings);
+            const TrafficReadings& readings = TrafficSampler::readings();
+            const ShownInterfaces& shown = TrafficSampler::shown();
+            EXPECT_EQ(readings.rates[Channel::Receive], step.rate);
+            EXPECT_EQ(readings.totals[Channel::Receive], step.total);
+            EXPECT_EQ(shown.mode == InterfaceMode::All ? static_cast<std::uint32_t>(shown.counted)
+                                                       : shown.index,
+                      step.shown);
+            const FakeIfStats seen = read();
+            EXPECT_EQ(seen.filled, 1u) << "one reading of the table (two calls when it grew)";
+            EXPECT_EQ(seen.wideTableCalls, 1u);
+            EXPECT_EQ(seen.entryCalls, 0u);
+        }
+        fakeIfRouteSet()(0);
+    }
+    WidgetSettings settings{};
+    std::int64_t histories[Channel::Count][8] = {};
+};
+
+// Only the interfaces with a connector: not the loopback, not the tunnel whose traffic is the
+// Ethernet's already. One joining (4 GB counted already) or leaving moves no other's rate; with no
+// connector reported anywhere, every interface but the loopback, the tunnel from its own baseline.
+TEST_F(FakeInterfaceChoice, AllAddsThePhysicalInterfaces) {
+    run("all", {lo(1000), eth(50000), tun(70000), wifi(90000)}, 0,
+        {{"each moves 1000", {lo(2000), eth(51000), tun(71000), wifi(91000)}, 0, 2000, 142000, 2},
+         {"a dock joins",
+          {lo(2000), eth(51010), dock(4000000000), tun(71000), wifi(91000)},
+          0,
+          10,
+          4000142010,
+          3},
+         {"the Ethernet leaves",
+          {lo(2000), dock(4000000020), tun(71000), wifi(91030)},
+          0,
+          50,
+          4000091050,
+          2},
+         {"no connector reported",
+          {bare(lo(2001)), bare(dock(4000000021)), bare(tun(71001)), bare(wifi(91031))},
+          0,
+          2,
+          4000162053,
+          3},
+         {"and the tunnel's rate",
+          {bare(lo(2006)), bare(dock(4000000026)), bare(tun(71006)), bare(wifi(91036))},
+          0,
+          15,
+          4000162068,
+          3}});
+}
+
+// The route's interface; asked again when the table changes, and a new one starts from its own
+// baseline while the graphs keep their history. No route: zeros.
+TEST_F(FakeInterfaceChoice, AutoFollowsTheDefaultRoute) {
+    run("auto", {lo(0), eth(1000), wifi(5000)}, 2,
+        {{"the Ethernet's", {lo(0), eth(1400), wifi(5000)}, 2, 400, 1400, 2},
+         {"the route moved, not asked yet", {lo(0), eth(1500), wifi(5700)}, 4, 100, 1500, 2},
+         {"the table changed: the Wi-Fi's", {lo(0), eth(1500), wifi(6400), dock(1)}, 4, 0, 6400, 4},
+         {"its rate", {lo(0), eth(1500), wifi(7100), dock(1)}, 4, 700, 7100, 4},
+         {"no route", {lo(0), eth(1500), wifi(7800)}, 0, 0, 0, 0},
+         {"a route again, not asked yet", {lo(0), eth(1600), wifi(7800)}, 2, 0, 0, 0}});
+    const std::int64_t kept[8] = {0, 0, 400, 100, 0, 700, 0, 0};
+    for (int column = 0; column < 8; ++column)
+        EXPECT_EQ(histories[Channel::Receive][column], kept[column]) << column;
+}
+
+// By GUID and by description: the interface wherever it stands, zeros while it is away, and a new
+// baseline when it is back.
+TEST_F(FakeInterfaceChoice, ANamedInterfaceThroughAShiftLeavingAndComingBack) {
+    for (const char* name : {"{00000004-0000-0000-0000-4e6574446576}", "Wireless"}) {
+        SCOPED_TRACE(name);
+        run(name, {lo(0), eth(0), wifi(5000)}, 0,
+            {{"its rate", {lo(0), eth(0), wifi(6000)}, 0, 1000, 6000, 4},
+             {"a row before it", {dock(7), lo(0), eth(0), wifi(8000)}, 0, 2000, 8000, 4},
+             {"it leaves", {dock(7), lo(0), eth(0)}, 0, 0, 0, 0},
+             {"it is back", {lo(0), wifi(508000), eth(0)}, 0, 0, 508000, 4},
+             {"its rate again", {lo(0), wifi(508300), eth(0)}, 0, 300, 508300, 4}});
     }
 }
 

@@ -1,4 +1,5 @@
 // The interface table against Wine's own GetIfTable: this machine's interfaces and live counters.
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,7 +9,9 @@
 #include "platform.h"
 #include <iprtrmib.h>
 
+#include "support/loopback.h"
 #include "traffic/interface_table.h"
+#include "traffic/sampler.h"
 #include "types.h"
 
 namespace {
@@ -93,6 +96,76 @@ TEST_F(RealInterfaceTable, PositionsOutsideTheTableReadNothing) {
         EXPECT_EQ(reading.octets[Channel::Receive], 0);
         EXPECT_EQ(reading.octets[Channel::Send], 0);
     }
+}
+
+// The interface of the kernel's default IPv4 route (the lowest metric); empty when there is none.
+std::string kernelDefaultRoute() {
+    char text[16384];
+    EXPECT_TRUE(readProcFile("Z:\\proc\\net\\route", text, sizeof text));
+    std::string best;
+    unsigned bestMetric = 0;
+    for (char* line = std::strtok(text, "\n"); line != nullptr; line = std::strtok(nullptr, "\n")) {
+        char name[64];
+        unsigned destination, gateway, flags, references, use, metric, mask;
+        if (std::sscanf(line, "%63s %x %x %x %u %u %u %x", name, &destination, &gateway, &flags,
+                        &references, &use, &metric, &mask) == 8 &&
+            destination == 0 && mask == 0 && (flags & 1) != 0 &&
+            (best.empty() || metric < bestMetric)) {
+            best = name;
+            bestMetric = metric;
+        }
+    }
+    return best;
+}
+
+// "Velnor.interface:" on Wine's own table: `auto` shows the interface the kernel routes to by
+// default, `all` adds every interface but `lo`. The totals lie between the kernel's counts read
+// just before and just after (traffic may pass meanwhile).
+TEST_F(RealInterfaceTable, AutoAndAllAgainstTheKernel) {
+    const std::string route = kernelDefaultRoute();
+    const struct {
+        const char* value;
+        std::string kernelName; // the interface counted, or the one left out with `but`
+        bool but;
+    } cases[] = {{"auto", route, false}, {"all", "lo", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        WidgetSettings settings{};
+        settings.timer = 1000;
+        std::snprintf(settings.interfaceName, sizeof settings.interfaceName, "%s", c.value);
+        std::int64_t before[Channel::Count], after[Channel::Count];
+        int interfaces = 0;
+        const bool counted = !c.kernelName.empty();
+        if (counted) {
+            ASSERT_TRUE(readKernelCounts(c.kernelName.c_str(), before[0], before[1], c.but));
+        }
+        TrafficSampler::clear();
+        TrafficSampler::resetHistory(settings);
+        if (counted) {
+            ASSERT_TRUE(
+                readKernelCounts(c.kernelName.c_str(), after[0], after[1], c.but, &interfaces));
+        }
+        const TrafficReadings& readings = TrafficSampler::readings();
+        const ShownInterfaces& shown = TrafficSampler::shown();
+        if (!c.but) {
+            EXPECT_EQ(shown.route, counted) << "the kernel's default route: " << route;
+            const char* description = InterfaceTable::descriptionOf(shown.index);
+            EXPECT_EQ(std::string(description ? description : ""), route);
+        } else {
+            EXPECT_EQ(shown.counted, interfaces);
+            for (int i = 0; i < shown.counted; ++i)
+                EXPECT_STRNE(InterfaceTable::descriptionOf(shown.interfaces[i].index), "lo");
+        }
+        for (int channel = 0; channel < Channel::Count; ++channel) {
+            if (!counted) {
+                EXPECT_EQ(readings.totals[channel], 0);
+                continue;
+            }
+            EXPECT_GE(readings.totals[channel], before[channel]);
+            EXPECT_LE(readings.totals[channel], after[channel]);
+        }
+    }
+    TrafficSampler::clear();
 }
 
 TEST(InterfaceTableLifecycle, ReleasedReadsNothingAndLoadsAgain) {

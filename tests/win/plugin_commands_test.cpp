@@ -12,6 +12,7 @@
 #include "plugin_rig.h"
 #include "settings/settings.h"
 #include "traffic/sampler.h"
+#include "win/win_files.h"
 
 extern "C" int beginPlugin(HINSTANCE instance);
 extern "C" void endPlugin();
@@ -213,11 +214,15 @@ void describeMenu(const Menu* menu, int depth, std::vector<std::string>& lines) 
     }
 }
 
-std::vector<std::string> menuAround(const std::vector<std::string>& adapterItems) {
+std::vector<std::string> menuAround(const std::vector<std::string>& adapterItems,
+                                    const char* automatic = "", const char* all = "") {
     std::vector<std::string> lines = {"menu Velnor Velnor_IDMain", "  submenu Adapter",
                                       "    menu Adapter Velnor_IDAdapter"};
     for (const std::string& item : adapterItems)
         lines.push_back("      item " + item);
+    lines.push_back("      nop");
+    lines.push_back(std::string("      item Automatic @Velnor.interface.auto") + automatic);
+    lines.push_back(std::string("      item All interfaces @Velnor.interface.all") + all);
     const std::vector<std::string> rest = {
         "  nop",
         "  submenu Settings",
@@ -236,6 +241,7 @@ struct MenuCase {
     std::vector<RigInterface> interfaces;
     int adapter;
     std::vector<std::string> expected;
+    const char* interface = nullptr; // "Velnor.interface:"
 };
 
 TEST_F(CommandsTest, MenuListsTheInterfacesAndChecksTheSelectedOne) {
@@ -255,10 +261,30 @@ TEST_F(CommandsTest, MenuListsTheInterfacesAndChecksTheSelectedOne) {
          {{1, 2, longest}},
          0,
          menuAround({longest + " @Velnor.adapter.0 checked"})},
+        {"automatic", kThreeInterfaces, 1,
+         menuAround({"lo @Velnor.adapter.0", "eth0 @Velnor.adapter.1",
+                     "wlan0 with a long name @Velnor.adapter.2"},
+                    " checked"),
+         "auto"},
+        {"all interfaces", kThreeInterfaces, 1,
+         menuAround({"lo @Velnor.adapter.0", "eth0 @Velnor.adapter.1",
+                     "wlan0 with a long name @Velnor.adapter.2"},
+                    "", " checked"),
+         "ALL"},
+        {"named: its row wherever the position", kThreeInterfaces, 0,
+         menuAround({"lo @Velnor.adapter.0", "eth0 @Velnor.adapter.1",
+                     "wlan0 with a long name @Velnor.adapter.2 checked"}),
+         "wlan0 with a long name"},
+        {"named and not present", kThreeInterfaces, 0,
+         menuAround({"lo @Velnor.adapter.0", "eth0 @Velnor.adapter.1",
+                     "wlan0 with a long name @Velnor.adapter.2"}),
+         "wlan1"},
     };
     for (const MenuCase& c : cases) {
         SCOPED_TRACE(c.name);
-        start("Velnor.adapter: " + std::to_string(c.adapter) + "\n", c.interfaces);
+        start("Velnor.adapter: " + std::to_string(c.adapter) + "\n" +
+                  (c.interface ? std::string("Velnor.interface: ") + c.interface + "\n" : ""),
+              c.interfaces);
         SendMessageA(widget, WM_RBUTTONUP, 0, 0);
         const Menu* shown = hostLastMenu();
         ASSERT_NE(shown, nullptr);
@@ -266,6 +292,54 @@ TEST_F(CommandsTest, MenuListsTheInterfacesAndChecksTheSelectedOne) {
         describeMenu(shown, 0, lines);
         EXPECT_EQ(lines, c.expected);
         EXPECT_EQ(rigLogLines("ShowMenu ").size(), 1u);
+        endPlugin();
+        started = false;
+    }
+}
+
+// The new items and numbered items by identity, and what "settings.write" leaves in the file:
+// the interface's key only once it is in the file or an item set it.
+TEST_F(CommandsTest, InterfaceItemsAndTheirWriteBack) {
+    const struct {
+        const char* name;
+        const char* file;
+        std::vector<const char*> commands;
+        const char* written;
+    } cases[] = {
+        {"key absent, a number",
+         "! kept\r\nVelnor.adapter: 1\r\n",
+         {"@Velnor.adapter.2"},
+         "! kept\r\nVelnor.adapter: 2\r\nVelnor.x: 100\r\nVelnor.y: 100\r\n"},
+        {"key absent, all",
+         "! kept\r\nVelnor.adapter: 1\r\n",
+         {"@Velnor.interface.all more"},
+         "! kept\r\nVelnor.adapter: 1\r\nVelnor.x: 100\r\nVelnor.y: 100\r\n"
+         "Velnor.interface: all\r\n"},
+        {"all, then a number by identity",
+         "Velnor.adapter: 1\n",
+         {"@Velnor.interface.all", "@Velnor.adapter.2"},
+         "Velnor.adapter: 2\nVelnor.x: 100\nVelnor.y: 100\n"
+         "Velnor.interface: wlan0 with a long name\n"},
+        {"key in the file, kept as it is",
+         "velnor.interface:   auto  \nVelnor.adapter: 0\n",
+         {},
+         "velnor.interface:   auto\nVelnor.adapter: 0\nVelnor.x: 100\nVelnor.y: 100\n"},
+        {"key in the file and empty, a number",
+         "Velnor.interface:\n",
+         {"@Velnor.adapter.1"},
+         "Velnor.interface: \nVelnor.x: 100\nVelnor.y: 100\nVelnor.adapter: 1\n"},
+        {"case counts",
+         "Velnor.adapter: 1\n",
+         {"@velnor.interface.auto", "@Velnor.Interface.all"},
+         "Velnor.adapter: 1\nVelnor.x: 100\nVelnor.y: 100\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        start(c.file);
+        for (const char* command : c.commands)
+            rigBroadcast(widget, command);
+        rigBroadcast(widget, "@Velnor.settings.write");
+        EXPECT_EQ(readFile(rigSettingsPath()), c.written);
         endPlugin();
         started = false;
     }

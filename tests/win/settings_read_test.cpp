@@ -52,14 +52,16 @@ TEST(ReadSettings, NoFileGivesEveryDefaultInTableOrder) {
     EXPECT_TRUE(boxes.seen().empty());
 
     const std::vector<std::string>& log = hostLogLines();
-    // The ledger's keys come after the others, the allowance's last.
-    constexpr int kKeys = kSettingKeyCount + kLedgerKeyCount + kCapKeyCount;
-    ASSERT_EQ(log.size(), static_cast<std::size_t>(kKeys));
-    for (int i = 0; i < kKeys; ++i) {
-        const SettingKey& key = i < kSettingKeyCount ? kSettingKeys[i]
-                                : i < kSettingKeyCount + kLedgerKeyCount
-                                    ? kLedgerKeys[i - kSettingKeyCount]
-                                    : kCapKeys[i - kSettingKeyCount - kLedgerKeyCount];
+    // The ledger's keys come after the others, then the allowance's, the interface's last.
+    const SettingKey* tables[] = {kSettingKeys, kLedgerKeys, kCapKeys, kInterfaceKeys};
+    const int counts[] = {kSettingKeyCount, kLedgerKeyCount, kCapKeyCount, kInterfaceKeyCount};
+    std::vector<const SettingKey*> keys;
+    for (int table = 0; table < 4; ++table)
+        for (int row = 0; row < counts[table]; ++row)
+            keys.push_back(&tables[table][row]);
+    ASSERT_EQ(log.size(), keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const SettingKey& key = *keys[i];
         SCOPED_TRACE(key.key);
         EXPECT_NE(log[i].find(std::string("\"") + key.key + "\""), std::string::npos) << log[i];
         EXPECT_NE(log[i].find(logQuoted(settingsPath())), std::string::npos);

@@ -319,7 +319,8 @@ struct AdapterItem {
     bool checked;
 };
 
-// The adapter submenu of the context menu the widget shows now, as the shell recorded it.
+// The numbered items of the adapter submenu the widget shows now, as the shell recorded it (the
+// Automatic and All interfaces items after them are not the table's).
 std::vector<AdapterItem> adapterMenu() {
     std::vector<AdapterItem> items;
     hostSetMenuMode(HostMenuMode::Record);
@@ -332,7 +333,8 @@ std::vector<AdapterItem> adapterMenu() {
             item->submenu->id != "Velnor_IDAdapter")
             continue;
         for (const auto& entry : item->submenu->items)
-            items.push_back({entry->text, entry->command, entry->checked});
+            if (entry->command.rfind("@Velnor.adapter.", 0) == 0)
+                items.push_back({entry->text, entry->command, entry->checked});
     }
     return items;
 }

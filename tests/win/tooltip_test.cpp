@@ -157,4 +157,41 @@ TEST_F(TooltipTest, TheLimitsLinesFollowThePeriodLine) {
     DeleteFileA(ledger.c_str());
 }
 
+// The first lines with "Velnor.interface:": the route's interface, none, the sum's lines (the
+// loopback and the tunnel not among them), a named one present or not.
+TEST_F(TooltipTest, FirstLinesOfTheChosenInterfaces) {
+    const FakeIfRow rows[] = {fakeKindRow(1, 10, 20, "lo", 24, false),
+                              fakeKindRow(2, 3072, 1024, "Scripted Ethernet", 6, true),
+                              fakeKindRow(3, 50, 60, "Scripted tunnel", 131, false),
+                              fakeKindRow(4, 70, 80, "Scripted Wi-Fi", 71, true)};
+    const struct {
+        const char* value;
+        std::uint32_t route;
+        const char* heading;
+    } cases[] = {
+        {"auto", 2, "Automatic: Scripted Ethernet"},
+        {"auto", 0, "Automatic: no default route"},
+        {"auto", 7, "Automatic: the default route's interface is not present"},
+        {"all", 0,
+         "All interfaces (2)\r\nScripted Ethernet: receive 0 B/s, send 0 B/s\r\n"
+         "Scripted Wi-Fi: receive 0 B/s, send 0 B/s"},
+        {"{00000004-0000-0000-0000-4E6574446576}", 0, "Scripted Wi-Fi"},
+        {"wlan9", 0, "wlan9: interface not present"},
+    };
+    fakeIfTableSetRows()(rows, 4);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.value) + " " + std::to_string(c.route));
+        fakeIfRouteSet()(c.route);
+        rigWriteSettings(std::string(kSettings) +
+                         "Velnor.timer: 200\nVelnor.interface: " + c.value + "\n");
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+        HWND tooltip = hover(moduleHandles().widget);
+        ASSERT_NE(tooltip, nullptr) << "no tooltip opened";
+        EXPECT_EQ(tooltipText(tooltip).rfind(std::string(c.heading) + "\r\nreceive ", 0), 0u)
+            << tooltipText(tooltip);
+        endPlugin();
+    }
+    fakeIfRouteSet()(0);
+}
+
 } // namespace

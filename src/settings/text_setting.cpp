@@ -1,0 +1,54 @@
+#include "settings/text_setting.h"
+
+#include <cstring>
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+bool sameText(const char* a, const char* b, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y + 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TextSettingEdit planTextSetting(const char* data, std::size_t size, const char* key) {
+    const std::size_t keyLength = std::strlen(key);
+    const void* firstNewline = size ? std::memchr(data, '\n', size) : nullptr;
+    const char* ending =
+        firstNewline && firstNewline != data && static_cast<const char*>(firstNewline)[-1] == '\r'
+            ? "\r\n"
+            : "\n";
+    for (std::size_t lineStart = 0; lineStart < size;) {
+        const void* newline = std::memchr(data + lineStart, '\n', size - lineStart);
+        const std::size_t lineEnd =
+            newline ? static_cast<std::size_t>(static_cast<const char*>(newline) - data) : size;
+        std::size_t at = lineStart;
+        while (at < lineEnd && isBlank(data[at]))
+            ++at;
+        const bool comment = at < lineEnd && (data[at] == '!' || data[at] == '#');
+        if (!comment && lineEnd - at >= keyLength && sameText(data + at, key, keyLength)) {
+            std::size_t begin = at + keyLength, end = lineEnd;
+            if (end > begin && data[end - 1] == '\r')
+                --end;
+            const bool blank = begin < end && isBlank(data[begin]);
+            while (begin < end && isBlank(data[begin]))
+                ++begin;
+            return TextSettingEdit{begin, end, blank ? "" : " ", false, ""};
+        }
+        lineStart = lineEnd + 1;
+    }
+    const char* lead = size > 0 && data[size - 1] != '\n' ? ending : "";
+    return TextSettingEdit{size, size, lead, true, ending};
+}
