@@ -193,6 +193,7 @@ std::string randomSettingsFile(int rewrite) {
             break;
         case KeyType::Cap:
             value = pick({"100 GB", "1.5tb", "0", "-1 KB", "5 PB", "9999999999 TB", ""});
+            break;
         case KeyType::Name:
             value = pick({"", "auto", "ALL", "{00000001-0000-0000-004E-657444657600}",
                           "Scripted adapter", "none such"});
