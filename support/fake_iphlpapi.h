@@ -28,7 +28,7 @@ struct FakeIfStats {
     std::uint32_t scriptErrors;   // script lines that were not rows
     std::uint32_t entryCalls;     // GetIfEntry2 calls
     std::uint32_t wideTableCalls; // GetIfTable2 calls
-    std::uint32_t routeCalls;     // GetBestInterfaceEx calls
+    std::uint32_t routeCalls;     // GetIpForwardTable calls
 };
 
 // Replaces the rows (at most kFakeIfRowsMax are kept) and clears the statistics.
@@ -39,7 +39,8 @@ typedef void (*FakeIfTableStatsFn)(FakeIfStats* stats);
 typedef void (*FakeIfTableFailFn)(int calls);
 // The next `calls` GetIfTable2 calls report a failure while GetIfTable goes on answering.
 typedef void (*FakeIfTable2FailFn)(int calls);
-// What GetBestInterfaceEx answers from now on: interface `index`, or no route for 0 (the start).
+// The default route GetIpForwardTable lists from now on: interface `index`, or no route for 0 (the
+// start).
 typedef void (*FakeIfRouteSetFn)(std::uint32_t index);
 
 constexpr const char* kFakeIfTableSetRows = "fakeIfTableSetRows";

@@ -26,9 +26,9 @@
 // GetIfTable2 lists the rows whose `wide` is set, with those counters, the row's type and connector
 // flag, and a GUID made from the interface number as Wine makes it; it fails while GetIfTable
 // does, and on its own when told to. FreeMibTable frees its table.
-// GetBestInterfaceEx answers an IPv4 destination with the interface chosen as the default route's
-// (fakeIfRouteSet, or the script's "route" line), whether or not a row holds it; with none chosen
-// it reports that the network is unreachable.
+// GetIpForwardTable lists a loopback route (127.0.0.0/8 on interface 1) and, when one is chosen
+// (fakeIfRouteSet, or the script's "route" line), a default route (0.0.0.0/0) on that interface,
+// whether or not a row holds it; with the size protocol of GetIfTable.
 #include <cstring>
 
 #include <winsock2.h>
@@ -251,16 +251,27 @@ void WINAPI FreeMibTable(void* memory) {
         LocalFree(memory);
 }
 
-DWORD WINAPI GetBestInterfaceEx(sockaddr* destination, DWORD* index) {
+DWORD WINAPI GetIpForwardTable(MIB_IPFORWARDTABLE* table, ULONG* size, BOOL) {
     ++fake.stats.routeCalls;
-    if (destination == nullptr || index == nullptr || destination->sa_family != AF_INET)
+    if (size == nullptr)
         return ERROR_INVALID_PARAMETER;
     int count = 0;
     std::uint32_t route = 0;
     currentRows(count, &route);
-    if (route == 0)
-        return ERROR_NETWORK_UNREACHABLE;
-    *index = route;
+    MIB_IPFORWARDROW rows[2] = {};
+    rows[0].dwForwardDest = 0x0000007F; // 127.0.0.0/8, in network order
+    rows[0].dwForwardMask = 0x000000FF;
+    rows[0].dwForwardIfIndex = 1;
+    rows[1].dwForwardIfIndex = route;
+    rows[1].dwForwardMetric1 = 10;
+    const DWORD entries = route != 0 ? 2 : 1;
+    const ULONG needed = static_cast<ULONG>(sizeof(DWORD) + entries * sizeof(MIB_IPFORWARDROW));
+    if (table == nullptr || *size < needed) {
+        *size = needed;
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    table->dwNumEntries = entries;
+    std::memcpy(table->table, rows, entries * sizeof(MIB_IPFORWARDROW));
     return NO_ERROR;
 }
 
