@@ -123,37 +123,42 @@ TEST_F(TooltipTest, FiguresFollowTheTicksWithoutAskingTheTable) {
               "cost 0.06");
 }
 
+// The limit's lines count the interface shown, by its position or by its name.
 TEST_F(TooltipTest, TheLimitsLinesFollowThePeriodLine) {
     const std::string ledger = rigSettingsPath().substr(0, rigSettingsPath().size() - 2) + "usage";
-    DeleteFileA(ledger.c_str());
-    rigWriteSettings(
-        std::string(kSettings) +
-        "Velnor.timer: 200\nVelnor.adapter: 1\nVelnor.period: day\nVelnor.cap: 8 KB\n");
-    ASSERT_EQ(beginPlugin(rigInstance()), 0);
-    // Counted from the start: 4 KB received and 2 KB sent today.
-    rigSetInterfaces({{10, 20, "lo"}, {3072 + 4096, 1024 + 2048, "Scripted Ethernet"}});
-    HWND tooltip = hover(moduleHandles().widget);
-    ASSERT_NE(tooltip, nullptr);
-    std::string text = tooltipText(tooltip);
-    if (text.find("used (75%)") == std::string::npos)
-        text = nextText(tooltip, text);
-    const std::string lines =
-        "\r\ntoday: received 4.000 KB, sent 2.000 KB, both 6.000 KB, cost 12.00"
-        "\r\ncap 8.000 KB: 6.000 KB used (75%), 2.000 KB left, 2.000 KB a day "
-        "for 1 day";
-    EXPECT_NE(text.find(lines), std::string::npos) << text;
-    // The estimate for the day, after its first hour, by today.
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    char by[24];
-    std::snprintf(by, sizeof by, " by %04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
-    const std::size_t estimate = text.find("\r\nestimated ");
-    EXPECT_EQ(estimate != std::string::npos, now.wHour >= 1) << text;
-    if (estimate != std::string::npos) {
-        EXPECT_EQ(estimate, text.find(lines) + lines.size());
-        EXPECT_NE(text.find(by, estimate), std::string::npos) << text;
+    for (const char* shown :
+         {"Velnor.adapter: 1\n", "Velnor.adapter: 0\nVelnor.interface: Scripted Ethernet\n"}) {
+        SCOPED_TRACE(shown);
+        DeleteFileA(ledger.c_str());
+        rigSetInterfaces({{10, 20, "lo"}, {3072, 1024, "Scripted Ethernet"}});
+        rigWriteSettings(std::string(kSettings) + shown +
+                         "Velnor.timer: 200\nVelnor.period: day\nVelnor.cap: 8 KB\n");
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+        // Counted from the start: 4 KB received and 2 KB sent today.
+        rigSetInterfaces({{10, 20, "lo"}, {3072 + 4096, 1024 + 2048, "Scripted Ethernet"}});
+        HWND tooltip = hover(moduleHandles().widget);
+        ASSERT_NE(tooltip, nullptr);
+        std::string text = tooltipText(tooltip);
+        if (text.find("used (75%)") == std::string::npos)
+            text = nextText(tooltip, text);
+        const std::string lines =
+            "\r\ntoday: received 4.000 KB, sent 2.000 KB, both 6.000 KB, cost 12.00"
+            "\r\ncap 8.000 KB: 6.000 KB used (75%), 2.000 KB left, 2.000 KB a day "
+            "for 1 day";
+        EXPECT_NE(text.find(lines), std::string::npos) << text;
+        // The estimate for the day, after its first hour, by today.
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        char by[24];
+        std::snprintf(by, sizeof by, " by %04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
+        const std::size_t estimate = text.find("\r\nestimated ");
+        EXPECT_EQ(estimate != std::string::npos, now.wHour >= 1) << text;
+        if (estimate != std::string::npos) {
+            EXPECT_EQ(estimate, text.find(lines) + lines.size());
+            EXPECT_NE(text.find(by, estimate), std::string::npos) << text;
+        }
+        endPlugin();
     }
-    endPlugin();
     DeleteFileA(ledger.c_str());
 }
 
