@@ -7,6 +7,7 @@
 
 #include "platform.h"
 #include "traffic/counter_delta.h"
+#include "traffic/interface_choice.h"
 #include "traffic/interface_table.h"
 #include "usage/calendar.h"
 #include "usage/checkpoint.h"
@@ -115,15 +116,6 @@ void describeError(char* out, const char* what, const char* path, DWORD error) {
             *c = ' ';
     std::snprintf(out, kStatusSize, "%s %s: %s(error %lu)", what, path, reason,
                   static_cast<unsigned long>(error));
-}
-
-void formatGuid(const unsigned char* bytes, char* out, std::size_t size) {
-    GUID guid;
-    std::memcpy(&guid, bytes, sizeof guid);
-    std::snprintf(out, size, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
-                  guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
-                  guid.Data4[6], guid.Data4[7]);
 }
 
 bool sameGuid(const unsigned char* a, const unsigned char* b) {
