@@ -77,38 +77,37 @@ bool describeChosen(const WidgetSettings& settings, char* out, std::size_t size)
     return false;
 }
 
-UsageFigures shownUsage(const WidgetSettings& settings) {
+namespace {
+
+// The figures `of` gives of the interface shown, or the counted ones' sum.
+UsageFigures shownFigures(const WidgetSettings& settings, UsageFigures (*of)(int position),
+                          std::int32_t& identity) {
     const InterfaceMode mode = parseInterfaceChoice(settings.interfaceName).mode;
-    if (mode == InterfaceMode::Position)
-        return UsageKeeper::figures(settings.adapter);
     const ShownInterfaces& shown = TrafficSampler::shown();
-    if (mode != InterfaceMode::All)
-        return UsageKeeper::figures(shown.row);
-    UsageFigures sum = UsageKeeper::figures(-1);
+    if (mode != InterfaceMode::All) {
+        const int row = mode == InterfaceMode::Position ? settings.adapter : shown.row;
+        identity = UsageKeeper::shownInterface(row);
+        return of(row);
+    }
+    identity = -2;
+    UsageFigures sum = of(-1);
     for (int i = 0; i < shown.counted; ++i) {
-        const UsageFigures one = UsageKeeper::figures(shown.interfaces[i].row);
+        const UsageFigures one = of(shown.interfaces[i].row);
         for (int channel = 0; channel < Channel::Count; ++channel)
             sum.bytes[channel] = saturatingAdd(sum.bytes[channel], one.bytes[channel]);
     }
     return sum;
 }
 
+} // namespace
+
+UsageFigures shownUsage(const WidgetSettings& settings) {
+    std::int32_t identity = 0;
+    return shownFigures(settings, UsageKeeper::figures, identity);
+}
+
 UsageFigures shownPeriodUsage(const WidgetSettings& settings, std::int32_t& identity) {
-    const InterfaceMode mode = parseInterfaceChoice(settings.interfaceName).mode;
-    const ShownInterfaces& shown = TrafficSampler::shown();
-    if (mode != InterfaceMode::All) {
-        const int row = mode == InterfaceMode::Position ? settings.adapter : shown.row;
-        identity = UsageKeeper::shownInterface(row);
-        return UsageKeeper::periodFigures(row);
-    }
-    identity = -2;
-    UsageFigures sum = UsageKeeper::periodFigures(-1);
-    for (int i = 0; i < shown.counted; ++i) {
-        const UsageFigures one = UsageKeeper::periodFigures(shown.interfaces[i].row);
-        for (int channel = 0; channel < Channel::Count; ++channel)
-            sum.bytes[channel] = saturatingAdd(sum.bytes[channel], one.bytes[channel]);
-    }
-    return sum;
+    return shownFigures(settings, UsageKeeper::periodFigures, identity);
 }
 
 void shownDaysBytes(const WidgetSettings& settings, std::int32_t first, int days,
