@@ -21,8 +21,8 @@ void checkCap(const std::string& text, const std::uint8_t* data, std::size_t siz
     if (cap < 0 || parseCapBytes(upper.c_str()) != cap)
         __builtin_trap();
     const double amount = parsePrice(text.c_str());
-    const CapLimit limit = capLimit(cap, amount, amount > 0 ? 1 / amount : amount,
-                                    size > 0 ? data[0] : 80);
+    const CapLimit limit =
+        capLimit(cap, amount, amount > 0 ? 1 / amount : amount, size > 0 ? data[0] : 80);
     if (limit.bytes < 0 || limit.warnBytes > limit.bytes || (cap > 0 && limit.bytes > cap) ||
         (limit.bytes > 0 && limit.warnBytes < 1))
         __builtin_trap();
