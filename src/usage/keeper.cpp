@@ -588,6 +588,15 @@ UsageFigures periodFigures(int position) {
                           {0, 0}};
         if (sums.first < keeper.today)
             totals(keeper.ledger, interface, sums.first, keeper.today - 1, sums.before);
+        // A month line that begins today counts toward the period, never toward today's day.
+        if (keeper.period == UsagePeriod::Month) {
+            std::int64_t withMonths[2], days[2];
+            totals(keeper.ledger, interface, keeper.today, keeper.today, withMonths, true);
+            totals(keeper.ledger, interface, keeper.today, keeper.today, days, false);
+            for (int channel = 0; channel < 2; ++channel)
+                sums.before[channel] =
+                    saturatingAdd(sums.before[channel], withMonths[channel] - days[channel]);
+        }
     }
     shown.first = sums.first;
     std::int64_t today[2] = {0, 0};
@@ -597,7 +606,7 @@ UsageFigures periodFigures(int position) {
         today[1] = keeper.ledger.entries[latest].bytes[1];
     } else if (latest >= 0 && keeper.ledger.entries[latest].day > keeper.today) {
         // The clock was set back: today's entry is not the latest.
-        totals(keeper.ledger, interface, keeper.today, keeper.today, today);
+        totals(keeper.ledger, interface, keeper.today, keeper.today, today, false);
     }
     for (int channel = 0; channel < 2; ++channel)
         shown.bytes[channel] = saturatingAdd(sums.before[channel], today[channel]);

@@ -418,6 +418,8 @@ TEST_F(UsageWindowTest, AMonthLineCountsInThePeriodAndNeverToday) {
     UsageFigures today = UsageKeeper::figures(1);
     EXPECT_EQ(today.bytes[Channel::Receive], 100);
     EXPECT_EQ(today.bytes[Channel::Send], 200);
+    // The tick's figures, which the cap watches, agree.
+    EXPECT_EQ(UsageKeeper::periodFigures(1).bytes[Channel::Send], 200);
     UsagePicture picture{};
     gatherUsagePicture(picture);
     EXPECT_EQ(picture.bytes[0][Channel::Receive], 100);
@@ -433,6 +435,7 @@ TEST_F(UsageWindowTest, AMonthLineCountsInThePeriodAndNeverToday) {
     const UsageFigures period = UsageKeeper::figures(1);
     EXPECT_EQ(period.bytes[Channel::Receive], 5100);
     EXPECT_EQ(period.bytes[Channel::Send], 6200);
+    EXPECT_EQ(UsageKeeper::periodFigures(1).bytes[Channel::Send], 6200);
 }
 
 TEST_F(UsageWindowTest, TheTitleFollowsTheInterfaceThatTakesTheShownPosition) {
