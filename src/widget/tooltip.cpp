@@ -29,7 +29,8 @@ constexpr int kChosenSize = 2048;
 struct TooltipState {
     HWND window; // the tooltip control
     HWND widget;
-    int position; // of the interface whose description is held
+    int position;        // of the interface whose description is held
+    std::uint32_t index; // the table's number of that interface, at the last reading
     char description[InterfaceTable::kDescriptionMax + 64];
     char text[InterfaceTable::kDescriptionMax + 1024 + kChosenSize];
     char chosen[kChosenSize]; // the lines of "Velnor.interface:", composed at every showing
@@ -55,6 +56,7 @@ void readDescription() {
     const int position = widgetSettings().adapter;
     describeInterface(position, tooltip.description, sizeof tooltip.description);
     tooltip.position = position;
+    tooltip.index = InterfaceTable::indexAt(position);
 }
 
 // With a ledger kept: "today" or "since" the period's first day, and its figures.
@@ -110,8 +112,11 @@ void composeText() {
 }
 
 void onGetDispInfo(NMTTDISPINFOA* info) {
-    // Hidden means opening: the description is read afresh. Visible means a tick's refresh.
-    if (!IsWindowVisible(tooltip.window) || tooltip.position != widgetSettings().adapter)
+    // Hidden means opening: the description is read afresh. Visible means a tick's refresh, which
+    // reads it again only when another interface took the position (the tick's reading tells).
+    const int position = widgetSettings().adapter;
+    if (!IsWindowVisible(tooltip.window) || tooltip.position != position ||
+        tooltip.index != InterfaceTable::indexAt(position))
         readDescription();
     composeText();
     info->lpszText = tooltip.text;

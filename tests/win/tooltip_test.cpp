@@ -123,6 +123,24 @@ TEST_F(TooltipTest, FiguresFollowTheTicksWithoutAskingTheTable) {
               "cost 0.06");
 }
 
+// Another interface that takes the shown position while the tooltip is open brings its name.
+TEST_F(TooltipTest, TheNameFollowsARowShiftWhileOpen) {
+    const FakeIfRow before[] = {fakeWideRow(1, 10, 20, "lo"), fakeWideRow(2, 3072, 1024, "eth0")};
+    const FakeIfRow after[] = {fakeWideRow(1, 10, 20, "lo"), fakeWideRow(3, 0, 0, "wlan"),
+                               fakeWideRow(2, 3072, 1024, "eth0")};
+    fakeIfTableSetRows()(before, 2);
+    rigWriteSettings(std::string(kSettings) + "Velnor.timer: 200\nVelnor.adapter: 1\n");
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    HWND tooltip = hover(moduleHandles().widget);
+    ASSERT_NE(tooltip, nullptr);
+    const std::string opened = tooltipText(tooltip);
+    EXPECT_EQ(opened.rfind("eth0\r\n", 0), 0u) << opened;
+    fakeIfTableSetRows()(after, 3);
+    const std::string shifted = nextText(tooltip, opened);
+    EXPECT_EQ(shifted.rfind("wlan\r\n", 0), 0u) << shifted;
+    endPlugin();
+}
+
 // The limit's lines count the interface shown, by its position or by its name.
 TEST_F(TooltipTest, TheLimitsLinesFollowThePeriodLine) {
     const std::string ledger = rigSettingsPath().substr(0, rigSettingsPath().size() - 2) + "usage";
