@@ -353,6 +353,17 @@ void rememberFirstReading(const char* id, const CounterReading& reading) {
 // The file read at last, with what this run counted meanwhile added to it: each interface's
 // traffic from its file checkpoint to its first reading in this run, by the rules of a start,
 // then its days. False while the file still cannot be read.
+// A clock already ahead when the file is read folds nothing either: older days are folded against
+// at most the day after the ledger's newest, until the date moves on by a day.
+void holdFoldDay() {
+    std::int32_t newest = INT32_MIN;
+    for (std::int32_t i = 0; i < keeper.ledger.entryCount; ++i)
+        if (!keeper.ledger.entries[i].month && keeper.ledger.entries[i].day > newest)
+            newest = keeper.ledger.entries[i].day;
+    if (newest != INT32_MIN && newest + 1 < keeper.foldDay)
+        keeper.foldDay = newest + 1;
+}
+
 bool readLate() {
     UsageLedger counted = keeper.ledger;
     keeper.ledger = UsageLedger{};
@@ -361,6 +372,7 @@ bool readLate() {
         keeper.ledger = counted;
         return false;
     }
+    holdFoldDay();
     UsageLedger& file = keeper.ledger;
     for (std::int32_t i = 0; i < counted.interfaceCount; ++i) {
         const UsageInterface& mine = counted.interfaces[i];
@@ -450,6 +462,7 @@ void start(int position) {
     if (!takeLock())
         return;
     keeper.unread = !loadLedger();
+    holdFoldDay();
     keeper.keeping = true;
     // What each interface moved while no widget counted it.
     InterfaceTable::readAllRows(true);

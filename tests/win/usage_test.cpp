@@ -350,6 +350,16 @@ TEST_F(UsageTest, ARowWithoutItsGuidForATickCountsNothing) {
     EXPECT_EQ(shown(1), (Bytes{500, 0}));
 }
 
+// The saved ledger holds no month line: no day was folded.
+void expectNoDayFolded(const std::string& path) {
+    const std::string text = readFile(path, "");
+    UsageLedger ledger{};
+    EXPECT_TRUE(readLedger(text.data(), text.size(), ledger).ok);
+    for (std::int32_t i = 0; i < ledger.entryCount; ++i)
+        EXPECT_FALSE(ledger.entries[i].month) << "a day folded into its month";
+    freeLedger(ledger);
+}
+
 TEST_F(UsageTest, AClockSetAheadForAMomentFoldsNoDay) {
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
     move(0, 100, 0);
@@ -363,12 +373,12 @@ TEST_F(UsageTest, AClockSetAheadForAMomentFoldsNoDay) {
     tick();
     EXPECT_EQ(shown(0), (Bytes{100, 0}));
     UsageKeeper::save();
-    const std::string text = readFile(ledgerPath(), "");
-    UsageLedger ledger{};
-    EXPECT_TRUE(readLedger(text.data(), text.size(), ledger).ok);
-    for (std::int32_t i = 0; i < ledger.entryCount; ++i)
-        EXPECT_FALSE(ledger.entries[i].month) << "a day folded into its month";
-    freeLedger(ledger);
+    expectNoDayFolded(ledgerPath());
+    // Nor does a start whose clock is already ahead.
+    endPlugin();
+    clocks.localDays = 800;
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    expectNoDayFolded(ledgerPath());
 }
 
 TEST_F(UsageTest, ASecondWidgetLeavesTheLedgerToTheFirst) {
