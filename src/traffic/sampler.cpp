@@ -75,9 +75,13 @@ double secondsFor(int period, std::int64_t elapsedMicroseconds) {
 
 // A counter step over the seconds, held to the 64-bit range: a step of 2^62 in a quarter second
 // is out of it, and converting that would be undefined.
+// Rates below 2^31 (any under 2 GB/s) take the 32-bit conversion, which a 32-bit build makes in
+// one instruction where the 64-bit one switches the FPU's rounding twice.
 std::int64_t rateOf(std::int64_t bytes, double seconds) {
     const double rate = static_cast<double>(bytes) / seconds;
     constexpr double kRateLimit = 9223372036854775807.0; // 2^63 as a double
+    if (rate >= 0.0 && rate < 2147483648.0)
+        return static_cast<std::int32_t>(rate);
     return rate >= kRateLimit ? INT64_MAX : static_cast<std::int64_t>(rate);
 }
 

@@ -71,7 +71,7 @@ struct KeeperState {
     char loadNote[kStatusSize]; // a damaged ledger or another keeper, until the next reload
     // One for each interface the labels sum (all of them shown together), kept round robin.
     PeriodSums sums[8];
-    unsigned nextSums;
+    unsigned nextSums, lastSums;
 };
 KeeperState keeper;
 
@@ -576,12 +576,17 @@ UsageFigures periodFigures(int position) {
     if (!known(position))
         return shown;
     const std::int32_t interface = keeper.slots[position].interface;
-    PeriodSums* kept = nullptr;
-    for (PeriodSums& one : keeper.sums)
-        if (one.summed && one.interface == interface)
-            kept = &one;
-    if (kept == nullptr)
-        kept = &keeper.sums[keeper.nextSums++ % std::size(keeper.sums)];
+    // The one asked last first: with one interface shown, the tick finds it at once.
+    PeriodSums* kept = &keeper.sums[keeper.lastSums];
+    if (!kept->summed || kept->interface != interface) {
+        kept = nullptr;
+        for (PeriodSums& one : keeper.sums)
+            if (one.summed && one.interface == interface)
+                kept = &one;
+        if (kept == nullptr)
+            kept = &keeper.sums[keeper.nextSums++ % std::size(keeper.sums)];
+        keeper.lastSums = static_cast<unsigned>(kept - keeper.sums);
+    }
     PeriodSums& sums = *kept;
     // Only the tick adds to a day once the ledger is loaded, and only to today: the days before
     // it change with the date, another interface, or entries added, merged or released.

@@ -82,7 +82,10 @@ namespace {
 // The figures `of` gives of the interface shown, or the counted ones' sum.
 UsageFigures shownFigures(const WidgetSettings& settings, UsageFigures (*of)(int position),
                           std::int32_t& identity) {
-    const InterfaceMode mode = parseInterfaceChoice(settings.interfaceName).mode;
+    // The tick's cap watch comes here: the key's usual empty value is not parsed.
+    const InterfaceMode mode = settings.interfaceName[0] == '\0'
+                                   ? InterfaceMode::Position
+                                   : parseInterfaceChoice(settings.interfaceName).mode;
     const ShownInterfaces& shown = TrafficSampler::shown();
     if (mode != InterfaceMode::All) {
         const int row = mode == InterfaceMode::Position ? settings.adapter : shown.row;

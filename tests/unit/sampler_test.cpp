@@ -348,6 +348,13 @@ TEST_F(Sampler, ARateBeyondTheRangeIsHeldAtItsTop) {
     tickAfter(widget, 250);
     EXPECT_EQ(rate(Channel::Receive), INT64_MAX);
     EXPECT_EQ(widget.maximum(Channel::Receive), INT64_MAX);
+    // Either side of 2^31 bytes a second, where the conversion changes width.
+    for (const std::int64_t perSecond : {(std::int64_t{1} << 31) - 1, std::int64_t{1} << 31}) {
+        const std::int64_t from = TrafficSampler::readings().totals[Channel::Receive];
+        set(from + perSecond, 0);
+        tickAfter(widget, 1000);
+        EXPECT_EQ(rate(Channel::Receive), perSecond);
+    }
 }
 
 TEST_F(Sampler, TickWithoutBaselineOnlyTakesOne) {
