@@ -570,11 +570,10 @@ UsageFigures figures(int position) {
     return shown;
 }
 
-UsageFigures periodFigures(int position) {
-    UsageFigures shown{};
-    shown.first = shown.last = keeper.today;
+std::int64_t periodBytes(int position, std::int32_t& first) {
+    first = keeper.today;
     if (!known(position))
-        return shown;
+        return 0;
     const std::int32_t interface = keeper.slots[position].interface;
     // The one asked last first: with one interface shown, the tick finds it at once.
     PeriodSums* kept = &keeper.sums[keeper.lastSums];
@@ -616,7 +615,7 @@ UsageFigures periodFigures(int position) {
                     saturatingAdd(sums.before[channel], withMonths[channel] - days[channel]);
         }
     }
-    shown.first = sums.first;
+    first = sums.first;
     std::int64_t today[2] = {0, 0};
     const std::int32_t latest = keeper.ledger.interfaces[interface].latest;
     if (latest >= 0 && keeper.ledger.entries[latest].day == keeper.today) {
@@ -626,9 +625,8 @@ UsageFigures periodFigures(int position) {
         // The clock was set back: today's entry is not the latest.
         totals(keeper.ledger, interface, keeper.today, keeper.today, today, false);
     }
-    for (int channel = 0; channel < 2; ++channel)
-        shown.bytes[channel] = saturatingAdd(sums.before[channel], today[channel]);
-    return shown;
+    return saturatingAdd(saturatingAdd(sums.before[0], today[0]),
+                         saturatingAdd(sums.before[1], today[1]));
 }
 
 void billingPeriod(std::int32_t& first, std::int32_t& last, std::int32_t& today) {

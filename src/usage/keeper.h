@@ -32,10 +32,10 @@ int period();
 // The figures of the interface at `position`: today's or the billing period's. A month line counts
 // toward the billing period that holds its first day, never toward today.
 UsageFigures figures(int position);
-// figures(position) for every tick, at the cost of a comparison: the days before today are summed
-// again only when the date, the interface or the ledger's entries changed; today's are read from
-// the entry the tick counts into.
-UsageFigures periodFigures(int position);
+// The received plus sent bytes of figures(position), and in `first` its first day, for every tick
+// at the cost of a comparison: the days before today are summed again only when the date, the
+// interface or the ledger's entries changed; today's are read from the entry the tick counts into.
+std::int64_t periodBytes(int position, std::int32_t& first);
 // The first day of the billing period containing today, its last day, and today.
 void billingPeriod(std::int32_t& first, std::int32_t& last, std::int32_t& today);
 // Received and sent bytes of the interface at `position` on each of `days` days from `first`, and

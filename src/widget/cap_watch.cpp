@@ -63,24 +63,22 @@ void look(bool warn) {
         capWatch.primed = false;
         return;
     }
-    std::int32_t interface = -1;
-    const UsageFigures period = shownPeriodUsage(widgetSettings(), interface);
-    const int level =
-        capLevel(limit, saturatingAdd(period.bytes[Channel::Receive], period.bytes[Channel::Send]));
+    std::int32_t interface = -1, first = 0;
+    const std::int64_t used = shownPeriodBytes(widgetSettings(), interface, first);
+    const int level = capLevel(limit, used);
     // Another interface or a new period is found where it stands, like a start.
     const bool crossed = warn && capWatch.primed && capWatch.interface == interface &&
-                         capWatch.first == period.first && level > capWatch.level;
+                         capWatch.first == first && level > capWatch.level;
     capWatch.primed = true;
     capWatch.interface = interface;
-    capWatch.first = period.first;
+    capWatch.first = first;
     capWatch.level = level;
-    if (!crossed || capWatch.shown[level - 1] == period.first)
+    if (!crossed || capWatch.shown[level - 1] == first)
         return;
     // A tick that crosses both thresholds shows the higher one; the lower is passed with it.
     for (int reached = CapLevel::Warn; reached <= level; ++reached)
-        capWatch.shown[reached - 1] = period.first;
-    showWarning(limit, saturatingAdd(period.bytes[Channel::Receive], period.bytes[Channel::Send]),
-                level);
+        capWatch.shown[reached - 1] = first;
+    showWarning(limit, used, level);
 }
 
 } // namespace

@@ -77,11 +77,24 @@ bool describeChosen(const WidgetSettings& settings, char* out, std::size_t size)
     return false;
 }
 
-namespace {
+UsageFigures shownUsage(const WidgetSettings& settings) {
+    const InterfaceMode mode = parseInterfaceChoice(settings.interfaceName).mode;
+    if (mode == InterfaceMode::Position)
+        return UsageKeeper::figures(settings.adapter);
+    const ShownInterfaces& shown = TrafficSampler::shown();
+    if (mode != InterfaceMode::All)
+        return UsageKeeper::figures(shown.row);
+    UsageFigures sum = UsageKeeper::figures(-1);
+    for (int i = 0; i < shown.counted; ++i) {
+        const UsageFigures one = UsageKeeper::figures(shown.interfaces[i].row);
+        for (int channel = 0; channel < Channel::Count; ++channel)
+            sum.bytes[channel] = saturatingAdd(sum.bytes[channel], one.bytes[channel]);
+    }
+    return sum;
+}
 
-// The figures `of` gives of the interface shown, or the counted ones' sum.
-UsageFigures shownFigures(const WidgetSettings& settings, UsageFigures (*of)(int position),
-                          std::int32_t& identity) {
+std::int64_t shownPeriodBytes(const WidgetSettings& settings, std::int32_t& identity,
+                              std::int32_t& first) {
     // The tick's cap watch comes here: the key's usual empty value is not parsed.
     const InterfaceMode mode = settings.interfaceName[0] == '\0'
                                    ? InterfaceMode::Position
@@ -90,27 +103,13 @@ UsageFigures shownFigures(const WidgetSettings& settings, UsageFigures (*of)(int
     if (mode != InterfaceMode::All) {
         const int row = mode == InterfaceMode::Position ? settings.adapter : shown.row;
         identity = UsageKeeper::shownInterface(row);
-        return of(row);
+        return UsageKeeper::periodBytes(row, first);
     }
     identity = -2;
-    UsageFigures sum = of(-1);
-    for (int i = 0; i < shown.counted; ++i) {
-        const UsageFigures one = of(shown.interfaces[i].row);
-        for (int channel = 0; channel < Channel::Count; ++channel)
-            sum.bytes[channel] = saturatingAdd(sum.bytes[channel], one.bytes[channel]);
-    }
+    std::int64_t sum = UsageKeeper::periodBytes(-1, first);
+    for (int i = 0; i < shown.counted; ++i)
+        sum = saturatingAdd(sum, UsageKeeper::periodBytes(shown.interfaces[i].row, first));
     return sum;
-}
-
-} // namespace
-
-UsageFigures shownUsage(const WidgetSettings& settings) {
-    std::int32_t identity = 0;
-    return shownFigures(settings, UsageKeeper::figures, identity);
-}
-
-UsageFigures shownPeriodUsage(const WidgetSettings& settings, std::int32_t& identity) {
-    return shownFigures(settings, UsageKeeper::periodFigures, identity);
 }
 
 void shownDaysBytes(const WidgetSettings& settings, std::int32_t first, int days,

@@ -14,9 +14,11 @@
 bool describeChosen(const WidgetSettings& settings, char* out, std::size_t size);
 // Today's or the billing period's bytes of the shown interface, or the counted ones' sum.
 UsageFigures shownUsage(const WidgetSettings& settings);
-// As shownUsage, through the keeper's per-tick figures; `identity` tells one shown interface from
-// another (the ledger's interface, or -2 for the sum).
-UsageFigures shownPeriodUsage(const WidgetSettings& settings, std::int32_t& identity);
+// The received plus sent bytes of shownUsage and their period's first day, through the keeper's
+// per-tick sums; `identity` tells one shown interface from another (the ledger's interface, or -2
+// for the sum).
+std::int64_t shownPeriodBytes(const WidgetSettings& settings, std::int32_t& identity,
+                              std::int32_t& first);
 // As UsageKeeper::daysBytes, for the shown interface or the counted ones' sum.
 void shownDaysBytes(const WidgetSettings& settings, std::int32_t first, int days,
                     std::int64_t (*bytes)[2], std::int64_t months[2]);
