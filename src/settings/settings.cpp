@@ -153,8 +153,13 @@ void writeInterfaceName(const char* value) {
     if (!*path || (attributes != INVALID_FILE_ATTRIBUTES &&
                    (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))))
         return;
-    HANDLE old = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Any sharing: an editor may hold the file. A file there but unreadable is left alone: what
+    // replaced it would hold this one line only.
+    HANDLE old =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (old == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND)
+        return;
     DWORD size = 0;
     char* data = nullptr;
     if (old != INVALID_HANDLE_VALUE) {
@@ -181,7 +186,7 @@ void writeInterfaceName(const char* value) {
                              writeBytes(file, edit.lead, std::strlen(edit.lead)) &&
                              (!edit.withKey || (writeBytes(file, key, std::strlen(key)) &&
                                                 writeBytes(file, " ", 1))) &&
-                             writeBytes(file, value, std::strlen(value)) &&
+                             writeBytes(file, value, std::strcspn(value, "\r\n")) &&
                              writeBytes(file, edit.ending, std::strlen(edit.ending)) &&
                              writeBytes(file, data + edit.end, size - edit.end);
         CloseHandle(file);

@@ -343,6 +343,13 @@ TEST_F(CommandsTest, InterfaceItemsAndTheirWriteBack) {
         endPlugin();
         started = false;
     }
+    // A description with a line break writes no second line of its own.
+    start("Velnor.adapter: 1\n", {{100, 200, "lo"}, {5, 6, "odd\nVelnor.x: 9"}});
+    rigBroadcast(widget, "@Velnor.interface.all");
+    rigBroadcast(widget, "@Velnor.adapter.1");
+    rigBroadcast(widget, "@Velnor.settings.write");
+    EXPECT_EQ(readFile(rigSettingsPath()),
+              "Velnor.adapter: 1\nVelnor.x: 100\nVelnor.y: 100\nVelnor.interface: odd\n");
 }
 
 } // namespace
