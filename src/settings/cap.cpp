@@ -98,6 +98,18 @@ const char* limitWord(const CapLimit& limit) {
     return limit.budget ? "budget" : "cap";
 }
 
+// "<used> used (<percent>%), <left> left, <daily> a day for <n> days": the tooltip's and the
+// balloon's words.
+int formatStanding(const CapLimit& limit, const CapFigures& figures, char* out, std::size_t size) {
+    char used[kAmountSize], left[kAmountSize], daily[kAmountSize];
+    formatAmount(limit, figures.used, used);
+    formatAmount(limit, figures.left, left);
+    formatAmount(limit, figures.daily, daily);
+    return std::snprintf(out, size, "%s used (%lld%%), %s left, %s a day for %ld day%s", used,
+                         static_cast<long long>(figures.percent), left, daily,
+                         static_cast<long>(figures.daysLeft), figures.daysLeft == 1 ? "" : "s");
+}
+
 // The length snprintf wrote, never more than fits.
 int written(int length, std::size_t size) {
     if (length < 0 || size == 0)
@@ -206,16 +218,10 @@ int formatCapLines(const CapLimit& limit, const CapFigures& figures, const CapCl
     out[0] = '\0';
     if (limit.bytes <= 0)
         return 0;
-    char bytes[kAmountSize], used[kAmountSize], left[kAmountSize], daily[kAmountSize];
+    char bytes[kAmountSize];
     formatAmount(limit, limit.bytes, bytes);
-    formatAmount(limit, figures.used, used);
-    formatAmount(limit, figures.left, left);
-    formatAmount(limit, figures.daily, daily);
-    int length = written(
-        std::snprintf(out, size, "\r\n%s %s: %s used (%lld%%), %s left, %s a day for %ld day%s",
-                      limitWord(limit), bytes, used, static_cast<long long>(figures.percent), left,
-                      daily, static_cast<long>(figures.daysLeft), figures.daysLeft == 1 ? "" : "s"),
-        size);
+    int length = written(std::snprintf(out, size, "\r\n%s %s: ", limitWord(limit), bytes), size);
+    length += written(formatStanding(limit, figures, out + length, size - length), size - length);
     if (!figures.estimated)
         return length;
     char estimate[kAmountSize], over[kAmountSize + 8] = "";
@@ -237,13 +243,7 @@ void formatCapWarning(const CapLimit& limit, const CapFigures& figures, int leve
                       std::size_t titleSize, char* text, std::size_t textSize) {
     std::snprintf(title, titleSize, "Velnor: %d%% of the %s used",
                   level == CapLevel::Over ? 100 : static_cast<int>(limit.warn), limitWord(limit));
-    char used[kAmountSize], left[kAmountSize], daily[kAmountSize];
-    formatAmount(limit, figures.used, used);
-    formatAmount(limit, figures.left, left);
-    formatAmount(limit, figures.daily, daily);
-    std::snprintf(text, textSize, "%s used (%lld%%), %s left, %s a day for %ld day%s", used,
-                  static_cast<long long>(figures.percent), left, daily,
-                  static_cast<long>(figures.daysLeft), figures.daysLeft == 1 ? "" : "s");
+    formatStanding(limit, figures, text, textSize);
 }
 
 void formatCapSummary(const CapLimit& limit, const CapFigures& figures, char* out,

@@ -19,3 +19,8 @@ inline std::int64_t counterDelta(std::int64_t previous, std::int64_t reading, bo
     std::int64_t wrapped = reading + kCounterRange - previous;
     return wrapped < kCounterRange / 2 ? wrapped : reading;
 }
+
+// Byte counts stay below 2^63: sums of them are held there.
+inline std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
+    return b > INT64_MAX - a ? INT64_MAX : a + b;
+}

@@ -128,14 +128,10 @@ void rebase(const CounterReading& reading, std::int64_t now) {
     sampler.hasBaseline = true;
 }
 
-std::int64_t saturatingSum(std::int64_t a, std::int64_t b) {
-    return a > INT64_MAX - b ? INT64_MAX : a + b;
-}
-
 // The sum of every interface's totals may reach the largest count: it saturates.
 void priceTotals(const WidgetSettings& settings) {
     sampler.readings.cost =
-        static_cast<double>(saturatingSum(sampler.readings.totals[Channel::Receive],
+        static_cast<double>(saturatingAdd(sampler.readings.totals[Channel::Receive],
                                           sampler.readings.totals[Channel::Send])) /
         1024.0 * settings.price;
 }
@@ -197,10 +193,6 @@ void askRoute(const RowCounters* rows, int count, std::int64_t now) {
     chosen.routeIndex = chosen.shown.route ? index : 0;
 }
 
-const char* rowDescription(int row) {
-    return InterfaceTable::rowDescription(row);
-}
-
 // The one interface a name or the route shows, from every row just read: a missing one reads as
 // nothing found.
 CounterReading shownReading(const RowCounters* rows, int count, std::int64_t now) {
@@ -211,7 +203,8 @@ CounterReading shownReading(const RowCounters* rows, int count, std::int64_t now
         if (shown.route)
             row = rowOfIndex(chosen.routeIndex, rows, count, shown.row);
     } else {
-        row = namedRow(chosen.choice, chosen.text, rows, count, rowDescription, shown.row);
+        row = namedRow(chosen.choice, chosen.text, rows, count, InterfaceTable::rowDescription,
+                       shown.row);
     }
     shown.row = row;
     shown.index = row >= 0 ? rows[row].reading.index : 0;
@@ -244,12 +237,12 @@ void sumAll(WidgetSettings& settings, const RowCounters* rows, int count, std::i
         counted = CountedInterface{row, reading.index, {0, 0}};
         const bool rated = sampler.hasBaseline && at >= 0 && last[at].wide == reading.wide;
         for (int channel = 0; channel < Channel::Count; ++channel) {
-            totals[channel] = saturatingSum(totals[channel], reading.octets[channel]);
+            totals[channel] = saturatingAdd(totals[channel], reading.octets[channel]);
             if (!rated)
                 continue;
             const std::int64_t bytes =
                 counterDelta(last[at].octets[channel], reading.octets[channel], reading.wide);
-            moved[channel] = saturatingSum(moved[channel], bytes);
+            moved[channel] = saturatingAdd(moved[channel], bytes);
             counted.moved[channel] = bytes;
         }
         guess = at + 1;

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "traffic/counter_delta.h"
+
 constexpr int kIdSize = 257;          // 256 bytes and the terminating zero
 constexpr int kDescriptionSize = 257; // 256 bytes and the terminating zero
 // Day entries older than this many days before today are folded into months.
@@ -45,11 +47,6 @@ struct UsageLedger {
 };
 
 void freeLedger(UsageLedger& ledger); // back to the empty ledger, {} being one
-
-// Byte counts stay below 2^63.
-inline std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
-    return b > INT64_MAX - a ? INT64_MAX : a + b;
-}
 
 // Adds the positive byte counts to the entry.
 inline void addTo(UsageEntry& entry, const std::int64_t bytes[2]) {

@@ -13,38 +13,22 @@ namespace {
 
 constexpr std::int32_t kNoPeriod = INT32_MIN;
 
-// The limit is made again only when a setting it comes from changed: the tick compares, it does
-// not divide.
 struct CapWatchState {
-    bool limitMade;
-    std::int64_t capBytes;
-    double budget, price;
-    std::int32_t capWarn;
-    int period;
-    CapLimit limit;
-    bool primed; // `level` is where the watched interface and period stood at the last look
+    CapLimit limit; // in force since the last start or reload
+    bool primed;    // `level` is where the watched interface and period stood at the last look
     std::int32_t interface;
     std::int32_t first; // of the watched period
     int level;
     std::int32_t shown[2]; // the period in which each threshold's balloon was shown
 };
-CapWatchState capWatch{false, 0, 0, 0, 0, 0, {}, false, 0, kNoPeriod, 0, {kNoPeriod, kNoPeriod}};
+CapWatchState capWatch{{}, false, 0, kNoPeriod, 0, {kNoPeriod, kNoPeriod}};
 
-const CapLimit& watchedLimit() {
+// No limit (bytes 0) unless a ledger is kept: with boot the keys are read and ignored.
+CapLimit currentCapLimit() {
+    if (UsageKeeper::period() == UsagePeriod::Boot)
+        return CapLimit{};
     const WidgetSettings& settings = widgetSettings();
-    const int period = UsageKeeper::period();
-    if (!capWatch.limitMade || capWatch.capBytes != settings.capBytes ||
-        capWatch.budget != settings.budget || capWatch.price != settings.price ||
-        capWatch.capWarn != settings.capWarn || capWatch.period != period) {
-        capWatch.limitMade = true;
-        capWatch.capBytes = settings.capBytes;
-        capWatch.budget = settings.budget;
-        capWatch.price = settings.price;
-        capWatch.capWarn = settings.capWarn;
-        capWatch.period = period;
-        capWatch.limit = currentCapLimit();
-    }
-    return capWatch.limit;
+    return capLimit(settings.capBytes, settings.budget, settings.price, settings.capWarn);
 }
 
 void showWarning(const CapLimit& limit, std::int64_t used, int level) {
@@ -58,7 +42,7 @@ void showWarning(const CapLimit& limit, std::int64_t used, int level) {
 
 // Looks at the period's bytes now; `warn` says whether a crossing shows a balloon.
 void look(bool warn) {
-    const CapLimit& limit = watchedLimit();
+    const CapLimit& limit = capWatch.limit;
     if (limit.bytes <= 0) {
         capWatch.primed = false;
         return;
@@ -83,11 +67,8 @@ void look(bool warn) {
 
 } // namespace
 
-CapLimit currentCapLimit() {
-    if (UsageKeeper::period() == UsagePeriod::Boot)
-        return CapLimit{};
-    const WidgetSettings& settings = widgetSettings();
-    return capLimit(settings.capBytes, settings.budget, settings.price, settings.capWarn);
+const CapLimit& capLimitInForce() {
+    return capWatch.limit;
 }
 
 std::int64_t capUsed(const LabelFigures& figures) {
@@ -109,7 +90,7 @@ CapClock capClockNow() {
 }
 
 int composeCapLines(char* out, std::size_t size) {
-    const CapLimit limit = currentCapLimit();
+    const CapLimit& limit = capWatch.limit;
     if (limit.bytes <= 0 || size == 0)
         return 0;
     const UsageFigures period = shownUsage(widgetSettings());
@@ -124,11 +105,11 @@ void watchCap() {
 }
 
 void primeCapWatch() {
+    capWatch.limit = currentCapLimit();
     look(false);
 }
 
 void stopCapWatch() {
     destroyBalloon();
-    capWatch =
-        CapWatchState{false, 0, 0, 0, 0, 0, {}, false, 0, kNoPeriod, 0, {kNoPeriod, kNoPeriod}};
+    capWatch = CapWatchState{{}, false, 0, kNoPeriod, 0, {kNoPeriod, kNoPeriod}};
 }

@@ -10,8 +10,9 @@
 #include "types.h"
 #include "widget/figures.h"
 
-// No limit (bytes 0) unless a ledger is kept: with boot the keys are read and ignored.
-CapLimit currentCapLimit();
+// The limit of the settings installed at the last start or reload (primeCapWatch); no limit
+// (bytes 0) unless a ledger is kept: with boot the keys are read and ignored.
+const CapLimit& capLimitInForce();
 // The received plus sent bytes of `figures`, held below 2^63.
 std::int64_t capUsed(const LabelFigures& figures);
 // The period of the kept ledger now: today's with day, the billing period's with month.
@@ -23,7 +24,7 @@ int composeCapLines(char* out, std::size_t size);
 // above it, unless that threshold's balloon was shown in this period already. Costs a few
 // comparisons when nothing is crossed.
 void watchCap();
-// After a start or a reload: where the period stands now is no crossing.
+// After a start or a reload: the new limit, and where the period stands now is no crossing.
 void primeCapWatch();
 // The stop: the balloon closed and everything forgotten.
 void stopCapWatch();

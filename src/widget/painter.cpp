@@ -146,7 +146,7 @@ bool makeCachedPicture(HWND window) {
         return false;
     const TrafficReadings& readings = TrafficSampler::readings();
     LabelFigures figures = labelFigures(settings, readings);
-    figures.capLevel = capLevel(currentCapLimit(), capUsed(figures));
+    figures.capLevel = capLevel(capLimitInForce(), capUsed(figures));
     paintPicture(painter.cached.dc, settings, drawingResources(), readings, figures);
     return true;
 }

@@ -68,7 +68,7 @@ const char* description(int position) {
 // With a limit: its line, the allowance a day and the estimate's daily average, for the period
 // the limit is of (today with day, whose allowance is the limit itself).
 void gatherCapMarks(UsagePicture& picture, const std::int64_t* sums) {
-    const CapLimit limit = currentCapLimit();
+    const CapLimit& limit = capLimitInForce();
     picture.capped = limit.bytes > 0;
     if (!picture.capped)
         return;

@@ -175,6 +175,9 @@ void destroyWidgetWindow() {
 
 void applyWindowSettings(HWND window) {
     const WidgetSettings& settings = widgetSettings();
+    // The new limit, before anything is drawn with it; a period found past a threshold shows its
+    // colour and no balloon.
+    primeCapWatch();
     const POINT place = placeFor(settings);
     SetWindowPos(window, settings.alwaysOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, place.x, place.y,
                  settings.width, settings.height, SWP_NOACTIVATE | SWP_NOSENDCHANGING);
@@ -191,8 +194,6 @@ void applyWindowSettings(HWND window) {
     invalidateWidget();
     // An open usage window shows the new settings, or closes when no ledger is kept any more.
     refreshUsageWindow();
-    // A period found past a threshold shows its colour and no balloon.
-    primeCapWatch();
 }
 
 LRESULT CALLBACK widgetWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
