@@ -39,6 +39,7 @@ struct InterfaceTableState {
     unsigned readings;
     MIB_IFTABLE* buffer;
     ULONG capacity; // bytes; the only size ever handed to the query
+    DWORD fit;      // rows the capacity holds, worked out when it changes and not at every row
     char description[InterfaceTable::kDescriptionMax + 1];
 };
 
@@ -52,6 +53,11 @@ MIB_IFTABLE* allocate(ULONG size) {
 // At least room for the count and one row, so that a reply of "no size" still gives a table.
 ULONG usableSize(ULONG size) {
     return size < sizeof(MIB_IFTABLE) ? static_cast<ULONG>(sizeof(MIB_IFTABLE)) : size;
+}
+
+void setCapacity(ULONG size) {
+    state.capacity = size;
+    state.fit = static_cast<DWORD>((size - kRowsOffset) / sizeof(MIB_IFROW));
 }
 
 // Re-runs the query into the buffer; true when it filled it. When the table grew past the
@@ -71,7 +77,7 @@ bool refresh() {
         std::memcpy(larger, state.buffer, state.capacity);
         LocalFree(state.buffer);
         state.buffer = larger;
-        state.capacity = size;
+        setCapacity(size);
     }
     return false;
 }
@@ -80,8 +86,7 @@ bool refresh() {
 DWORD rows() {
     if (state.buffer == nullptr)
         return 0;
-    DWORD fit = static_cast<DWORD>((state.capacity - kRowsOffset) / sizeof(MIB_IFROW));
-    return state.buffer->dwNumEntries < fit ? state.buffer->dwNumEntries : fit;
+    return state.buffer->dwNumEntries < state.fit ? state.buffer->dwNumEntries : state.fit;
 }
 
 // The menu lists whatever the buffer holds, even after a failed query: the rows of the last good
@@ -147,9 +152,9 @@ void readRows(int position) {
     MIB_IF_TABLE2* wide = nullptr;
     if (state.wideTable && state.wideTable(&wide) != NO_ERROR)
         return;
-    const int count = static_cast<int>(rows()) < InterfaceTable::kRowsMax
-                          ? static_cast<int>(rows())
-                          : InterfaceTable::kRowsMax;
+    const DWORD present = rows();
+    const int count =
+        present < InterfaceTable::kRowsMax ? static_cast<int>(present) : InterfaceTable::kRowsMax;
     ULONG next = 0;
     for (int i = 0; i < count; ++i) {
         const MIB_IFROW& entry = state.buffer->table[i];
@@ -207,7 +212,7 @@ bool load() {
         release();
         return false;
     }
-    state.capacity = size;
+    setCapacity(size);
     return true;
 }
 
