@@ -104,10 +104,7 @@ void scroll(Graph& graph, std::int64_t rate, Peak& peak) {
     if (history == nullptr || columns < 1)
         return;
     const std::int64_t leaving = history[0];
-    // A plain loop, kept inline: for a graph's few hundred bytes the library's move costs more
-    // in its call and checks than in the copy.
-    for (int j = 1; j < columns; ++j)
-        history[j - 1] = history[j];
+    std::memmove(history, history + 1, sizeof *history * static_cast<std::size_t>(columns - 1));
     history[columns - 1] = rate;
     // Anyone else who set the maximum or the history (a reload, a reset) makes it look again.
     const bool kept =
