@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "handles.h"
+#include "host.h"
 #include "plugin_rig.h"
 #include "support/fake_iphlpapi_client.h"
 #include "support/import_hook.h"
@@ -23,6 +24,7 @@
 #include "win/win_files.h"
 
 extern "C" int beginPlugin(HINSTANCE instance);
+extern "C" int beginPluginEx(HINSTANCE instance, HWND slit);
 extern "C" void endPlugin();
 
 namespace {
@@ -452,6 +454,24 @@ TEST_F(UsageTest, ABalloonAtEachCrossingOncePerPeriodNotAtAStartPastIt) {
         watchCap();
         EXPECT_EQ(shownBalloon(), "none");
     }
+}
+
+// Docked, the widget is a child of the slit: the balloon still shows, under it on the screen.
+TEST_F(UsageTest, TheBalloonShowsForAWidgetInTheSlit) {
+    rigWriteSettings(
+        "Velnor.period: day\r\nVelnor.adapter: 1\r\nVelnor.cap: 10 KB\r\nVelnor.inSlit: true\r\n");
+    ASSERT_EQ(beginPluginEx(rigInstance(), hostSlitWindow()), 0);
+    ASSERT_EQ(hostSlitWindows(), std::vector<HWND>{moduleHandles().widget});
+    move(1, 8192, 0);
+    tick();
+    watchCap();
+    EXPECT_EQ(shownBalloon(), "8.000 KB used (80%), 2.000 KB left, 2.000 KB a day for 1 day");
+    RECT widget{}, tip{};
+    GetWindowRect(moduleHandles().widget, &widget);
+    GetWindowRect(balloonWindow(), &tip);
+    const LONG middle = (widget.left + widget.right) / 2;
+    EXPECT_TRUE(tip.left <= middle && middle <= tip.right && tip.top >= widget.top)
+        << tip.left << "," << tip.top << " widget " << widget.left << "," << widget.top;
 }
 
 } // namespace
