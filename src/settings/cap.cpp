@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "ascii.h"
 #include "traffic/format.h"
 #include "usage/calendar.h"
 
@@ -21,22 +22,18 @@ bool space(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // 1024 to the power of the unit at `text`, its letters stepped over; 0 for an unknown unit.
 std::int64_t unitFactor(const char*& text) {
     static const char kPrefixes[] = "kmgt";
     std::int64_t factor = 1;
-    const char first = lower(*text);
+    const char first = asciiLower(*text);
     for (int i = 0; kPrefixes[i]; ++i)
         if (first == kPrefixes[i]) {
             factor = std::int64_t{1} << (10 * (i + 1));
             ++text;
             break;
         }
-    if (lower(*text) == 'b')
+    if (asciiLower(*text) == 'b')
         ++text;
     else if (factor != 1)
         return 0; // "5 K": a prefix without its B

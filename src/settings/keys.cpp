@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "ascii.h"
 #include "types.h"
 #include "usage/keeper.h"
 
@@ -143,15 +144,8 @@ int parsePeriod(const char* text) {
         int period;
     };
     static const Word kWords[] = {{"day", UsagePeriod::Day}, {"month", UsagePeriod::Month}};
-    for (const Word& word : kWords) {
-        const char* a = text;
-        const char* b = word.text;
-        while (a && *a && *b && (*a | 0x20) == *b) {
-            ++a;
-            ++b;
-        }
-        if (a && *a == '\0' && *b == '\0')
+    for (const Word& word : kWords)
+        if (isWord(text, word.text))
             return word.period;
-    }
     return UsagePeriod::Boot;
 }

@@ -12,6 +12,7 @@
 #include "settings/reload.h"
 #include "settings/text_setting.h"
 #include "traffic/sampler.h"
+#include "usage/replace_file.h"
 
 namespace {
 
@@ -66,10 +67,11 @@ void usePaths(const char* directory, const char* path) {
 
 namespace {
 
-void storeCaption(char* field, const char* text) {
+// A text field of `size` bytes, cut to fit; null is empty.
+void storeText(char* field, std::size_t size, const char* text) {
     std::size_t length = text ? std::strlen(text) : 0;
-    if (length > static_cast<std::size_t>(kCaptionSize - 1))
-        length = kCaptionSize - 1;
+    if (length > size - 1)
+        length = size - 1;
     if (length)
         std::memcpy(field, text, length);
     field[length] = '\0';
@@ -77,16 +79,11 @@ void storeCaption(char* field, const char* text) {
 
 // Asked without a default, so that a key in the file tells from an absent one: only a key that
 // was there is written back unless a menu item chose an interface.
-void readName(const SettingKey& row, WidgetSettings& into) {
+void readName(const SettingKey& row, char* field, WidgetSettings& into) {
     const char* text = ReadString(settingsPath(), row.key, nullptr);
     into.interfaceInFile = text != nullptr;
     into.interfaceChosen = false;
-    std::size_t length = text ? std::strlen(text) : 0;
-    if (length > static_cast<std::size_t>(kInterfaceNameSize - 1))
-        length = kInterfaceNameSize - 1;
-    if (length)
-        std::memcpy(row.offset + reinterpret_cast<char*>(&into), text, length);
-    (row.offset + reinterpret_cast<char*>(&into))[length] = '\0';
+    storeText(field, kInterfaceNameSize, text);
 }
 
 // The shell's text lives only until its next call: each value is copied, converted or loaded
@@ -110,7 +107,7 @@ void readKey(const SettingKey& row, WidgetSettings& into) {
         break;
     }
     case KeyType::Caption:
-        storeCaption(field, ReadString(settingsPath(), row.key, row.defaultText));
+        storeText(field, kCaptionSize, ReadString(settingsPath(), row.key, row.defaultText));
         break;
     case KeyType::Icon: {
         HICON icon = loadIcon(ReadString(settingsPath(), row.key, row.defaultText));
@@ -134,15 +131,9 @@ void readKey(const SettingKey& row, WidgetSettings& into) {
         break;
     }
     case KeyType::Name:
-        readName(row, into);
+        readName(row, field, into);
         break;
     }
-}
-
-bool writeBytes(HANDLE file, const char* bytes, std::size_t length) {
-    DWORD written = 0;
-    return length == 0 || (WriteFile(file, bytes, static_cast<DWORD>(length), &written, nullptr) &&
-                           written == length);
 }
 
 // The shell writes numbers only: the text goes into a new file beside the old one, moved over it
@@ -175,24 +166,19 @@ void writeInterfaceName(const char* value) {
             return;
         }
     }
-    char temporary[kPathSize + 8];
-    std::snprintf(temporary, sizeof temporary, "%s.new", path);
-    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        const char* key = "Velnor.interface:";
-        const TextSettingEdit edit = planTextSetting(data ? data : "", size, key);
-        const bool written = writeBytes(file, data, edit.begin) &&
-                             writeBytes(file, edit.lead, std::strlen(edit.lead)) &&
-                             (!edit.withKey || (writeBytes(file, key, std::strlen(key)) &&
-                                                writeBytes(file, " ", 1))) &&
-                             writeBytes(file, value, std::strcspn(value, "\r\n")) &&
-                             writeBytes(file, edit.ending, std::strlen(edit.ending)) &&
-                             writeBytes(file, data + edit.end, size - edit.end);
-        CloseHandle(file);
-        if (!written || !MoveFileExA(temporary, path, MOVEFILE_REPLACE_EXISTING))
-            DeleteFileA(temporary);
-    }
+    const char* key = kInterfaceKeys[0].key;
+    const TextSettingEdit edit = planTextSetting(data ? data : "", size, key);
+    const FilePart parts[] = {
+        {data, edit.begin},
+        {edit.lead, std::strlen(edit.lead)},
+        {key, edit.withKey ? std::strlen(key) : 0},
+        {" ", edit.withKey ? 1u : 0u},
+        {value, std::strcspn(value, "\r\n")},
+        {edit.ending, std::strlen(edit.ending)},
+        {data + edit.end, size - edit.end},
+    };
+    DWORD error = 0;
+    replaceFile(path, parts, sizeof parts / sizeof *parts, error);
     if (data)
         LocalFree(data);
 }

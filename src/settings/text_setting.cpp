@@ -2,23 +2,12 @@
 
 #include <cstring>
 
+#include "ascii.h"
+
 namespace {
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-bool sameText(const char* a, const char* b, std::size_t length) {
-    for (std::size_t i = 0; i < length; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<char>(x + 32);
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<char>(y + 32);
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -38,7 +27,7 @@ TextSettingEdit planTextSetting(const char* data, std::size_t size, const char* 
         while (at < lineEnd && isBlank(data[at]))
             ++at;
         const bool comment = at < lineEnd && (data[at] == '!' || data[at] == '#');
-        if (!comment && lineEnd - at >= keyLength && sameText(data + at, key, keyLength)) {
+        if (!comment && lineEnd - at >= keyLength && sameLetters(data + at, key, keyLength)) {
             std::size_t begin = at + keyLength, end = lineEnd;
             if (end > begin && data[end - 1] == '\r')
                 --end;

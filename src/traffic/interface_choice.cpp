@@ -3,19 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+#include "ascii.h"
 
-bool sameWord(const char* text, const char* word) {
-    for (; *text && *word; ++text, ++word)
-        if ((*text | 0x20) != *word)
-            return false;
-    return *text == '\0' && *word == '\0';
-}
+namespace {
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
-    c = static_cast<char>(c | 0x20);
+    c = asciiLower(c);
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
@@ -58,9 +53,9 @@ InterfaceChoice parseInterfaceChoice(const char* text) {
     InterfaceChoice choice{};
     if (text == nullptr || *text == '\0')
         choice.mode = InterfaceMode::Position;
-    else if (sameWord(text, "auto"))
+    else if (isWord(text, "auto"))
         choice.mode = InterfaceMode::Auto;
-    else if (sameWord(text, "all"))
+    else if (isWord(text, "all"))
         choice.mode = InterfaceMode::All;
     else {
         choice.mode = InterfaceMode::Named;

@@ -13,6 +13,7 @@
 #include "usage/checkpoint.h"
 #include "usage/ledger.h"
 #include "usage/ledger_file.h"
+#include "usage/replace_file.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ struct RowSlot {
     std::int32_t interface;
 };
 
-// periodFigures' days before today, with what they were summed for.
+// periodBytes' days before today, with what they were summed for.
 struct PeriodSums {
     bool summed;
     std::int32_t interface, today, first;
@@ -175,28 +176,10 @@ inline std::int32_t interfaceOf(const RowCounters* read, int row) {
     return findInterfaceOf(read, row);
 }
 
-bool writeAll(HANDLE file, const char* text, std::size_t length) {
-    while (length > 0) {
-        DWORD chunk = length > 0x40000000 ? 0x40000000 : static_cast<DWORD>(length);
-        DWORD written = 0;
-        if (!WriteFile(file, text, chunk, &written, nullptr) || written == 0)
-            return false;
-        text += written;
-        length -= written;
-    }
-    return true;
-}
-
 bool readLate();
 
-// A new file beside the old one, flushed to disk, then moved over it in one step: a failure at
-// any point leaves the old file whole. A file not read yet is read first, never overwritten.
-// After a failure the tick waits a while before it tries again.
-bool saveLedger() {
-    if (keeper.unread && !readLate()) {
-        keeper.saveAfter = GetTickCount64() + kSaveDelayMs;
-        return false;
-    }
+// The ledger folded, this run's checkpoints stamped and the file replaced; true when it is on disk.
+bool writeLedgerFile() {
     fold(keeper.ledger, keeper.foldDay);
     // This run's checkpoints still hold now: the next start in this boot has a longer uptime.
     const std::int64_t uptime = uptimeSeconds();
@@ -210,38 +193,28 @@ bool saveLedger() {
     char* text = writeLedger(keeper.ledger, length);
     if (text == nullptr) {
         std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
-        keeper.saveAfter = GetTickCount64() + kSaveDelayMs;
         return false;
     }
-    char temporary[kPathSize + 8];
-    std::snprintf(temporary, sizeof temporary, "%s.new", keeper.path);
-    HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool saved = file != INVALID_HANDLE_VALUE;
-    DWORD error = saved ? 0 : GetLastError();
-    if (saved) {
-        saved = writeAll(file, text, length) && FlushFileBuffers(file);
-        error = saved ? 0 : GetLastError();
-        CloseHandle(file);
-        if (!saved)
-            DeleteFileA(temporary);
-    }
+    const FilePart whole{text, length};
+    DWORD error = 0;
+    const bool saved = replaceFile(keeper.path, &whole, 1, error);
     std::free(text);
-    if (saved &&
-        !MoveFileExA(temporary, keeper.path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        saved = false;
-        error = GetLastError();
-        DeleteFileA(temporary);
-    }
     if (!saved) {
         describeError(keeper.saveError, "usage could not be saved to", keeper.path, error);
-        keeper.saveAfter = GetTickCount64() + kSaveDelayMs;
         return false;
     }
     keeper.saveError[0] = '\0';
-    keeper.unsaved = false;
-    keeper.saveAfter = 0;
     return true;
+}
+
+// A file not read yet is read first, never overwritten. After a failure the tick waits a while
+// before it tries again.
+bool saveLedger() {
+    const bool saved = (!keeper.unread || readLate()) && writeLedgerFile();
+    keeper.saveAfter = saved ? 0 : GetTickCount64() + kSaveDelayMs;
+    if (saved)
+        keeper.unsaved = false;
+    return saved;
 }
 
 // Another widget that keeps this ledger holds its lock file open without sharing.
@@ -350,9 +323,6 @@ void rememberFirstReading(const char* id, const CounterReading& reading) {
         setCheckpoint(keeper.firstSeen, first, keeper.boot, reading.wide, reading.octets);
 }
 
-// The file read at last, with what this run counted meanwhile added to it: each interface's
-// traffic from its file checkpoint to its first reading in this run, by the rules of a start,
-// then its days. False while the file still cannot be read.
 // A clock already ahead when the file is read folds nothing either: older days are folded against
 // at most the day after the ledger's newest, until the date moves on by a day.
 void holdFoldDay() {
@@ -364,6 +334,9 @@ void holdFoldDay() {
         keeper.foldDay = newest + 1;
 }
 
+// The file read at last, with what this run counted meanwhile added to it: each interface's
+// traffic from its file checkpoint to its first reading in this run, by the rules of a start,
+// then its days. False while the file still cannot be read.
 bool readLate() {
     UsageLedger counted = keeper.ledger;
     keeper.ledger = UsageLedger{};

@@ -95,10 +95,7 @@ UsageFigures shownUsage(const WidgetSettings& settings) {
 
 std::int64_t shownPeriodBytes(const WidgetSettings& settings, std::int32_t& identity,
                               std::int32_t& first) {
-    // The tick's cap watch comes here: the key's usual empty value is not parsed.
-    const InterfaceMode mode = settings.interfaceName[0] == '\0'
-                                   ? InterfaceMode::Position
-                                   : parseInterfaceChoice(settings.interfaceName).mode;
+    const InterfaceMode mode = parseInterfaceChoice(settings.interfaceName).mode;
     const ShownInterfaces& shown = TrafficSampler::shown();
     if (mode != InterfaceMode::All) {
         const int row = mode == InterfaceMode::Position ? settings.adapter : shown.row;
