@@ -12,7 +12,7 @@
 #include "settings/reload.h"
 #include "settings/text_setting.h"
 #include "traffic/sampler.h"
-#include "usage/replace_file.h"
+#include "usage/whole_file.h"
 
 namespace {
 
@@ -144,28 +144,12 @@ void writeInterfaceName(const char* value) {
     if (!*path || (attributes != INVALID_FILE_ATTRIBUTES &&
                    (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))))
         return;
-    // Any sharing: an editor may hold the file. A file there but unreadable is left alone: what
-    // replaced it would hold this one line only.
-    HANDLE old =
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (old == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND)
+    // A file there but unreadable is left alone: what replaced it would hold this one line only.
+    std::size_t size = 0;
+    DWORD error = 0;
+    char* data = readWholeFile(path, 0x7FFFFFFE, size, error);
+    if (data == nullptr && error != ERROR_FILE_NOT_FOUND)
         return;
-    DWORD size = 0;
-    char* data = nullptr;
-    if (old != INVALID_HANDLE_VALUE) {
-        size = GetFileSize(old, nullptr);
-        data = size == INVALID_FILE_SIZE ? nullptr
-                                         : static_cast<char*>(LocalAlloc(LMEM_FIXED, size + 1));
-        DWORD read = 0;
-        const bool whole = data && ReadFile(old, data, size, &read, nullptr) && read == size;
-        CloseHandle(old);
-        if (!whole) {
-            if (data)
-                LocalFree(data);
-            return;
-        }
-    }
     const char* key = kInterfaceKeys[0].key;
     const TextSettingEdit edit = planTextSetting(data ? data : "", size, key);
     const FilePart parts[] = {
@@ -177,10 +161,8 @@ void writeInterfaceName(const char* value) {
         {edit.ending, std::strlen(edit.ending)},
         {data + edit.end, size - edit.end},
     };
-    DWORD error = 0;
     replaceFile(path, parts, sizeof parts / sizeof *parts, error);
-    if (data)
-        LocalFree(data);
+    std::free(data);
 }
 
 } // namespace

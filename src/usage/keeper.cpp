@@ -13,7 +13,7 @@
 #include "usage/checkpoint.h"
 #include "usage/ledger.h"
 #include "usage/ledger_file.h"
-#include "usage/replace_file.h"
+#include "usage/whole_file.h"
 
 namespace {
 
@@ -271,42 +271,20 @@ bool setAside(const char* reason) {
 // not be read (another program holds it, a read failed) or, damaged, not set aside: it must not be
 // overwritten, so it is read again at the next save.
 bool loadLedger() {
-    // Any sharing: a spreadsheet or an editor may hold the file open for writing.
-    HANDLE file = CreateFileA(keeper.path, GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND)
-            return true;
+    // No ledger the widget writes comes near a gigabyte: a larger file is damaged.
+    std::size_t size = 0;
+    DWORD error = 0;
+    char* text = readWholeFile(keeper.path, 0x3FFFFFFF, size, error);
+    if (text == nullptr && error == ERROR_FILE_NOT_FOUND)
+        return true;
+    if (text == nullptr && error != ERROR_FILE_TOO_LARGE) {
         describeError(keeper.loadNote,
                       "usage ledger not read yet, counting in memory:", keeper.path, error);
         return false;
     }
-    LARGE_INTEGER size{};
-    char* text = nullptr;
-    DWORD read = 0;
-    const bool sized = GetFileSizeEx(file, &size) != FALSE;
-    const bool fits = sized && size.QuadPart < 0x40000000;
-    if (fits)
-        text = static_cast<char*>(std::malloc(static_cast<std::size_t>(size.QuadPart) + 1));
-    const bool whole = text != nullptr &&
-                       ReadFile(file, text, static_cast<DWORD>(size.QuadPart), &read, nullptr) &&
-                       read == size.QuadPart;
-    DWORD error = whole ? 0 : GetLastError();
-    CloseHandle(file);
-    if ((!sized || fits) && !whole) {
-        std::free(text);
-        if (text == nullptr && sized)
-            error = ERROR_NOT_ENOUGH_MEMORY;
-        describeError(keeper.loadNote,
-                      "usage ledger not read yet, counting in memory:", keeper.path,
-                      error ? error : ERROR_READ_FAULT);
-        return false;
-    }
     LedgerReadResult result{};
-    if (whole)
-        result = readLedger(text, read, keeper.ledger);
+    if (text)
+        result = readLedger(text, size, keeper.ledger);
     else
         std::snprintf(result.reason, sizeof result.reason, "it cannot be read whole");
     std::free(text);
