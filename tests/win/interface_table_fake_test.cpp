@@ -65,6 +65,17 @@ class FakeInterfaceTable : public ::testing::Test {
         stats(&result);
         return result;
     }
+    // A 1 s timer and graphs over `histories`, then the sampler started afresh on them.
+    template <int Width>
+    void startSampler(WidgetSettings& settings, std::int64_t (&histories)[Channel::Count][Width]) {
+        settings.timer = 1000;
+        for (int channel = 0; channel < Channel::Count; ++channel) {
+            settings.graphs[channel].width = Width;
+            settings.graphs[channel].history = histories[channel];
+        }
+        TrafficSampler::clear();
+        TrafficSampler::resetHistory(settings);
+    }
 };
 
 // Interfaces added while running appear; the size handed in never exceeds the buffer.
@@ -263,15 +274,9 @@ TEST_F(FakeInterfaceTable, SamplerRatesThroughTableChanges) {
     ASSERT_TRUE(InterfaceTable::load());
     WidgetSettings settings{};
     std::int64_t histories[Channel::Count][4] = {};
-    settings.timer = 1000;
     settings.price = 1.0;
     settings.adapter = 1;
-    for (int channel = 0; channel < Channel::Count; ++channel) {
-        settings.graphs[channel].width = 4;
-        settings.graphs[channel].history = histories[channel];
-    }
-    TrafficSampler::clear();
-    TrafficSampler::resetHistory(settings);
+    startSampler(settings, histories);
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
         set(step.rows);
@@ -327,14 +332,8 @@ class FakeInterfaceChoice : public FakeInterfaceTable {
         set(rows);
         fakeIfRouteSet()(route);
         ASSERT_TRUE(InterfaceTable::load());
-        settings.timer = 1000;
         std::snprintf(settings.interfaceName, sizeof settings.interfaceName, "%s", choice);
-        for (int channel = 0; channel < Channel::Count; ++channel) {
-            settings.graphs[channel].width = 8;
-            settings.graphs[channel].history = histories[channel];
-        }
-        TrafficSampler::clear();
-        TrafficSampler::resetHistory(settings);
+        startSampler(settings, histories);
         for (const ChoiceStep& step : steps) {
             SCOPED_TRACE(step.name);
             set(step.rows);
