@@ -6,7 +6,8 @@
 # --traffic) it shows the loopback and makes its own traffic there, rising and falling. It also
 # writes build/demo/usage.png, the usage window of the month: its days before today come from
 # samples/demo.usage, today's column is the machine's own traffic; and build/demo/usage-cap.png,
-# the same window against a cap of 100 GB, copied to docs/velnor-usage-cap.png.
+# the same window against a cap of 100 GB. Nothing outside build/ is written: the README's
+# pictures are runs of it, committed by hand.
 # Usage: scripts/demo.sh [--traffic] [seconds [interface]]   (5 seconds; the busiest interface)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -125,5 +126,4 @@ if [ ! -s "$demo/usage-cap.png" ]; then
   echo "demo: no picture of the usage window with a cap was written; see $demo/usage.log" >&2
   exit 1
 fi
-cp "$demo/usage-cap.png" docs/velnor-usage-cap.png
-echo "demo: wrote $demo/usage-cap.png, the same month against Velnor.cap: 100 GB, and copied it to docs/velnor-usage-cap.png"
+echo "demo: wrote $demo/usage-cap.png, the same month against Velnor.cap: 100 GB"
