@@ -34,12 +34,13 @@ COLORREF styleTextColor(const DrawingResources& resources) {
 }
 
 // Height of the bar of one history value; 0 for anything not drawable (maximum 0, a negative
-// value across a counter wrap). A value above maximum is held to the graph's height.
-int barHeight(std::int64_t value, double scale, int height) {
+// value across a counter wrap). The maximum and above fill the graph's height: height / maximum x
+// maximum can round to just under it, and truncation would lose the top pixel.
+int barHeight(std::int64_t value, std::int64_t maximum, double scale, int height) {
     const double bar = static_cast<double>(value) * scale;
     if (!std::isfinite(bar) || bar < 1.0)
         return 0;
-    if (bar >= static_cast<double>(height))
+    if (value >= maximum || bar >= static_cast<double>(height))
         return height;
     return static_cast<int>(bar);
 }
@@ -77,7 +78,7 @@ void drawGraph(HDC dc, const Graph& graph, const DrawingResources& resources, st
         // The kept columns are the newest, at the graph's right edge.
         const std::int64_t columns = historyColumns(graph), first = x + w - columns;
         for (std::int64_t j = 0; graph.history && j < columns; ++j) {
-            const int bar = barHeight(graph.history[j], scale, h);
+            const int bar = barHeight(graph.history[j], graph.maximum, scale, h);
             if (bar > 0)
                 Rectangle(dc, pixel(first + j), pixel(y + h - bar), pixel(first + j + 1),
                           pixel(y + h));

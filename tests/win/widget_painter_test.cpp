@@ -125,6 +125,7 @@ TEST_F(PainterTest, BarsScaleToTheMaximumAndStandOnTheBottomEdge) {
         {4, {0, 1, 2, 3, 4}, {0, 12, 25, 37, 50}},
         {0, {0, 5, 1}, {0, 0, 0}}, // maximum 0 right after a reload: nothing stands
         {3000000000LL, {3000000000LL, 1500000000LL, 29999999}, {50, 25, 0}},
+        {97, {97, 96}, {50, 49}}, // 50 / 97 x 97 comes out just under 50 in doubles
         {4, {-1, -4000, std::numeric_limits<std::int64_t>::min()}, {0, 0, 0}},
     };
     for (const Row& row : rows) {
