@@ -268,8 +268,8 @@ bool setAside(const char* reason) {
 }
 
 // The file into the ledger; a missing one is a new ledger. False when the file is there but could
-// not be read (another program holds it, a read failed) or, damaged, not set aside: it must not be
-// overwritten, so it is read again at the next save.
+// not be read (another program holds it, a read failed, no memory to hold it) or, damaged, not set
+// aside: it must not be overwritten, so it is read again at the next save.
 bool loadLedger() {
     // No ledger the widget writes comes near a gigabyte: a larger file is damaged.
     std::size_t size = 0;
@@ -277,20 +277,24 @@ bool loadLedger() {
     char* text = readWholeFile(keeper.path, 0x3FFFFFFF, size, error);
     if (text == nullptr && error == ERROR_FILE_NOT_FOUND)
         return true;
-    if (text == nullptr && error != ERROR_FILE_TOO_LARGE) {
+    LedgerReadResult result{};
+    if (text != nullptr) {
+        result = readLedger(text, size, keeper.ledger);
+        std::free(text);
+        if (result.ok)
+            return true;
+        freeLedger(keeper.ledger);
+        // A good file without the memory to hold it now is not damaged, only not read yet.
+        error = result.noMemory ? ERROR_NOT_ENOUGH_MEMORY : 0;
+    } else if (error == ERROR_FILE_TOO_LARGE) {
+        std::snprintf(result.reason, sizeof result.reason, "it cannot be read whole");
+        error = 0;
+    }
+    if (error != 0) {
         describeError(keeper.loadNote,
                       "usage ledger not read yet, counting in memory:", keeper.path, error);
         return false;
     }
-    LedgerReadResult result{};
-    if (text)
-        result = readLedger(text, size, keeper.ledger);
-    else
-        std::snprintf(result.reason, sizeof result.reason, "it cannot be read whole");
-    std::free(text);
-    if (result.ok)
-        return true;
-    freeLedger(keeper.ledger);
     return setAside(result.reason);
 }
 
@@ -366,8 +370,21 @@ bool readLate() {
     return true;
 }
 
+// Adds a row's bytes to `today`, noting in `moved` that some did; false when they could not be
+// stored (no memory for a new day's entry).
+bool storeBytes(std::int32_t interface, std::int32_t today, const std::int64_t bytes[2],
+                bool& moved) {
+    if (bytes[0] <= 0 && bytes[1] <= 0)
+        return true;
+    if (!addDayBytes(keeper.ledger, interface, today, bytes))
+        return false;
+    moved = true;
+    return true;
+}
+
 // Counts each row's traffic since its checkpoint into `today`; true when any moved. Checkpoints of
-// another run (all of them at start) count by the rules of a start; this run's, tick to tick.
+// another run (all of them at start) count by the rules of a start; this run's, tick to tick. A
+// checkpoint moves on only once its bytes are stored: what a tick could not store, the next counts.
 bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start) {
     bool moved = false;
     for (int row = 0; row < rows; ++row) {
@@ -384,24 +401,26 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
             // Counted at the last tick: an idle interface stops here.
             if (last.counters[0] == reading.octets[0] && last.counters[1] == reading.octets[1])
                 continue;
-            for (int channel = 0; channel < 2; ++channel) {
+            for (int channel = 0; channel < 2; ++channel)
                 bytes[channel] =
                     counterDelta(last.counters[channel], reading.octets[channel], reading.wide);
-                last.counters[channel] = reading.octets[channel];
+            if (storeBytes(interface, today, bytes, moved)) {
+                last.counters[0] = reading.octets[0];
+                last.counters[1] = reading.octets[1];
             }
-        } else {
-            // A new interface counts from now, and counters that changed width in this run
-            // count from now too, as in the sampler.
-            if (start || last.boot != keeper.boot)
-                trafficSinceCheckpoint(known, reading.octets, reading.wide, keeper.boot,
-                                       keeper.startUptime, bytes);
-            if (keeper.unread)
-                rememberFirstReading(known.id, reading);
-            setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets,
-                          keeper.startUptime);
+            continue;
         }
-        if (bytes[0] > 0 || bytes[1] > 0)
-            moved = addDayBytes(keeper.ledger, interface, today, bytes) || moved;
+        // A new interface counts from now, and counters that changed width in this run count
+        // from now too, as in the sampler.
+        if (start || last.boot != keeper.boot)
+            trafficSinceCheckpoint(known, reading.octets, reading.wide, keeper.boot,
+                                   keeper.startUptime, bytes);
+        if (!storeBytes(interface, today, bytes, moved))
+            continue;
+        if (keeper.unread)
+            rememberFirstReading(known.id, reading);
+        setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets,
+                      keeper.startUptime);
     }
     return moved;
 }

@@ -10,6 +10,9 @@
 
 namespace {
 
+// A line not stored for want of memory: told apart from damage by this very text.
+const char kNoMemory[] = "out of memory";
+
 const char kHeader[] =
     "# Velnor usage ledger: bytes received and sent by each interface, by day. Fields are\n"
     "# separated by tabs; lines starting with # are comments. The lines are:\n"
@@ -121,14 +124,14 @@ const char* readLine(const Line& line, UsageLedger& ledger) {
         std::int32_t index = findOrAddInterface(ledger, id.text, id.length, nullptr, 0);
         if (index < 0 ||
             !appendBytes(ledger, index, dayNumber(year, monthOfYear, day), month, counts))
-            return "out of memory";
+            return kNoMemory;
         return nullptr;
     }
     if (wanted == 3) {
         const Field& description = line.fields[2];
         if (findOrAddInterface(ledger, id.text, id.length, description.text, description.length) <
             0)
-            return "out of memory";
+            return kNoMemory;
         return nullptr;
     }
     std::int64_t boot;
@@ -144,7 +147,7 @@ const char* readLine(const Line& line, UsageLedger& ledger) {
         return "bad uptime";
     std::int32_t index = findOrAddInterface(ledger, id.text, id.length, nullptr, 0);
     if (index < 0)
-        return "out of memory";
+        return kNoMemory;
     setCheckpoint(ledger, index, boot, wide, counts, uptime);
     return nullptr;
 }
@@ -191,7 +194,7 @@ void putDigits(Writer& writer, int value, int width) {
 } // namespace
 
 LedgerReadResult readLedger(const char* text, std::size_t length, UsageLedger& ledger) {
-    LedgerReadResult result{true, {}};
+    LedgerReadResult result{true, false, {}};
     // A spreadsheet's "CSV UTF-8" and some editors put a byte-order mark first.
     std::size_t start = length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
     for (unsigned long long lineNumber = 1; start < length; ++lineNumber) {
@@ -209,6 +212,7 @@ LedgerReadResult readLedger(const char* text, std::size_t length, UsageLedger& l
         Line fields;
         split(line, lineLength, fields);
         const char* damage = readLine(fields, ledger);
+        result.noMemory = result.noMemory || damage == kNoMemory;
         if (damage != nullptr && result.ok) {
             result.ok = false;
             std::snprintf(result.reason, sizeof result.reason, "line %llu: %s", lineNumber, damage);

@@ -9,6 +9,7 @@
 
 struct LedgerReadResult {
     bool ok;
+    bool noMemory;   // a line could not be stored: the file is not damaged, only not read
     char reason[64]; // when damaged, the first damaged line: "line 12: no such date"
 };
 

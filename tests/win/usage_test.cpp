@@ -74,6 +74,19 @@ ULONGLONG WINAPI shiftedTickCount() {
     return clocks.tickCount() + static_cast<ULONGLONG>(clocks.uptimeMs);
 }
 
+// While it lives, the widget's code finds no memory to grow a block: realloc fails as it may.
+void* __cdecl noMemory(void*, std::size_t) {
+    return nullptr;
+}
+struct ReallocFails {
+    decltype(&realloc) real = nullptr;
+    ReallocFails() { hookImport(real, "msvcrt.dll", "realloc", &noMemory); }
+    ~ReallocFails() {
+        decltype(real) ours;
+        hookImport(ours, "msvcrt.dll", "realloc", real);
+    }
+};
+
 // The bytes the file holds for `id` on all its days.
 std::vector<std::int64_t> onDisk(const char* id) {
     std::string text = readFile(ledgerPath(), "");
@@ -270,6 +283,32 @@ TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
     UsageKeeper::save();
     EXPECT_STREQ(UsageKeeper::status(), "");
     EXPECT_EQ(onDisk(kLo), (Bytes{105, 0}));
+}
+
+// Without memory for today's entry a tick keeps its bytes for the next; a good file read without
+// memory to hold it is read again later, never set aside as damaged.
+TEST_F(UsageTest, NothingIsLostOrSetAsideForWantOfMemory) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    move(0, 100, 200);
+    {
+        ReallocFails failing;
+        ASSERT_TRUE(failing.real);
+        tick();
+    }
+    EXPECT_EQ(shown(0), (Bytes{0, 0})) << "the tick had no memory for the day";
+    tick();
+    EXPECT_EQ(shown(0), (Bytes{100, 200}));
+    endPlugin();
+    {
+        ReallocFails failing;
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    }
+    EXPECT_EQ(readFile(ledgerPath() + ".damaged"), "<missing>");
+    EXPECT_NE(std::string(UsageKeeper::status()).find("not read yet"), std::string::npos);
+    move(0, 1, 2);
+    tick();
+    UsageKeeper::save();
+    EXPECT_EQ(onDisk(kLo), (Bytes{101, 202}));
 }
 
 TEST_F(UsageTest, ALedgerHeldByAnotherProgramIsReadOnceItCanBe) {
