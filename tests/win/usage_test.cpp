@@ -2,6 +2,7 @@
 // counted, nothing lost across a stop, damaged files set aside, failed saves retried, the session
 // and suspend messages, a second widget on the same ledger, and the limit's warning balloon.
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -309,6 +310,70 @@ TEST_F(UsageTest, NothingIsLostOrSetAsideForWantOfMemory) {
     tick();
     UsageKeeper::save();
     EXPECT_EQ(onDisk(kLo), (Bytes{101, 202}));
+}
+
+// Whatever befalls the widget between its ticks (stops and starts, clock steps, new days, saves
+// due, the file held by another program, no memory, a failed query), the ledger ends up with every
+// byte moved, once.
+TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        SCOPED_TRACE(::testing::Message() << "seed " << seed);
+        DeleteFileA(ledgerPath().c_str());
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+        std::int64_t moved[2][2] = {};
+        HANDLE held = INVALID_HANDLE_VALUE;
+        std::mt19937 random(seed);
+        for (int step = 0; step < 300; ++step) {
+            const int row = static_cast<int>(random() % 2);
+            const std::uint64_t in = random() % 100000, out = random() % 100000;
+            move(row, in, out);
+            moved[row][0] += static_cast<std::int64_t>(in);
+            moved[row][1] += static_cast<std::int64_t>(out);
+            switch (random() % 8) {
+            case 0:
+                endPlugin();
+                ASSERT_EQ(beginPlugin(rigInstance()), 0);
+                break;
+            case 1:
+                clocks.wallSeconds += static_cast<std::int64_t>(random() % 7201) - 3600;
+                break;
+            case 2:
+                clocks.localDays += 1;
+                clocks.uptimeMs += 1001;
+                break;
+            case 3:
+                clocks.uptimeMs += 61000;
+                break;
+            case 4:
+                if (held == INVALID_HANDLE_VALUE) {
+                    held = CreateFileA(ledgerPath().c_str(), GENERIC_READ, 0, nullptr,
+                                       OPEN_EXISTING, 0, nullptr);
+                } else {
+                    CloseHandle(held);
+                    held = INVALID_HANDLE_VALUE;
+                }
+                break;
+            case 5: {
+                ReallocFails failing;
+                tick();
+                break;
+            }
+            case 6:
+                fakeIfTableFail()(1);
+                break;
+            }
+            tick();
+        }
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        // A last start counts what a stop with the file held could not save.
+        endPlugin();
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+        endPlugin();
+        EXPECT_EQ(onDisk(kLo), (Bytes{moved[0][0], moved[0][1]}));
+        EXPECT_EQ(onDisk(kEth), (Bytes{moved[1][0], moved[1][1]}));
+        EXPECT_EQ(readFile(ledgerPath() + ".damaged"), "<missing>");
+    }
 }
 
 TEST_F(UsageTest, ALedgerHeldByAnotherProgramIsReadOnceItCanBe) {
