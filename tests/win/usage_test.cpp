@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -312,9 +313,9 @@ TEST_F(UsageTest, NothingIsLostOrSetAsideForWantOfMemory) {
     EXPECT_EQ(onDisk(kLo), (Bytes{101, 202}));
 }
 
-// Whatever befalls the widget between its ticks (stops and starts, clock steps, new days, saves
-// due, the file held by another program, no memory, a failed query), the ledger ends up with every
-// byte moved, once.
+// Whatever befalls the widget between its ticks (stops and starts, reloads without a ledger and
+// back, the clock stepped, days forward and back, saves due, the file held by another program, no
+// memory, failed queries, rows reordered), the ledger ends up with every byte moved, once.
 TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
     for (unsigned seed = 1; seed <= 4; ++seed) {
         SCOPED_TRACE(::testing::Message() << "seed " << seed);
@@ -322,6 +323,7 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
         ASSERT_EQ(beginPlugin(rigInstance()), 0);
         std::int64_t moved[2][2] = {};
         HANDLE held = INVALID_HANDLE_VALUE;
+        bool paused = false;
         std::mt19937 random(seed);
         for (int step = 0; step < 300; ++step) {
             const int row = static_cast<int>(random() % 2);
@@ -329,7 +331,7 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
             move(row, in, out);
             moved[row][0] += static_cast<std::int64_t>(in);
             moved[row][1] += static_cast<std::int64_t>(out);
-            switch (random() % 8) {
+            switch (random() % 11) {
             case 0:
                 endPlugin();
                 ASSERT_EQ(beginPlugin(rigInstance()), 0);
@@ -361,17 +363,39 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
             case 6:
                 fakeIfTableFail()(1);
                 break;
+            case 7:
+                clocks.localDays -= 1;
+                clocks.uptimeMs += 1001;
+                break;
+            case 8:
+                fakeIfTable2Fail()(1);
+                break;
+            case 9:
+                std::swap(rows_[0], rows_[1]);
+                std::swap(moved[0], moved[1]);
+                setRows();
+                break;
+            case 10: // a reload to no ledger and back
+                paused = !paused;
+                rigWriteSettings(paused ? "Velnor.period: boot\r\n" : "Velnor.period: day\r\n");
+                rigBroadcast(moduleHandles().widget, "@Velnor.settings.read");
+                break;
             }
             tick();
         }
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
-        // A last start counts what a stop with the file held could not save.
+        // A last start, with the table read, counts what a stop with the file held could not save
+        // and what moved while no ledger was kept.
         endPlugin();
+        rigWriteSettings("Velnor.period: day\r\n");
+        fakeIfTableFail()(0);
+        fakeIfTable2Fail()(0);
         ASSERT_EQ(beginPlugin(rigInstance()), 0);
         endPlugin();
-        EXPECT_EQ(onDisk(kLo), (Bytes{moved[0][0], moved[0][1]}));
-        EXPECT_EQ(onDisk(kEth), (Bytes{moved[1][0], moved[1][1]}));
+        for (int row = 0; row < 2; ++row)
+            EXPECT_EQ(onDisk(rows_[row].index == 1 ? kLo : kEth),
+                      (Bytes{moved[row][0], moved[row][1]}));
         EXPECT_EQ(readFile(ledgerPath() + ".damaged"), "<missing>");
     }
 }
