@@ -401,12 +401,17 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
             // Counted at the last tick: an idle interface stops here.
             if (last.counters[0] == reading.octets[0] && last.counters[1] == reading.octets[1])
                 continue;
-            for (int channel = 0; channel < 2; ++channel)
+            // Moved on as the delta is taken (the tick's quickest order) and put back when the
+            // bytes could not be stored.
+            const std::int64_t before[2] = {last.counters[0], last.counters[1]};
+            for (int channel = 0; channel < 2; ++channel) {
                 bytes[channel] =
-                    counterDelta(last.counters[channel], reading.octets[channel], reading.wide);
-            if (storeBytes(interface, today, bytes, moved)) {
-                last.counters[0] = reading.octets[0];
-                last.counters[1] = reading.octets[1];
+                    counterDelta(before[channel], reading.octets[channel], reading.wide);
+                last.counters[channel] = reading.octets[channel];
+            }
+            if (!storeBytes(interface, today, bytes, moved)) {
+                last.counters[0] = before[0];
+                last.counters[1] = before[1];
             }
             continue;
         }
