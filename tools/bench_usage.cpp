@@ -233,9 +233,11 @@ bool usageFigures(const char* module, int rounds, int scale) {
     std::snprintf(settings, sizeof settings, "%sVelnor.rc", bench.folder);
     std::snprintf(ledger, sizeof ledger, "%sVelnor.usage", bench.folder);
     const char kSettings[] = "Velnor.period: month\n";
-    bool failed = length == 0 || length >= MAX_PATH || !prepareQueries(module) ||
-                  !CreateDirectoryA(bench.folder, nullptr) ||
-                  !writeText(settings, kSettings, sizeof kSettings - 1) || !writeFullLedger(ledger);
+    bool failed =
+        length == 0 || length >= MAX_PATH || !prepareQueries(module) ||
+        // A run stopped early leaves its folder, and process numbers are given out again.
+        (!CreateDirectoryA(bench.folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ||
+        !writeText(settings, kSettings, sizeof kSettings - 1) || !writeFullLedger(ledger);
     if (!failed) {
         usePaths(bench.folder, settings);
         makeFramePen();
