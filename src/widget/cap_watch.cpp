@@ -13,15 +13,23 @@ namespace {
 
 constexpr std::int32_t kNoPeriod = INT32_MIN;
 
+// A period by its kind and first day: a day and the billing period beginning on it are two.
+struct PeriodShown {
+    int period;
+    std::int32_t first;
+};
+
 struct CapWatchState {
     CapLimit limit; // in force since the last start or reload
     bool primed;    // `level` is where the watched interface and period stood at the last look
     std::int32_t interface;
     std::int32_t first; // of the watched period
     int level;
-    std::int32_t shown[2]; // the period in which each threshold's balloon was shown
+    PeriodShown shown[2]; // the period in which each threshold's balloon was shown
 };
-CapWatchState capWatch{{}, false, 0, kNoPeriod, 0, {kNoPeriod, kNoPeriod}};
+constexpr CapWatchState kCapWatchLoaded{
+    {}, false, 0, kNoPeriod, 0, {{UsagePeriod::Boot, kNoPeriod}, {UsagePeriod::Boot, kNoPeriod}}};
+CapWatchState capWatch = kCapWatchLoaded;
 
 // No limit (bytes 0) unless a ledger is kept: with boot the keys are read and ignored.
 CapLimit currentCapLimit() {
@@ -57,11 +65,13 @@ void look(bool warn) {
     capWatch.interface = interface;
     capWatch.first = first;
     capWatch.level = level;
-    if (!crossed || capWatch.shown[level - 1] == first)
+    const PeriodShown now{UsageKeeper::period(), first};
+    if (!crossed || (capWatch.shown[level - 1].period == now.period &&
+                     capWatch.shown[level - 1].first == now.first))
         return;
     // A tick that crosses both thresholds shows the higher one; the lower is passed with it.
     for (int reached = CapLevel::Warn; reached <= level; ++reached)
-        capWatch.shown[reached - 1] = first;
+        capWatch.shown[reached - 1] = now;
     showWarning(limit, used, level);
 }
 
@@ -111,5 +121,5 @@ void primeCapWatch() {
 
 void stopCapWatch() {
     destroyBalloon();
-    capWatch = CapWatchState{{}, false, 0, kNoPeriod, 0, {kNoPeriod, kNoPeriod}};
+    capWatch = kCapWatchLoaded;
 }
