@@ -178,6 +178,27 @@ inline std::int32_t interfaceOf(const RowCounters* read, int row) {
 
 bool readLate();
 
+// A row without a GUID is known by its description and its rank among rows of that description,
+// which another interface takes when one leaves or the numbers change: the counters of interface
+// number `index` are `interface`'s checkpoint from now on, and no other's.
+void holdIndex(std::int32_t interface, std::uint32_t index) {
+    for (std::int32_t i = 0; i < keeper.ledger.interfaceCount; ++i)
+        if (keeper.ledger.interfaces[i].checkpoint.index == index)
+            keeper.ledger.interfaces[i].checkpoint.index = kCountersElsewhere;
+    keeper.ledger.interfaces[interface].checkpoint.index = index;
+}
+
+// Whether the checkpoint holds this row's own counters: always with a GUID; without one, when it
+// was taken from the same interface number, or from an unknown one, which the row then holds.
+bool sameCounters(std::int32_t interface, const RowCounters& counted) {
+    if (counted.hasGuid)
+        return true;
+    const std::uint32_t index = keeper.ledger.interfaces[interface].checkpoint.index;
+    if (index == 0)
+        holdIndex(interface, counted.reading.index);
+    return index == 0 || index == counted.reading.index;
+}
+
 // The ledger folded, this run's checkpoints stamped and the file replaced; true when it is on disk.
 bool writeLedgerFile() {
     fold(keeper.ledger, keeper.foldDay);
@@ -397,7 +418,7 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
         UsageCheckpoint& last = known.checkpoint;
         std::int64_t bytes[2] = {0, 0};
         if (!start && known.hasCheckpoint && last.boot == keeper.boot &&
-            last.wide == reading.wide) {
+            last.wide == reading.wide && sameCounters(interface, counted)) {
             // Counted at the last tick: an idle interface stops here.
             if (last.counters[0] == reading.octets[0] && last.counters[1] == reading.octets[1])
                 continue;
@@ -415,8 +436,8 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
             }
             continue;
         }
-        // A new interface counts from now, and counters that changed width in this run count
-        // from now too, as in the sampler.
+        // A new interface counts from now, and counters that changed width or interface in this
+        // run count from now too, as in the sampler.
         if (start || last.boot != keeper.boot)
             trafficSinceCheckpoint(known, reading.octets, reading.wide, keeper.boot,
                                    keeper.startUptime, bytes);
@@ -424,8 +445,10 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
             continue;
         if (keeper.unread)
             rememberFirstReading(known.id, reading);
-        setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets,
-                      keeper.startUptime);
+        if (setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets,
+                          keeper.startUptime) &&
+            !counted.hasGuid)
+            holdIndex(interface, reading.index);
     }
     return moved;
 }

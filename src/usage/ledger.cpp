@@ -116,7 +116,7 @@ bool setCheckpoint(UsageLedger& ledger, std::int32_t interface, std::int64_t boo
             return false;
     UsageInterface& changed = ledger.interfaces[interface];
     changed.hasCheckpoint = true;
-    changed.checkpoint = UsageCheckpoint{boot, wide, {counters[0], counters[1]}, uptime};
+    changed.checkpoint = UsageCheckpoint{boot, wide, {counters[0], counters[1]}, uptime, 0};
     return true;
 }
 

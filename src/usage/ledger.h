@@ -22,7 +22,11 @@ struct UsageCheckpoint {
     // Seconds since boot at which the counters still held, for the start rules: the uptime only
     // grows within a boot, whatever the wall clock does. 0 when not known (an older file).
     std::int64_t uptime;
+    // The interface number the counters were read from in this run; 0 when not known (a file
+    // holds none), kCountersElsewhere once another interface took them over.
+    std::uint32_t index;
 };
+constexpr std::uint32_t kCountersElsewhere = 0xFFFFFFFFu;
 
 struct UsageInterface {
     char id[kIdSize]; // a GUID in registry form, else the description

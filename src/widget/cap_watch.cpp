@@ -27,9 +27,9 @@ struct CapWatchState {
     int level;
     PeriodShown shown[2]; // the period in which each threshold's balloon was shown
 };
-constexpr CapWatchState kCapWatchLoaded{
+constexpr CapWatchState kNothingWatched{
     {}, false, 0, kNoPeriod, 0, {{UsagePeriod::Boot, kNoPeriod}, {UsagePeriod::Boot, kNoPeriod}}};
-CapWatchState capWatch = kCapWatchLoaded;
+CapWatchState capWatch = kNothingWatched;
 
 // No limit (bytes 0) unless a ledger is kept: with boot the keys are read and ignored.
 CapLimit currentCapLimit() {
@@ -121,5 +121,5 @@ void primeCapWatch() {
 
 void stopCapWatch() {
     destroyBalloon();
-    capWatch = kCapWatchLoaded;
+    capWatch = kNothingWatched;
 }

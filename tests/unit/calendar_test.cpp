@@ -128,7 +128,7 @@ TEST(Checkpoint, TrafficWhileStopped) {
         UsageInterface interface {};
         interface.hasCheckpoint = row.has;
         interface.checkpoint = {
-            1700000000, row.checkpointWide, {row.checkpoint, row.checkpoint}, row.uptimeThen};
+            1700000000, row.checkpointWide, {row.checkpoint, row.checkpoint}, row.uptimeThen, 0};
         const std::int64_t readings[2] = {row.reading, row.reading + 1};
         std::int64_t traffic[2] = {-1, -1};
         trafficSinceCheckpoint(interface, readings, row.wide, 1700000000 + row.bootLater,

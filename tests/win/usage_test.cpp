@@ -448,6 +448,23 @@ TEST_F(UsageTest, ARowWithoutItsGuidForATickCountsNothing) {
     }
     EXPECT_EQ(shown(0), (Bytes{500, 0}));
     EXPECT_EQ(shown(1), (Bytes{500, 0}));
+    // Each rank is another interface's from here on, by order or by number: it counts from its
+    // first reading, and never from counters another rank read. Each step moves every row 100.
+    FakeIfRow first = rows[0], second = rows[1], lower = fakeIfRow(0, 0, "tun");
+    lower.index = 5;
+    const std::vector<std::vector<FakeIfRow*>> steps = {
+        {&second, &first}, {&second, &first}, {&first}, {&first}, {&lower, &first}};
+    for (const std::vector<FakeIfRow*>& step : steps) {
+        rows.clear();
+        for (FakeIfRow* row : step)
+            rows.push_back(*row);
+        fakeIfTableSetRows()(rows.data(), static_cast<int>(rows.size()));
+        tick();
+        for (FakeIfRow* row : {&first, &second, &lower})
+            row->inOctets += 100;
+    }
+    EXPECT_EQ(shown(0), (Bytes{700, 0}));
+    EXPECT_EQ(shown(1), (Bytes{600, 0}));
 }
 
 // The saved ledger holds no month line: no day was folded.
