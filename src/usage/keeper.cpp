@@ -178,6 +178,9 @@ inline std::int32_t interfaceOf(const RowCounters* read, int row) {
 
 bool readLate();
 
+// A checkpoint's interface number once another checkpoint took its counters over.
+constexpr std::uint32_t kCountersElsewhere = 0xFFFFFFFFu;
+
 // A row without a GUID is known by its description and its rank among rows of that description,
 // which another interface takes when one leaves or the numbers change: the counters of interface
 // number `index` are `interface`'s checkpoint from now on, and no other's.

@@ -23,10 +23,9 @@ struct UsageCheckpoint {
     // grows within a boot, whatever the wall clock does. 0 when not known (an older file).
     std::int64_t uptime;
     // The interface number the counters were read from in this run; 0 when not known (a file
-    // holds none), kCountersElsewhere once another interface took them over.
+    // holds none).
     std::uint32_t index;
 };
-constexpr std::uint32_t kCountersElsewhere = 0xFFFFFFFFu;
 
 struct UsageInterface {
     char id[kIdSize]; // a GUID in registry form, else the description

@@ -65,9 +65,11 @@ void look(bool warn) {
     capWatch.interface = interface;
     capWatch.first = first;
     capWatch.level = level;
+    if (!crossed)
+        return;
     const PeriodShown now{UsageKeeper::period(), first};
-    if (!crossed || (capWatch.shown[level - 1].period == now.period &&
-                     capWatch.shown[level - 1].first == now.first))
+    const PeriodShown& last = capWatch.shown[level - 1];
+    if (last.period == now.period && last.first == now.first)
         return;
     // A tick that crosses both thresholds shows the higher one; the lower is passed with it.
     for (int reached = CapLevel::Warn; reached <= level; ++reached)
