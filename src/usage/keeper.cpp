@@ -70,6 +70,13 @@ struct KeeperState {
     ULONGLONG saveAfter;    // after a failed save the tick waits until this uptime
     char saveError[kStatusSize];
     char loadNote[kStatusSize]; // a damaged ledger or another keeper, until the next reload
+    // The file as this run last wrote it (`stamped`), and each entry's bytes then (entries keep
+    // their places until the next save): a file changed since, by hand or by another program, is
+    // read again at the next save, with what was counted since added to it.
+    bool stamped;
+    WIN32_FILE_ATTRIBUTE_DATA written;
+    std::int64_t (*savedBytes)[2];
+    std::int32_t savedCount, savedCapacity;
     // One for each interface the labels sum (all of them shown together), kept round robin.
     PeriodSums sums[8];
     unsigned nextSums, lastSums;
@@ -202,6 +209,36 @@ bool sameCounters(std::int32_t interface, const RowCounters& counted) {
     return index == 0 || index == counted.reading.index;
 }
 
+// Without the memory to remember the entries, no stamp: the next save writes as if nothing changed.
+void noteWritten() {
+    keeper.stamped = false;
+    const std::int32_t count = keeper.ledger.entryCount;
+    if (count > keeper.savedCapacity) {
+        void* grown = std::realloc(keeper.savedBytes, sizeof *keeper.savedBytes * count);
+        if (grown == nullptr)
+            return;
+        keeper.savedBytes = static_cast<std::int64_t(*)[2]>(grown);
+        keeper.savedCapacity = count;
+    }
+    for (std::int32_t i = 0; i < count; ++i)
+        for (int channel = 0; channel < 2; ++channel)
+            keeper.savedBytes[i][channel] = keeper.ledger.entries[i].bytes[channel];
+    keeper.savedCount = count;
+    keeper.stamped =
+        GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &keeper.written) != FALSE;
+}
+
+// A file gone is written again as before; one whose time or size changed was edited.
+bool editedSinceWritten() {
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    return keeper.stamped && GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &now) &&
+           (CompareFileTime(&now.ftLastWriteTime, &keeper.written.ftLastWriteTime) != 0 ||
+            now.nFileSizeLow != keeper.written.nFileSizeLow ||
+            now.nFileSizeHigh != keeper.written.nFileSizeHigh);
+}
+
+bool readEdited();
+
 // The ledger folded, this run's checkpoints stamped and the file replaced; true when it is on disk.
 bool writeLedgerFile() {
     fold(keeper.ledger, keeper.foldDay);
@@ -228,13 +265,15 @@ bool writeLedgerFile() {
         return false;
     }
     keeper.saveError[0] = '\0';
+    noteWritten();
     return true;
 }
 
-// A file not read yet is read first, never overwritten. After a failure the tick waits a while
-// before it tries again.
+// A file not read yet, or changed since it was written, is read first, never overwritten. After a
+// failure the tick waits a while before it tries again.
 bool saveLedger() {
-    const bool saved = (!keeper.unread || readLate()) && writeLedgerFile();
+    const bool saved =
+        (keeper.unread ? readLate() : !editedSinceWritten() || readEdited()) && writeLedgerFile();
     keeper.saveAfter = saved ? 0 : GetTickCount64() + kSaveDelayMs;
     if (saved)
         keeper.unsaved = false;
@@ -340,17 +379,11 @@ void holdFoldDay() {
         keeper.foldDay = newest + 1;
 }
 
-// The file read at last, with what this run counted meanwhile added to it: each interface's
-// traffic from its file checkpoint to its first reading in this run, by the rules of a start,
-// then its days. False while the file still cannot be read.
-bool readLate() {
-    UsageLedger counted = keeper.ledger;
-    keeper.ledger = UsageLedger{};
-    keeper.loadNote[0] = '\0';
-    if (!loadLedger()) {
-        keeper.ledger = counted;
-        return false;
-    }
+// `counted` added to the file just read into the ledger: each interface's traffic from its file
+// checkpoint to its first reading in this run (while the file was not read yet), by the rules of a
+// start, then its days and its checkpoint. The rows keep their interfaces, under the file's
+// numbers.
+void addCounted(const UsageLedger& counted) {
     holdFoldDay();
     UsageLedger& file = keeper.ledger;
     for (std::int32_t i = 0; i < counted.interfaceCount; ++i) {
@@ -360,7 +393,9 @@ bool readLate() {
         if (into < 0)
             continue;
         const std::int32_t first =
-            findOrAddInterface(keeper.firstSeen, mine.id, std::strlen(mine.id), nullptr, 0);
+            keeper.unread
+                ? findOrAddInterface(keeper.firstSeen, mine.id, std::strlen(mine.id), nullptr, 0)
+                : -1;
         if (first >= 0 && keeper.firstSeen.interfaces[first].hasCheckpoint) {
             const UsageCheckpoint& seen = keeper.firstSeen.interfaces[first].checkpoint;
             std::int64_t bytes[2];
@@ -375,12 +410,11 @@ bool readLate() {
         }
         for (std::int32_t e = 0; e < counted.entryCount; ++e) {
             const UsageEntry& entry = counted.entries[e];
-            if (entry.interface == i)
+            if (entry.interface == i && (entry.bytes[0] > 0 || entry.bytes[1] > 0))
                 appendBytes(file, into, entry.day, entry.month, entry.bytes);
         }
     }
     mergeEntries(file);
-    // The rows keep their interfaces, under the file's numbers.
     for (RowSlot& slot : keeper.slots) {
         if (!slot.known)
             continue;
@@ -388,10 +422,62 @@ bool readLate() {
         slot.interface = findOrAddInterface(file, id, std::strlen(id), nullptr, 0);
         slot.known = slot.interface >= 0;
     }
+}
+
+// The file read into the ledger, which is kept as it was when the file cannot be read yet.
+bool readAgain(UsageLedger& kept) {
+    kept = keeper.ledger;
+    keeper.ledger = UsageLedger{};
+    keeper.loadNote[0] = '\0';
+    if (loadLedger())
+        return true;
+    keeper.ledger = kept;
+    kept = UsageLedger{};
+    return false;
+}
+
+// The file read at last, with what this run counted meanwhile added to it. False while the file
+// still cannot be read.
+bool readLate() {
+    UsageLedger counted;
+    if (!readAgain(counted))
+        return false;
+    addCounted(counted);
     freeLedger(counted);
     freeLedger(keeper.firstSeen);
     keeper.unread = false;
     return true;
+}
+
+// The file changed since this run wrote it, with what was counted since added to it. False while
+// it cannot be read, or without the memory to tell what was counted since.
+bool readEdited() {
+    UsageLedger since{};
+    if (!copyLedger(keeper.ledger, since)) {
+        std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
+        return false;
+    }
+    for (std::int32_t i = 0; i < keeper.savedCount && i < since.entryCount; ++i)
+        for (int channel = 0; channel < 2; ++channel) {
+            std::int64_t& bytes = since.entries[i].bytes[channel];
+            bytes =
+                bytes > keeper.savedBytes[i][channel] ? bytes - keeper.savedBytes[i][channel] : 0;
+        }
+    UsageLedger mine;
+    const bool read = readAgain(mine);
+    if (read && keeper.loadNote[0] != '\0') {
+        // Damaged by the edit and set aside with it: the ledger as this run had it stays.
+        freeLedger(keeper.ledger);
+        keeper.ledger = mine;
+        mine = UsageLedger{};
+    } else if (read) {
+        addCounted(since);
+    }
+    // The ledger holds the file as it is now: should the write fail, the next one writes it.
+    keeper.stamped = keeper.stamped && !read;
+    freeLedger(since);
+    freeLedger(mine);
+    return read;
 }
 
 // Adds a row's bytes to `today`, noting in `moved` that some did; false when they could not be
@@ -490,6 +576,7 @@ void release() {
     releaseLock();
     freeLedger(keeper.ledger);
     freeLedger(keeper.firstSeen);
+    std::free(keeper.savedBytes);
     keeper = KeeperState{};
 }
 

@@ -86,6 +86,26 @@ void freeLedger(UsageLedger& ledger) {
     ledger = UsageLedger{};
 }
 
+bool copyLedger(const UsageLedger& from, UsageLedger& to) {
+    to = UsageLedger{};
+    const std::size_t interfaces =
+        sizeof(UsageInterface) * static_cast<std::size_t>(from.interfaceCount);
+    const std::size_t entries = sizeof(UsageEntry) * static_cast<std::size_t>(from.entryCount);
+    to.interfaces = static_cast<UsageInterface*>(std::malloc(interfaces + 1));
+    to.entries = static_cast<UsageEntry*>(std::malloc(entries + 1));
+    if (to.interfaces == nullptr || to.entries == nullptr) {
+        freeLedger(to);
+        return false;
+    }
+    if (interfaces > 0)
+        std::memcpy(to.interfaces, from.interfaces, interfaces);
+    if (entries > 0)
+        std::memcpy(to.entries, from.entries, entries);
+    to.interfaceCount = to.interfaceCapacity = from.interfaceCount;
+    to.entryCount = to.entryCapacity = from.entryCount;
+    return true;
+}
+
 std::int32_t findOrAddInterface(UsageLedger& ledger, const char* id, std::size_t idLength,
                                 const char* description, std::size_t descriptionLength) {
     if (idLength == 0)

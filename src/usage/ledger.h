@@ -51,6 +51,9 @@ struct UsageLedger {
 
 void freeLedger(UsageLedger& ledger); // back to the empty ledger, {} being one
 
+// `to` becomes a copy of `from` in blocks of its own; false, with `to` empty, without the memory.
+bool copyLedger(const UsageLedger& from, UsageLedger& to);
+
 // Adds the positive byte counts to the entry.
 inline void addTo(UsageEntry& entry, const std::int64_t bytes[2]) {
     for (int channel = 0; channel < 2; ++channel)

@@ -107,6 +107,7 @@ class UsageTest : public RigTest {
         DeleteFileA(ledgerPath().c_str());
         DeleteFileA((ledgerPath() + ".damaged").c_str());
         DeleteFileA((ledgerPath() + ".damaged.1").c_str());
+        DeleteFileA((ledgerPath() + ".damaged.2").c_str());
         rigWriteSettings("Velnor.period: DAY\r\n");
         rows_ = {{1, 1000, 2000, "lo"}, {2, 5000, 6000, "eth0"}};
         setRows();
@@ -213,6 +214,13 @@ TEST_F(UsageTest, ADamagedLedgerIsSetAsideUnderAFreeName) {
     tick();
     UsageKeeper::save();
     EXPECT_EQ(onDisk(kEth), (Bytes{7, 8}));
+    // Damaged by a hand edit while the widget runs: set aside, and the count goes on.
+    ASSERT_TRUE(writeFile(ledgerPath(), readFile(ledgerPath()) + "2026-02-30\tlo\t3\t4\n"));
+    move(1, 1, 1);
+    tick();
+    UsageKeeper::save();
+    EXPECT_NE(readFile(ledgerPath() + ".damaged.2").find("02-30\tlo\t3"), std::string::npos);
+    EXPECT_EQ(onDisk(kEth), (Bytes{8, 9}));
 }
 
 TEST_F(UsageTest, SessionEndAndSuspendSaveAtOnce) {
@@ -288,8 +296,9 @@ TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
 }
 
 // Whatever befalls the widget between its ticks (stops and starts, reloads without a ledger and
-// back, the clock stepped, days forward and back, saves due, the file held by another program, no
-// memory, failed queries, rows reordered), the ledger ends up with every byte moved, once.
+// back, the clock stepped, days forward and back, saves due, the file held by another program or
+// edited, no memory, failed queries, rows reordered), the ledger ends up with every byte moved,
+// once.
 TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
     for (unsigned seed = 1; seed <= 4; ++seed) {
         SCOPED_TRACE(::testing::Message() << "seed " << seed);
@@ -305,7 +314,7 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
             move(row, in, out);
             moved[row][0] += static_cast<std::int64_t>(in);
             moved[row][1] += static_cast<std::int64_t>(out);
-            switch (random() % 9) {
+            switch (random() % 10) {
             case 0:
                 endPlugin();
                 ASSERT_EQ(beginPlugin(rigInstance()), 0);
@@ -353,6 +362,15 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
                 rigWriteSettings(paused ? "Velnor.period: boot\r\n" : "Velnor.period: day\r\n");
                 rigBroadcast(moduleHandles().widget, "@Velnor.settings.read");
                 break;
+            case 9: { // a month line typed into the file
+                const std::string text = readFile(ledgerPath());
+                if (text != "<missing>" &&
+                    writeFile(ledgerPath(), text + "2020-01\t" +
+                                                (rows_[row].index == 1 ? kLo : kEth) +
+                                                "\t1000\t0\n"))
+                    moved[row][0] += 1000;
+                break;
+            }
             }
             tick();
         }
