@@ -303,6 +303,9 @@ LRESULT CALLBACK usageWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
+    // Alt+F4 too closes it through the one path that lets go of the class, or the next open
+    // could not register it again.
+    case WM_CLOSE:
         closeUsageWindow();
         return 0;
     case WM_DESTROY:

@@ -308,6 +308,7 @@ TEST_F(UsageWindowTest, EachWayOpensOneWindowAndEachWayClosesIt) {
         opens[1],
         {"Escape", [](HWND, HWND usage) { SendMessageA(usage, WM_KEYDOWN, VK_ESCAPE, 0); }},
         {"click", [](HWND, HWND usage) { SendMessageA(usage, WM_LBUTTONDOWN, 0, 0); }},
+        {"Alt+F4", [](HWND, HWND usage) { SendMessageA(usage, WM_SYSCOMMAND, SC_CLOSE, 0); }},
     };
     start("Velnor.period: month\nVelnor.x: 900\nVelnor.y: 20\n");
     MONITORINFO monitor{};
