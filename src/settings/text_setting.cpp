@@ -38,6 +38,10 @@ TextSettingEdit planTextSetting(const char* data, std::size_t size, const char* 
         }
         lineStart = lineEnd + 1;
     }
-    const char* lead = size > 0 && data[size - 1] != '\n' ? ending : "";
+    // A last line cut after its CR is completed to CRLF: another ending after the CR would leave
+    // the CR in that line's value.
+    const char* lead = size == 0 || data[size - 1] == '\n' ? ""
+                       : data[size - 1] == '\r'            ? "\n"
+                                                           : ending;
     return TextSettingEdit{size, size, lead, true, ending};
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "settings/text_setting.h"
 #include "settings_syntax.h"
 
 namespace {
@@ -168,6 +169,23 @@ TEST(PlanSettingWrite, ChangesOnlyTheValueOrAppendsOneLine) {
         std::string after =
             row.before.substr(0, edit.begin) + edit.text + row.before.substr(edit.end);
         EXPECT_EQ(after, row.after);
+    }
+}
+
+// The widget's own text write, read back by the shell: the new line holds the value and the line
+// before it keeps its own.
+TEST(PlanTextSetting, AppendLeavesTheLastLineAsTheShellReadsIt) {
+    const char* const files[] = {"Velnor.x: 5", "Velnor.x: 5\r", "a: 1\r\nVelnor.x: 5\r"};
+    for (const std::string before : files) {
+        SCOPED_TRACE(before);
+        const TextSettingEdit edit = planTextSetting(before.data(), before.size(), "Velnor.if:");
+        const std::string after = before.substr(0, edit.begin) + edit.lead + "Velnor.if: eth0" +
+                                  edit.ending + before.substr(edit.end);
+        SettingValue x{}, name{};
+        ASSERT_TRUE(findSetting(after.data(), after.size(), "Velnor.x:", x));
+        EXPECT_EQ(after.substr(x.begin, x.end - x.begin), "5");
+        ASSERT_TRUE(findSetting(after.data(), after.size(), "Velnor.if:", name));
+        EXPECT_EQ(after.substr(name.begin, name.end - name.begin), "eth0");
     }
 }
 
