@@ -231,6 +231,8 @@ LRESULT CALLBACK widgetWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_POWERBROADCAST:
         onPowerBroadcast(wParam);
         return 0;
+    case WM_CLOSE: // Alt+F4: the shell's stop alone ends the widget, which it still holds
+        return 0;
     case HOST_MSG_RECONFIGURE:
         onReconfigure(window);
         return 0;

@@ -394,6 +394,8 @@ TEST_F(WindowTest, MinimizeHideAndShowKeepTheStoredPosition) {
     SetWindowPos(window, nullptr, 250, 180, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(widgetSettings().x, 250);
     EXPECT_EQ(widgetSettings().y, 180);
+    SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); // Alt+F4
+    EXPECT_TRUE(IsWindow(window));
 }
 
 TEST_F(WindowTest, InvalidationsBeforeAPaintDrawOnePicture) {
