@@ -429,8 +429,12 @@ bool readAgain(UsageLedger& kept) {
     kept = keeper.ledger;
     keeper.ledger = UsageLedger{};
     keeper.loadNote[0] = '\0';
-    if (loadLedger())
+    if (loadLedger()) {
+        // Its entries may sit where an earlier ledger's did, with as many: no sum holds for them.
+        for (PeriodSums& sums : keeper.sums)
+            sums.summed = false;
         return true;
+    }
     keeper.ledger = kept;
     kept = UsageLedger{};
     return false;

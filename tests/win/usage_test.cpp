@@ -15,6 +15,7 @@
 #include "support/fake_iphlpapi_client.h"
 #include "support/import_hook.h"
 #include "traffic/sampler.h"
+#include "usage/calendar.h"
 #include "usage/keeper.h"
 #include "usage/ledger.h"
 #include "usage/ledger_file.h"
@@ -221,6 +222,36 @@ TEST_F(UsageTest, ADamagedLedgerIsSetAsideUnderAFreeName) {
     UsageKeeper::save();
     EXPECT_NE(readFile(ledgerPath() + ".damaged.2").find("02-30\tlo\t3"), std::string::npos);
     EXPECT_EQ(onDisk(kEth), (Bytes{8, 9}));
+}
+
+// The period's sum of the days before today follows a past day's figure edited by hand, whatever
+// memory the ledger read again lands in.
+TEST_F(UsageTest, APastDayEditedWhileRunningMovesThePeriodsBytes) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const CivilDate yesterday = civilDate(dayNumber(now.wYear, now.wMonth, now.wDay) - 1);
+    char line[64];
+    std::snprintf(line, sizeof line, "%04d-%02d-%02d\t%s\t", yesterday.year, yesterday.month,
+                  yesterday.day, kEth);
+    rigWriteSettings("Velnor.period: month\r\nVelnor.billingDay: " + std::to_string(yesterday.day) +
+                     "\r\n");
+    ASSERT_TRUE(writeFile(ledgerPath(), std::string(line) + "1000\t0\n"));
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    for (int edit = 2; edit <= 8; ++edit) {
+        SCOPED_TRACE(edit);
+        std::string text = readFile(ledgerPath());
+        const std::size_t at = text.find(line) + std::strlen(line);
+        text.replace(at, text.find('\t', at) - at, std::to_string(1000 * edit));
+        ASSERT_TRUE(writeFile(ledgerPath(), text));
+        move(1, 1, 0);
+        tick();
+        UsageKeeper::save();
+        // Two reads since the last sum: the memory summed may hold the ledger again.
+        if (edit % 2 == 1)
+            continue;
+        std::int32_t first = 0;
+        EXPECT_EQ(UsageKeeper::periodBytes(1, first), 1000 * edit + edit - 1);
+    }
 }
 
 TEST_F(UsageTest, SessionEndAndSuspendSaveAtOnce) {
