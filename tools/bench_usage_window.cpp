@@ -90,6 +90,9 @@ void drawFloor(HDC dc, const UsagePicture& picture, const UsageFloor& floor) {
     DrawTextA(dc, picture.description, -1, &box, flags);
     if (picture.capped) {
         box = floor.capLine;
+        SIZE extent;
+        GetTextExtentPoint32A(dc, picture.capLine, static_cast<int>(std::strlen(picture.capLine)),
+                              &extent);
         DrawTextA(dc, picture.capLine, -1, &box, flags);
         box = kUsageScaleBox;
         DrawTextA(dc, picture.scale, -1, &box, flags | DT_RIGHT);

@@ -243,16 +243,16 @@ void formatCapWarning(const CapLimit& limit, const CapFigures& figures, int leve
     formatStanding(limit, figures, text, textSize);
 }
 
-void formatCapSummary(const CapLimit& limit, const CapFigures& figures, char* out,
-                      std::size_t size) {
+void formatCapSummary(const CapLimit& limit, const CapFigures& figures, char* out, std::size_t size,
+                      bool brief) {
     char used[kTextSize], bytes[kTextSize], estimate[kTextSize];
     formatByteCount(figures.used, used, sizeof used);
     formatByteCount(limit.bytes, bytes, sizeof bytes);
     formatByteCount(figures.estimate, estimate, sizeof estimate);
-    if (figures.estimated)
-        std::snprintf(out, size, "%s of %s %s (%lld%%), estimated %s", used, limitWord(limit),
-                      bytes, static_cast<long long>(figures.percent), estimate);
-    else
-        std::snprintf(out, size, "%s of %s %s (%lld%%)", used, limitWord(limit), bytes,
-                      static_cast<long long>(figures.percent));
+    const int length =
+        std::snprintf(out, size, "%s of %s%s%s (%lld%%)", used, brief ? "" : limitWord(limit),
+                      brief ? "" : " ", bytes, static_cast<long long>(figures.percent));
+    if (figures.estimated && length > 0 && static_cast<std::size_t>(length) < size)
+        std::snprintf(out + length, size - static_cast<std::size_t>(length), ", %s %s",
+                      brief ? "est." : "estimated", estimate);
 }

@@ -61,6 +61,7 @@ int formatCapLines(const CapLimit& limit, const CapFigures& figures, const CapCl
 // The balloon's title and text at `level`.
 void formatCapWarning(const CapLimit& limit, const CapFigures& figures, int level, char* title,
                       std::size_t titleSize, char* text, std::size_t textSize);
-// The usage window's line: used, limit, percentage and the estimate.
-void formatCapSummary(const CapLimit& limit, const CapFigures& figures, char* out,
-                      std::size_t size);
+// The usage window's line: used, limit, percentage and the estimate; `brief` leaves out the
+// limit's kind and shortens "estimated", for a row too narrow for the whole line.
+void formatCapSummary(const CapLimit& limit, const CapFigures& figures, char* out, std::size_t size,
+                      bool brief = false);

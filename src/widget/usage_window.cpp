@@ -80,6 +80,7 @@ void gatherCapMarks(UsagePicture& picture, const std::int64_t* sums) {
                                   : saturatingAdd(sums[Channel::Receive], sums[Channel::Send]);
     const CapFigures figures = capFigures(limit, used, clock);
     formatCapSummary(limit, figures, picture.capLine, sizeof picture.capLine);
+    formatCapSummary(limit, figures, picture.capBrief, sizeof picture.capBrief, true);
     const std::int64_t days = std::int64_t{clock.last} - clock.first + 1;
     picture.allowance = limit.bytes / days;
     picture.average = figures.estimated ? figures.estimate / days : 0;
@@ -169,7 +170,11 @@ void paintUsagePicture(HDC dc, const UsagePicture& picture) {
     if (picture.capped) {
         RECT line = kUsageScaleBox;
         line.right -= kUsageScaleWidth;
-        drawLine(dc, picture.capLine, line, DT_LEFT);
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, picture.capLine, static_cast<int>(std::strlen(picture.capLine)),
+                              &extent);
+        drawLine(dc, extent.cx > line.right - line.left ? picture.capBrief : picture.capLine, line,
+                 DT_LEFT);
         drawLine(dc, picture.scale, kUsageScaleBox, DT_RIGHT);
         SetTextColor(dc, picture.capColor);
         drawLine(dc, picture.allowanceText, usageAllowanceBox(picture), DT_RIGHT);

@@ -39,7 +39,7 @@ struct UsagePicture {
     // outlined bars at the estimate's daily average (0: no estimate yet). The scale fits them.
     bool capped;
     COLORREF capColor; // the allowance's line and figure: the warning colour
-    char capLine[2 * kTextSize + 64];
+    char capLine[3 * kTextSize + 32], capBrief[3 * kTextSize + 32]; // the brief where it is cut
     std::int64_t allowance, average;
     char allowanceText[kTextSize + 8];
 };

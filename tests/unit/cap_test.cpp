@@ -153,22 +153,24 @@ TEST(Cap, TextsCarryEveryFigure) {
         const char* what;
         CapLimit limit;
         std::int64_t used;
-        std::string lines, summary, title, warning;
+        std::string lines, summary, brief, title, warning;
     };
     const Row rows[] = {
         {"cap", capLimit(100 * kGiB, 0, 1, 80), used,
          "\r\ncap 100.00 GB: 80.20 GB used (80%), 19.80 GB left, 1.98 GB a day for 10 days"
          "\r\nestimated 118.00 GB by 2027-01-04, 18.00 GB over",
-         "80.20 GB of cap 100.00 GB (80%), estimated 118.00 GB", "Velnor: 80% of the cap used",
+         "80.20 GB of cap 100.00 GB (80%), estimated 118.00 GB",
+         "80.20 GB of 100.00 GB (80%), est. 118.00 GB", "Velnor: 80% of the cap used",
          "80.20 GB used (80%), 19.80 GB left, 1.98 GB a day for 10 days"},
         {"budget", capLimit(0, 102400, 1, 80), 50 * kMiB,
          "\r\nbudget 100.0 MB (cost 102400.00): 50.0 MB (cost 51200.00) used (50%), 50.0 MB (cost "
          "51200.00) left, 5.0 MB (cost 5120.00) a day for 10 days"
          "\r\nestimated 73.6 MB (cost 75331.84) by 2027-01-04",
-         "50.0 MB of budget 100.0 MB (50%), estimated 73.6 MB", "Velnor: 100% of the budget used",
+         "50.0 MB of budget 100.0 MB (50%), estimated 73.6 MB",
+         "50.0 MB of 100.0 MB (50%), est. 73.6 MB", "Velnor: 100% of the budget used",
          "50.0 MB (cost 51200.00) used (50%), 50.0 MB (cost 51200.00) left, 5.0 MB (cost "
          "5120.00) a day for 10 days"},
-        {"none", capLimit(0, 0, 1, 80), used, "", "", "", ""},
+        {"none", capLimit(0, 0, 1, 80), used, "", "", "", "", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -182,6 +184,8 @@ TEST(Cap, TextsCarryEveryFigure) {
         char summary[200], title[80], warning[300];
         formatCapSummary(row.limit, figures, summary, sizeof summary);
         EXPECT_EQ(summary, row.summary);
+        formatCapSummary(row.limit, figures, summary, sizeof summary, true);
+        EXPECT_EQ(summary, row.brief);
         formatCapWarning(row.limit, figures, row.limit.budget ? CapLevel::Over : CapLevel::Warn,
                          title, sizeof title, warning, sizeof warning);
         EXPECT_EQ(title, row.title);

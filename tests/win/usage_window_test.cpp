@@ -180,6 +180,12 @@ TEST(UsagePicture, ALimitDrawsTheAllowanceLineAndTheEstimatedDaysOutlined) {
                           kBack)
                      .empty())
         << "the limit's line";
+    // A line too wide for its row gives way to its brief wording, drawn whole.
+    std::snprintf(picture.capBrief, sizeof picture.capBrief, "used of cap");
+    std::snprintf(picture.capLine, sizeof picture.capLine, "%s", std::string(90, 'W').c_str());
+    Canvas brief(kUsageWidth, kUsageHeight);
+    paintUsagePicture(brief.dc(), picture);
+    EXPECT_TRUE(brief.same(canvas, Box{0, 0, kUsageWidth, kUsageHeight}));
     DeleteObject(font);
 }
 
