@@ -239,9 +239,13 @@ bool editedSinceWritten() {
 
 bool readEdited();
 
+void forgetSums() {
+    for (PeriodSums& sums : keeper.sums)
+        sums.summed = false;
+}
+
 // The ledger folded, this run's checkpoints stamped and the file replaced; true when it is on disk.
 bool writeLedgerFile() {
-    fold(keeper.ledger, keeper.foldDay);
     // This run's checkpoints still hold now: the next start in this boot has a longer uptime.
     const std::int64_t uptime = uptimeSeconds();
     for (std::int32_t i = 0; i < keeper.ledger.interfaceCount; ++i) {
@@ -250,9 +254,18 @@ bool writeLedgerFile() {
             interface.checkpoint.uptime <= uptime)
             interface.checkpoint.uptime = uptime;
     }
+    // Days are folded in a copy, kept once it is on disk: until then the entries keep the places
+    // the last save noted, against which an edit read again is told what was counted since.
+    UsageLedger folded{};
+    const bool folding = foldsAny(keeper.ledger, keeper.foldDay);
+    const bool copied = folding && copyLedger(keeper.ledger, folded);
+    if (copied)
+        fold(folded, keeper.foldDay);
     std::size_t length = 0;
-    char* text = writeLedger(keeper.ledger, length);
+    char* text =
+        folding && !copied ? nullptr : writeLedger(copied ? folded : keeper.ledger, length);
     if (text == nullptr) {
+        freeLedger(folded);
         std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
         return false;
     }
@@ -261,8 +274,14 @@ bool writeLedgerFile() {
     const bool saved = replaceFile(keeper.path, &whole, 1, error);
     std::free(text);
     if (!saved) {
+        freeLedger(folded);
         describeError(keeper.saveError, "usage could not be saved to", keeper.path, error);
         return false;
+    }
+    if (copied) {
+        freeLedger(keeper.ledger);
+        keeper.ledger = folded;
+        forgetSums();
     }
     keeper.saveError[0] = '\0';
     noteWritten();
@@ -431,8 +450,7 @@ bool readAgain(UsageLedger& kept) {
     keeper.loadNote[0] = '\0';
     if (loadLedger()) {
         // Its entries may sit where an earlier ledger's did, with as many: no sum holds for them.
-        for (PeriodSums& sums : keeper.sums)
-            sums.summed = false;
+        forgetSums();
         return true;
     }
     keeper.ledger = kept;

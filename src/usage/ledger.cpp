@@ -65,6 +65,10 @@ std::int32_t findEntry(const UsageLedger& ledger, std::int32_t interface, std::i
     return -1;
 }
 
+bool foldsAway(const UsageEntry& entry, std::int32_t today) {
+    return !entry.month && entry.day < std::int64_t{today} - kKeptDays;
+}
+
 void findLatestDays(UsageLedger& ledger) {
     for (std::int32_t i = 0; i < ledger.interfaceCount; ++i)
         ledger.interfaces[i].latest = -1;
@@ -208,11 +212,10 @@ void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firs
 }
 
 void fold(UsageLedger& ledger, std::int32_t today) {
-    const std::int64_t kept = std::int64_t{today} - kKeptDays;
     bool folded = false;
     for (std::int32_t i = 0; i < ledger.entryCount; ++i) {
         UsageEntry& entry = ledger.entries[i];
-        if (entry.month || entry.day >= kept)
+        if (!foldsAway(entry, today))
             continue;
         CivilDate date = civilDate(entry.day);
         entry.day = dayNumber(date.year, date.month, 1);
@@ -221,4 +224,11 @@ void fold(UsageLedger& ledger, std::int32_t today) {
     }
     if (folded)
         mergeEntries(ledger);
+}
+
+bool foldsAny(const UsageLedger& ledger, std::int32_t today) {
+    for (std::int32_t i = 0; i < ledger.entryCount; ++i)
+        if (foldsAway(ledger.entries[i], today))
+            return true;
+    return false;
 }

@@ -113,3 +113,5 @@ void totals(const UsageLedger& ledger, std::int32_t interface, std::int32_t firs
 
 // Folds the day entries older than kKeptDays days before `today` into month entries.
 void fold(UsageLedger& ledger, std::int32_t today);
+// Whether fold(ledger, today) would fold any day.
+bool foldsAny(const UsageLedger& ledger, std::int32_t today);

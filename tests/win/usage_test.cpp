@@ -326,6 +326,33 @@ TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
     EXPECT_EQ(onDisk(kLo), (Bytes{105, 0}));
 }
 
+// Days folded at a change of date by a save that failed: a hand edit read at the next save gets
+// what was counted since, not bytes of another entry.
+TEST_F(UsageTest, AnEditAfterAFailedSaveThatFoldedGetsTheRightBytes) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const CivilDate old = civilDate(dayNumber(now.wYear, now.wMonth, now.wDay) - kKeptDays);
+    char line[80];
+    std::snprintf(line, sizeof line, "%04d-%02d-%02d\t%s\t1000\t0\n", old.year, old.month, old.day,
+                  kEth);
+    ASSERT_TRUE(writeFile(ledgerPath(), line));
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    move(0, 100, 0);
+    move(1, 200, 0);
+    tick();
+    UsageKeeper::save();
+    const std::string blocker = ledgerPath() + ".new";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    clocks.localDays = 1;
+    clocks.uptimeMs += 1001;
+    tick(); // a new day: the old one folds, and the save fails
+    RemoveDirectoryA(blocker.c_str());
+    ASSERT_TRUE(writeFile(ledgerPath(), readFile(ledgerPath()) + "2020-01\t" + kEth + "\t5\t0\n"));
+    UsageKeeper::save();
+    EXPECT_EQ(onDisk(kEth), (Bytes{1205, 0}));
+    EXPECT_EQ(onDisk(kLo), (Bytes{100, 0}));
+}
+
 // Whatever befalls the widget between its ticks (stops and starts, reloads without a ledger and
 // back, the clock stepped, days forward and back, saves due, the file held by another program or
 // edited, no memory, failed queries, rows reordered), the ledger ends up with every byte moved,
