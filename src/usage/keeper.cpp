@@ -70,9 +70,9 @@ struct KeeperState {
     ULONGLONG saveAfter;    // after a failed save the tick waits until this uptime
     char saveError[kStatusSize];
     char loadNote[kStatusSize]; // a damaged ledger or another keeper, until the next reload
-    // The file as this run last wrote it (`stamped`), and each entry's bytes then (entries keep
-    // their places until the next save): a file changed since, by hand or by another program, is
-    // read again at the next save, with what was counted since added to it.
+    // The file as this run last wrote or read it (`stamped`), and each entry's bytes then (entries
+    // keep their places until the next save writes): a file changed since, by hand or by another
+    // program, is read again at the next save, with what was counted since added to it.
     bool stamped;
     WIN32_FILE_ATTRIBUTE_DATA written;
     std::int64_t (*savedBytes)[2];
@@ -209,8 +209,9 @@ bool sameCounters(std::int32_t interface, const RowCounters& counted) {
     return index == 0 || index == counted.reading.index;
 }
 
-// Without the memory to remember the entries, no stamp: the next save writes as if nothing changed.
-void noteWritten() {
+// The file as the ledger holds it now, with the stamp `seen` (null: the file's now). Without the
+// memory to remember the entries, no stamp: the next save writes as if nothing changed.
+void noteFile(const WIN32_FILE_ATTRIBUTE_DATA* seen) {
     keeper.stamped = false;
     const std::int32_t count = keeper.ledger.entryCount;
     if (count > keeper.savedCapacity) {
@@ -224,8 +225,10 @@ void noteWritten() {
         for (int channel = 0; channel < 2; ++channel)
             keeper.savedBytes[i][channel] = keeper.ledger.entries[i].bytes[channel];
     keeper.savedCount = count;
-    keeper.stamped =
-        GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &keeper.written) != FALSE;
+    if (seen != nullptr)
+        keeper.written = *seen;
+    keeper.stamped = seen != nullptr ||
+                     GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &keeper.written);
 }
 
 // A file gone is written again as before; one whose time or size changed was edited.
@@ -284,7 +287,7 @@ bool writeLedgerFile() {
         forgetSums();
     }
     keeper.saveError[0] = '\0';
-    noteWritten();
+    noteFile(nullptr);
     return true;
 }
 
@@ -401,8 +404,8 @@ void holdFoldDay() {
 // `counted` added to the file just read into the ledger: each interface's traffic from its file
 // checkpoint to its first reading in this run (while the file was not read yet), by the rules of a
 // start, then its days and its checkpoint. The rows keep their interfaces, under the file's
-// numbers.
-void addCounted(const UsageLedger& counted) {
+// numbers. The file's entries keep their places. False without the memory, the rows untouched.
+bool addCounted(const UsageLedger& counted) {
     holdFoldDay();
     UsageLedger& file = keeper.ledger;
     for (std::int32_t i = 0; i < counted.interfaceCount; ++i) {
@@ -410,7 +413,7 @@ void addCounted(const UsageLedger& counted) {
         const std::int32_t into = findOrAddInterface(
             file, mine.id, std::strlen(mine.id), mine.description, std::strlen(mine.description));
         if (into < 0)
-            continue;
+            return false;
         const std::int32_t first =
             keeper.unread
                 ? findOrAddInterface(keeper.firstSeen, mine.id, std::strlen(mine.id), nullptr, 0)
@@ -420,8 +423,9 @@ void addCounted(const UsageLedger& counted) {
             std::int64_t bytes[2];
             trafficSinceCheckpoint(file.interfaces[into], seen.counters, seen.wide, keeper.boot,
                                    keeper.startUptime, bytes);
-            if (bytes[0] > 0 || bytes[1] > 0)
-                appendBytes(file, into, keeper.startDay, false, bytes);
+            if ((bytes[0] > 0 || bytes[1] > 0) &&
+                !addBytes(file, into, keeper.startDay, false, bytes))
+                return false;
         }
         if (mine.hasCheckpoint) {
             file.interfaces[into].hasCheckpoint = true;
@@ -429,11 +433,11 @@ void addCounted(const UsageLedger& counted) {
         }
         for (std::int32_t e = 0; e < counted.entryCount; ++e) {
             const UsageEntry& entry = counted.entries[e];
-            if (entry.interface == i && (entry.bytes[0] > 0 || entry.bytes[1] > 0))
-                appendBytes(file, into, entry.day, entry.month, entry.bytes);
+            if (entry.interface == i && (entry.bytes[0] > 0 || entry.bytes[1] > 0) &&
+                !addBytes(file, into, entry.day, entry.month, entry.bytes))
+                return false;
         }
     }
-    mergeEntries(file);
     for (RowSlot& slot : keeper.slots) {
         if (!slot.known)
             continue;
@@ -441,13 +445,16 @@ void addCounted(const UsageLedger& counted) {
         slot.interface = findOrAddInterface(file, id, std::strlen(id), nullptr, 0);
         slot.known = slot.interface >= 0;
     }
+    return true;
 }
 
-// The file read into the ledger, which is kept as it was when the file cannot be read yet.
-bool readAgain(UsageLedger& kept) {
+// The file read into the ledger, which is kept as it was when the file cannot be read yet. `seen`
+// is the file's stamp from before it was read, `stamped` whether there was one.
+bool readAgain(UsageLedger& kept, WIN32_FILE_ATTRIBUTE_DATA& seen, bool& stamped) {
     kept = keeper.ledger;
     keeper.ledger = UsageLedger{};
     keeper.loadNote[0] = '\0';
+    stamped = GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &seen) != FALSE;
     if (loadLedger()) {
         // Its entries may sit where an earlier ledger's did, with as many: no sum holds for them.
         forgetSums();
@@ -458,13 +465,45 @@ bool readAgain(UsageLedger& kept) {
     return false;
 }
 
+// `counted` added to the file just read (addCounted). The file as read, its stamp `seen` and its
+// entries' bytes, is then what the next save compares with, as after a write: should this save's
+// write fail, an edit made meanwhile is read too. Without the memory nothing is added and the
+// ledger is `before` again, to be tried at the next save.
+bool addToRead(const UsageLedger& counted, UsageLedger& before, bool stamped,
+               const WIN32_FILE_ATTRIBUTE_DATA& seen) {
+    const std::int32_t count = keeper.ledger.entryCount;
+    auto* bytes = static_cast<std::int64_t(*)[2]>(
+        std::malloc(sizeof(std::int64_t[2]) * static_cast<std::size_t>(count) + 1));
+    for (std::int32_t i = 0; bytes != nullptr && i < count; ++i)
+        for (int channel = 0; channel < 2; ++channel)
+            bytes[i][channel] = keeper.ledger.entries[i].bytes[channel];
+    if (bytes == nullptr || !addCounted(counted)) {
+        std::free(bytes);
+        freeLedger(keeper.ledger);
+        keeper.ledger = before;
+        before = UsageLedger{};
+        std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
+        return false;
+    }
+    std::free(keeper.savedBytes);
+    keeper.savedBytes = bytes;
+    keeper.savedCount = keeper.savedCapacity = count;
+    keeper.written = seen;
+    keeper.stamped = stamped;
+    return true;
+}
+
 // The file read at last, with what this run counted meanwhile added to it. False while the file
 // still cannot be read.
 bool readLate() {
     UsageLedger counted;
-    if (!readAgain(counted))
+    WIN32_FILE_ATTRIBUTE_DATA seen;
+    bool stamped = false;
+    if (!readAgain(counted, seen, stamped))
         return false;
-    addCounted(counted);
+    // A damaged file set aside is not there to compare with.
+    if (!addToRead(counted, counted, stamped && keeper.loadNote[0] == '\0', seen))
+        return false;
     freeLedger(counted);
     freeLedger(keeper.firstSeen);
     keeper.unread = false;
@@ -486,17 +525,19 @@ bool readEdited() {
                 bytes > keeper.savedBytes[i][channel] ? bytes - keeper.savedBytes[i][channel] : 0;
         }
     UsageLedger mine;
-    const bool read = readAgain(mine);
+    WIN32_FILE_ATTRIBUTE_DATA seen;
+    bool stamped = false;
+    bool read = readAgain(mine, seen, stamped);
     if (read && keeper.loadNote[0] != '\0') {
-        // Damaged by the edit and set aside with it: the ledger as this run had it stays.
+        // Damaged by the edit and set aside with it: the ledger as this run had it stays, and
+        // there is no file to compare with.
         freeLedger(keeper.ledger);
         keeper.ledger = mine;
         mine = UsageLedger{};
+        keeper.stamped = false;
     } else if (read) {
-        addCounted(since);
+        read = addToRead(since, mine, stamped, seen);
     }
-    // The ledger holds the file as it is now: should the write fail, the next one writes it.
-    keeper.stamped = keeper.stamped && !read;
     freeLedger(since);
     freeLedger(mine);
     return read;
@@ -570,7 +611,13 @@ void start(int position) {
     keeper.today = keeper.foldDay = keeper.startDay = localToday();
     if (!takeLock())
         return;
+    WIN32_FILE_ATTRIBUTE_DATA seen;
+    const bool found = GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &seen) != FALSE;
     keeper.unread = !loadLedger();
+    // The file as read: should the first save fail, an edit made before the next is read too. One
+    // set aside as damaged is not there to compare with.
+    if (found && !keeper.unread && keeper.loadNote[0] == '\0')
+        noteFile(&seen);
     holdFoldDay();
     keeper.keeping = true;
     // What each interface moved while no widget counted it.

@@ -77,13 +77,20 @@ ULONGLONG WINAPI shiftedTickCount() {
     return clocks.tickCount() + static_cast<ULONGLONG>(clocks.uptimeMs);
 }
 
-// While it lives, the widget's code finds no memory to grow a block: realloc fails as it may.
-void* __cdecl noMemory(void*, std::size_t) {
-    return nullptr;
+// While it lives, the widget's code finds no memory to grow a block once it grew `allowed`:
+// realloc fails as it may.
+decltype(&realloc) realRealloc;
+int reallocsAllowed;
+void* __cdecl noMemory(void* block, std::size_t size) {
+    return reallocsAllowed-- > 0 ? realRealloc(block, size) : nullptr;
 }
 struct ReallocFails {
     decltype(&realloc) real = nullptr;
-    ReallocFails() { hookImport(real, "msvcrt.dll", "realloc", &noMemory); }
+    explicit ReallocFails(int allowed = 0) {
+        reallocsAllowed = allowed;
+        hookImport(real, "msvcrt.dll", "realloc", &noMemory);
+        realRealloc = real;
+    }
     ~ReallocFails() {
         decltype(real) ours;
         hookImport(ours, "msvcrt.dll", "realloc", real);
@@ -326,6 +333,26 @@ TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
     EXPECT_EQ(onDisk(kLo), (Bytes{105, 0}));
 }
 
+// A save that read the file, at a start or after an edit, but could not write leaves the file as
+// read: an edit made before the next save is kept as well.
+TEST_F(UsageTest, AnEditAfterASaveThatReadTheFileButFailedIsKept) {
+    ASSERT_TRUE(writeFile(ledgerPath(), ""));
+    const std::string blocker = ledgerPath() + ".new";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    for (const char* month : {"2020-01", "2020-02"}) {
+        ASSERT_TRUE(
+            writeFile(ledgerPath(), readFile(ledgerPath()) + month + "\t" + kLo + "\t1000\t0\n"));
+        move(0, 100, 0);
+        tick();
+        UsageKeeper::save();
+        EXPECT_NE(std::string(UsageKeeper::status()).find("could not be saved"), std::string::npos);
+    }
+    RemoveDirectoryA(blocker.c_str());
+    UsageKeeper::save();
+    EXPECT_EQ(onDisk(kLo), (Bytes{2200, 0}));
+}
+
 // Days folded at a change of date by a save that failed: a hand edit read at the next save gets
 // what was counted since, not bytes of another entry.
 TEST_F(UsageTest, AnEditAfterAFailedSaveThatFoldedGetsTheRightBytes) {
@@ -353,10 +380,33 @@ TEST_F(UsageTest, AnEditAfterAFailedSaveThatFoldedGetsTheRightBytes) {
     EXPECT_EQ(onDisk(kLo), (Bytes{100, 0}));
 }
 
+// No memory to add what was counted to an edited file read again: the save fails, loses nothing,
+// and the next one adds it.
+TEST_F(UsageTest, NoMemoryToAddTheCountToAnEditLosesNothing) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    std::string months; // eight lines: the ledger read holds a full block of entries
+    for (int month = 1; month <= 8; ++month)
+        months += "2020-0" + std::to_string(month) + "\t" + kEth + "\t1\t0\n";
+    for (int allowed = 0; allowed < 4; ++allowed) {
+        SCOPED_TRACE(allowed);
+        UsageKeeper::save();
+        ASSERT_TRUE(writeFile(ledgerPath(), months)); // lo's lines taken out by hand
+        move(0, 0, 10);
+        tick();
+        {
+            ReallocFails failing(allowed);
+            UsageKeeper::save();
+        }
+        UsageKeeper::save();
+        EXPECT_EQ(onDisk(kLo), (Bytes{0, 10}));
+        EXPECT_EQ(onDisk(kEth), (Bytes{8, 0}));
+    }
+}
+
 // Whatever befalls the widget between its ticks (stops and starts, reloads without a ledger and
 // back, the clock stepped, days forward and back, saves due, the file held by another program or
-// edited, no memory, failed queries, rows reordered), the ledger ends up with every byte moved,
-// once.
+// edited, no memory, failed queries, rows reordered, saves that cannot write), the ledger ends up
+// with every byte moved, once.
 TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
     for (unsigned seed = 1; seed <= 4; ++seed) {
         SCOPED_TRACE(::testing::Message() << "seed " << seed);
@@ -372,7 +422,7 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
             move(row, in, out);
             moved[row][0] += static_cast<std::int64_t>(in);
             moved[row][1] += static_cast<std::int64_t>(out);
-            switch (random() % 10) {
+            switch (random() % 11) {
             case 0:
                 endPlugin();
                 ASSERT_EQ(beginPlugin(rigInstance()), 0);
@@ -420,6 +470,12 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
                 rigWriteSettings(paused ? "Velnor.period: boot\r\n" : "Velnor.period: day\r\n");
                 rigBroadcast(moduleHandles().widget, "@Velnor.settings.read");
                 break;
+            case 10: { // the new file cannot be made: saves fail until it can
+                const std::string blocker = ledgerPath() + ".new";
+                if (!CreateDirectoryA(blocker.c_str(), nullptr))
+                    RemoveDirectoryA(blocker.c_str());
+                break;
+            }
             case 9: { // a month line typed into the file
                 const std::string text = readFile(ledgerPath());
                 if (text != "<missing>" &&
@@ -434,6 +490,7 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
         }
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
+        RemoveDirectoryA((ledgerPath() + ".new").c_str());
         // A last start, with the table read, counts what a stop with the file held could not save
         // and what moved while no ledger was kept.
         endPlugin();
