@@ -102,10 +102,17 @@ std::int64_t shownPeriodBytes(const WidgetSettings& settings, std::int32_t& iden
         identity = UsageKeeper::shownInterface(row);
         return UsageKeeper::periodBytes(row, first);
     }
-    identity = -2;
+    // The sum is another one when an interface joins or leaves, or a failed reading counts none:
+    // its identity folds in the ledger interfaces summed, and stays below -1.
+    std::uint32_t summed = 2166136261u ^ static_cast<std::uint32_t>(shown.counted);
     std::int64_t sum = UsageKeeper::periodBytes(-1, first);
-    for (int i = 0; i < shown.counted; ++i)
-        sum = saturatingAdd(sum, UsageKeeper::periodBytes(shown.interfaces[i].row, first));
+    for (int i = 0; i < shown.counted; ++i) {
+        const int row = shown.interfaces[i].row;
+        summed =
+            (summed ^ static_cast<std::uint32_t>(UsageKeeper::shownInterface(row))) * 16777619u;
+        sum = saturatingAdd(sum, UsageKeeper::periodBytes(row, first));
+    }
+    identity = -2 - static_cast<std::int32_t>(summed & 0x3FFFFFFFu);
     return sum;
 }
 

@@ -15,8 +15,8 @@ bool describeChosen(const WidgetSettings& settings, char* out, std::size_t size)
 // Today's or the billing period's bytes of the shown interface, or the counted ones' sum.
 UsageFigures shownUsage(const WidgetSettings& settings);
 // The received plus sent bytes of shownUsage and their period's first day, through the keeper's
-// per-tick sums; `identity` tells one shown interface from another (the ledger's interface, or -2
-// for the sum).
+// per-tick sums; `identity` tells one shown interface from another (the ledger's interface, or for
+// the sum a number below -1 that tells one set of summed interfaces from another).
 std::int64_t shownPeriodBytes(const WidgetSettings& settings, std::int32_t& identity,
                               std::int32_t& first);
 // As UsageKeeper::daysBytes, for the shown interface or the counted ones' sum.

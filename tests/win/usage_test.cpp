@@ -714,6 +714,19 @@ TEST_F(UsageTest, ABalloonAtEachCrossingOncePerPeriodNotAtAStartPastIt) {
         watchCap();
         EXPECT_EQ(shownBalloon(), "none");
     }
+    // With all interfaces, a reading that failed or an interface that left and came back changes
+    // what is summed, never the period's bytes: no crossing.
+    rigWriteSettings("Velnor.period: day\r\nVelnor.interface: all\r\nVelnor.cap: 10 KB\r\n");
+    rigBroadcast(moduleHandles().widget, "@Velnor.settings.read");
+    const std::vector<Row> both = rows_;
+    fakeIfTableFail()(1);
+    for (const std::vector<Row>& table : {both, both, {both[0]}, both}) {
+        rows_ = table;
+        setRows();
+        tick();
+        watchCap();
+        EXPECT_EQ(shownBalloon(), "none") << table.size() << " rows";
+    }
 }
 
 // Docked, the widget is a child of the slit: the balloon still shows, under it on the screen.
