@@ -41,6 +41,8 @@ struct PeriodSums {
     std::int64_t before[2];
 };
 
+using EntryBytes = std::int64_t[2];
+
 struct KeeperState {
     bool keeping;
     int period;
@@ -75,8 +77,8 @@ struct KeeperState {
     // program, is read again at the next save, with what was counted since added to it.
     bool stamped;
     WIN32_FILE_ATTRIBUTE_DATA written;
-    std::int64_t (*savedBytes)[2];
-    std::int32_t savedCount, savedCapacity;
+    EntryBytes* savedBytes;
+    std::int32_t savedCount;
     // One for each interface the labels sum (all of them shown together), kept round robin.
     PeriodSums sums[8];
     unsigned nextSums, lastSums;
@@ -209,26 +211,33 @@ bool sameCounters(std::int32_t interface, const RowCounters& counted) {
     return index == 0 || index == counted.reading.index;
 }
 
-// The file as the ledger holds it now, with the stamp `seen` (null: the file's now). Without the
-// memory to remember the entries, no stamp: the next save writes as if nothing changed.
-void noteFile(const WIN32_FILE_ATTRIBUTE_DATA* seen) {
-    keeper.stamped = false;
-    const std::int32_t count = keeper.ledger.entryCount;
-    if (count > keeper.savedCapacity) {
-        void* grown = std::realloc(keeper.savedBytes, sizeof *keeper.savedBytes * count);
-        if (grown == nullptr)
-            return;
-        keeper.savedBytes = static_cast<std::int64_t(*)[2]>(grown);
-        keeper.savedCapacity = count;
-    }
-    for (std::int32_t i = 0; i < count; ++i)
+// Each entry's bytes, in a block of their own; null without the memory.
+EntryBytes* entryBytes(const UsageLedger& ledger) {
+    auto* bytes = static_cast<EntryBytes*>(
+        std::malloc(sizeof(EntryBytes) * static_cast<std::size_t>(ledger.entryCount) + 1));
+    for (std::int32_t i = 0; bytes != nullptr && i < ledger.entryCount; ++i)
         for (int channel = 0; channel < 2; ++channel)
-            keeper.savedBytes[i][channel] = keeper.ledger.entries[i].bytes[channel];
-    keeper.savedCount = count;
+            bytes[i][channel] = ledger.entries[i].bytes[channel];
+    return bytes;
+}
+
+// The file as it holds `count` entries of `bytes` (entryBytes, kept from here on), with the stamp
+// `seen` (null: the file's now). Without the bytes, no stamp: the next save writes as if nothing
+// changed.
+void noteFile(EntryBytes* bytes, std::int32_t count, const WIN32_FILE_ATTRIBUTE_DATA* seen) {
+    std::free(keeper.savedBytes);
+    keeper.savedBytes = bytes;
+    keeper.savedCount = bytes != nullptr ? count : 0;
     if (seen != nullptr)
         keeper.written = *seen;
-    keeper.stamped = seen != nullptr ||
-                     GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &keeper.written);
+    keeper.stamped = bytes != nullptr &&
+                     (seen != nullptr ||
+                      GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &keeper.written));
+}
+
+bool noMemoryToSave() {
+    std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
+    return false;
 }
 
 // A file gone is written again as before; one whose time or size changed was edited.
@@ -261,16 +270,15 @@ bool writeLedgerFile() {
     // the last save noted, against which an edit read again is told what was counted since.
     UsageLedger folded{};
     const bool folding = foldsAny(keeper.ledger, keeper.foldDay);
-    const bool copied = folding && copyLedger(keeper.ledger, folded);
-    if (copied)
+    if (folding && !copyLedger(keeper.ledger, folded))
+        return noMemoryToSave();
+    if (folding)
         fold(folded, keeper.foldDay);
     std::size_t length = 0;
-    char* text =
-        folding && !copied ? nullptr : writeLedger(copied ? folded : keeper.ledger, length);
+    char* text = writeLedger(folding ? folded : keeper.ledger, length);
     if (text == nullptr) {
         freeLedger(folded);
-        std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
-        return false;
+        return noMemoryToSave();
     }
     const FilePart whole{text, length};
     DWORD error = 0;
@@ -281,13 +289,13 @@ bool writeLedgerFile() {
         describeError(keeper.saveError, "usage could not be saved to", keeper.path, error);
         return false;
     }
-    if (copied) {
+    if (folding) {
         freeLedger(keeper.ledger);
         keeper.ledger = folded;
         forgetSums();
     }
     keeper.saveError[0] = '\0';
-    noteFile(nullptr);
+    noteFile(entryBytes(keeper.ledger), keeper.ledger.entryCount, nullptr);
     return true;
 }
 
@@ -472,23 +480,15 @@ bool readAgain(UsageLedger& kept, WIN32_FILE_ATTRIBUTE_DATA& seen, bool& stamped
 bool addToRead(const UsageLedger& counted, UsageLedger& before, bool stamped,
                const WIN32_FILE_ATTRIBUTE_DATA& seen) {
     const std::int32_t count = keeper.ledger.entryCount;
-    auto* bytes = static_cast<std::int64_t(*)[2]>(
-        std::malloc(sizeof(std::int64_t[2]) * static_cast<std::size_t>(count) + 1));
-    for (std::int32_t i = 0; bytes != nullptr && i < count; ++i)
-        for (int channel = 0; channel < 2; ++channel)
-            bytes[i][channel] = keeper.ledger.entries[i].bytes[channel];
+    EntryBytes* bytes = entryBytes(keeper.ledger);
     if (bytes == nullptr || !addCounted(counted)) {
         std::free(bytes);
         freeLedger(keeper.ledger);
         keeper.ledger = before;
         before = UsageLedger{};
-        std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
-        return false;
+        return noMemoryToSave();
     }
-    std::free(keeper.savedBytes);
-    keeper.savedBytes = bytes;
-    keeper.savedCount = keeper.savedCapacity = count;
-    keeper.written = seen;
+    noteFile(bytes, count, &seen);
     keeper.stamped = stamped;
     return true;
 }
@@ -514,10 +514,8 @@ bool readLate() {
 // it cannot be read, or without the memory to tell what was counted since.
 bool readEdited() {
     UsageLedger since{};
-    if (!copyLedger(keeper.ledger, since)) {
-        std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
-        return false;
-    }
+    if (!copyLedger(keeper.ledger, since))
+        return noMemoryToSave();
     for (std::int32_t i = 0; i < keeper.savedCount && i < since.entryCount; ++i)
         for (int channel = 0; channel < 2; ++channel) {
             std::int64_t& bytes = since.entries[i].bytes[channel];
@@ -617,7 +615,7 @@ void start(int position) {
     // The file as read: should the first save fail, an edit made before the next is read too. One
     // set aside as damaged is not there to compare with.
     if (found && !keeper.unread && keeper.loadNote[0] == '\0')
-        noteFile(&seen);
+        noteFile(entryBytes(keeper.ledger), keeper.ledger.entryCount, &seen);
     holdFoldDay();
     keeper.keeping = true;
     // What each interface moved while no widget counted it.
