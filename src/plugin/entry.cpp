@@ -33,9 +33,16 @@ constexpr const char* kFatalText = "Unable to load symbol \"GetIfTable\" from \"
 const WidgetCommands kWidgetCommands = {handleBroadcast, showContextMenu};
 
 struct EntryState {
+    // A start is under way: its boxes run message loops in which the shell may stop the plug-in
+    // or start it again.
+    bool starting;
     bool running; // a start returned 0 and no stop has run since
 };
 EntryState entryState;
+
+bool startedAlready() {
+    return entryState.running || entryState.starting;
+}
 
 // The platform's timer-callback form; the tick reads none of its arguments.
 void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
@@ -83,25 +90,34 @@ void returnToLoadedState() {
     entryState = EntryState{};
 }
 
+// A failed start releases what it made, unless a stop inside one of its boxes did so already (a
+// later start may run by now).
+int failStart() {
+    if (entryState.starting)
+        returnToLoadedState();
+    return 1;
+}
+
 int startWidget(HINSTANCE instance, HWND slit) {
+    entryState.starting = true;
     recordStart(instance, GetKSWnd(), slit, lookUpLayeredAttributes());
     makeFramePen();
     if (!InterfaceTable::load()) {
         MessageBoxA(nullptr, kFatalText, "Fatal", MB_OK);
-        returnToLoadedState();
-        return 1;
+        return failStart();
     }
     derivePaths(instance);
     reload();
+    // Stopped inside an icon box: that stop released everything.
+    if (!entryState.starting)
+        return 1;
     // Creation registers with the host window and applies the settings just read, so it comes
     // after the reload; the box of a failure is shown inside.
-    if (!createWidgetWindow(kWidgetCommands)) {
-        returnToLoadedState();
-        return 1;
-    }
+    if (!createWidgetWindow(kWidgetCommands))
+        return failStart();
     // Last: the tick needs the histories, the baseline and the window.
     startTimer(widgetSettings().timer, onTimer);
-    entryState.running = true;
+    entryState = EntryState{false, true};
     return 0;
 }
 
@@ -122,21 +138,22 @@ extern "C" const char* pluginInfo(int field) {
     return field >= 1 && field <= 6 ? kInfo[field] : kInfo[0];
 }
 
-// A start while the widget runs would replace the running widget's objects under it; it fails
-// without touching anything. There is one widget per process.
+// A start while the widget runs, or while a start is under way, would replace the widget's objects
+// under it; it fails without touching anything. There is one widget per process.
 extern "C" int beginPlugin(HINSTANCE instance) {
-    return entryState.running ? 1 : startWidget(instance, nullptr);
+    return startedAlready() ? 1 : startWidget(instance, nullptr);
 }
 
 extern "C" int beginSlitPlugin(HINSTANCE instance, HWND slit) {
-    return entryState.running ? 1 : startWithSlit(instance, slit, true);
+    return startedAlready() ? 1 : startWithSlit(instance, slit, true);
 }
 
 extern "C" int beginPluginEx(HINSTANCE instance, HWND slit) {
-    return entryState.running ? 1 : startWithSlit(instance, slit, false);
+    return startedAlready() ? 1 : startWithSlit(instance, slit, false);
 }
 
+// A stop during a start takes down what that start has made so far.
 extern "C" void endPlugin() {
-    if (entryState.running)
+    if (startedAlready())
         returnToLoadedState();
 }

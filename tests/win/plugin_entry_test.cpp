@@ -194,6 +194,29 @@ TEST_F(EntryTest, StopWithoutAStartDoesNothing) {
     EXPECT_TRUE(hostLogLines().empty());
 }
 
+// The shell restarts the plug-in while the first start's icon box is open: the stop takes that
+// start down, and the widget that runs afterwards is the second start's.
+TEST_F(EntryTest, ARestartInsideTheStartsIconBox) {
+    rigWriteSettings("Velnor.receiveLabel.icon: missing.ico\n");
+    int restarted = -1;
+    BoxWatcher watch([&](std::size_t index) {
+        if (index == 0 && restarted < 0) {
+            endPlugin();
+            restarted = beginPlugin(rigInstance());
+        }
+        return true;
+    });
+    EXPECT_EQ(beginPlugin(rigInstance()), 1);
+    ASSERT_EQ(restarted, 0);
+    for (const SeenBox& box : watch.seen())
+        EXPECT_EQ(box.caption, "Cannot load icon");
+    EXPECT_TRUE(IsWindow(moduleHandles().widget));
+    EXPECT_NE(moduleHandles().timer, 0u);
+    endPlugin();
+    EXPECT_TRUE(isLoadedState());
+    EXPECT_FALSE(classRegistered());
+}
+
 TEST_F(EntryTest, TimerTicksWithThePeriodReadAtStart) {
     struct TimerCase {
         const char* settings;
