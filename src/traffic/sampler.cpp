@@ -194,8 +194,9 @@ void askRoute(const RowCounters* rows, int count, std::int64_t now) {
 }
 
 // The one interface a name or the route shows, from every row just read: a missing one reads as
-// nothing found.
-CounterReading shownReading(const RowCounters* rows, int count, std::int64_t now) {
+// nothing found. Of rows with one description, the one that held it last is taken, else the one
+// at `position`, which is chosen with the name.
+CounterReading shownReading(const RowCounters* rows, int count, std::int64_t now, int position) {
     ShownInterfaces& shown = chosen.shown;
     int row = -1;
     if (chosen.choice.mode == InterfaceMode::Auto) {
@@ -204,7 +205,7 @@ CounterReading shownReading(const RowCounters* rows, int count, std::int64_t now
             row = rowOfIndex(chosen.routeIndex, rows, count, shown.row);
     } else {
         row = namedRow(chosen.choice, chosen.text, rows, count, InterfaceTable::rowDescription,
-                       shown.row);
+                       shown.row >= 0 ? shown.row : position);
     }
     shown.row = row;
     shown.index = row >= 0 ? rows[row].reading.index : 0;
@@ -277,7 +278,7 @@ void readChosen(WidgetSettings& settings, std::int64_t now, double seconds, bool
         return;
     }
     chosen.shown.counted = 0;
-    const CounterReading reading = shownReading(rows, count, now);
+    const CounterReading reading = shownReading(rows, count, now, settings.adapter);
     if (scrolling)
         applyReading(settings, reading, now, seconds);
     else
