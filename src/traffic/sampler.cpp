@@ -128,12 +128,12 @@ void rebase(const CounterReading& reading, std::int64_t now) {
     sampler.hasBaseline = true;
 }
 
-// The sum of every interface's totals may reach the largest count: it saturates.
+// The sum of every interface's totals may reach the largest count: it saturates. No bytes cost
+// nothing, whatever the price: an infinite one would make it not a number.
 void priceTotals(const WidgetSettings& settings) {
-    sampler.readings.cost =
-        static_cast<double>(saturatingAdd(sampler.readings.totals[Channel::Receive],
-                                          sampler.readings.totals[Channel::Send])) /
-        1024.0 * settings.price;
+    const std::int64_t bytes = saturatingAdd(sampler.readings.totals[Channel::Receive],
+                                             sampler.readings.totals[Channel::Send]);
+    sampler.readings.cost = bytes == 0 ? 0.0 : static_cast<double>(bytes) / 1024.0 * settings.price;
 }
 
 // One reading's rates against the last, the graphs scrolled, and the reading as the new baseline.
