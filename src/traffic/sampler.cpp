@@ -128,12 +128,12 @@ void rebase(const CounterReading& reading, std::int64_t now) {
     sampler.hasBaseline = true;
 }
 
-// The sum of every interface's totals may reach the largest count: it saturates.
+// The sum of every interface's totals may reach the largest count: it saturates. No bytes cost
+// nothing, whatever the price: an infinite one would make it not a number.
 void priceTotals(const WidgetSettings& settings) {
-    sampler.readings.cost =
-        static_cast<double>(saturatingAdd(sampler.readings.totals[Channel::Receive],
-                                          sampler.readings.totals[Channel::Send])) /
-        1024.0 * settings.price;
+    const std::int64_t bytes = saturatingAdd(sampler.readings.totals[Channel::Receive],
+                                             sampler.readings.totals[Channel::Send]);
+    sampler.readings.cost = bytes == 0 ? 0.0 : static_cast<double>(bytes) / 1024.0 * settings.price;
 }
 
 // One reading's rates against the last, the graphs scrolled, and the reading as the new baseline.
@@ -194,8 +194,9 @@ void askRoute(const RowCounters* rows, int count, std::int64_t now) {
 }
 
 // The one interface a name or the route shows, from every row just read: a missing one reads as
-// nothing found.
-CounterReading shownReading(const RowCounters* rows, int count, std::int64_t now) {
+// nothing found. Of rows with one description, the one that held it last is taken, else the one
+// at `position`, which is chosen with the name.
+CounterReading shownReading(const RowCounters* rows, int count, std::int64_t now, int position) {
     ShownInterfaces& shown = chosen.shown;
     int row = -1;
     if (chosen.choice.mode == InterfaceMode::Auto) {
@@ -204,7 +205,7 @@ CounterReading shownReading(const RowCounters* rows, int count, std::int64_t now
             row = rowOfIndex(chosen.routeIndex, rows, count, shown.row);
     } else {
         row = namedRow(chosen.choice, chosen.text, rows, count, InterfaceTable::rowDescription,
-                       shown.row);
+                       shown.row >= 0 ? shown.row : position);
     }
     shown.row = row;
     shown.index = row >= 0 ? rows[row].reading.index : 0;
@@ -277,7 +278,7 @@ void readChosen(WidgetSettings& settings, std::int64_t now, double seconds, bool
         return;
     }
     chosen.shown.counted = 0;
-    const CounterReading reading = shownReading(rows, count, now);
+    const CounterReading reading = shownReading(rows, count, now, settings.adapter);
     if (scrolling)
         applyReading(settings, reading, now, seconds);
     else

@@ -208,4 +208,12 @@ TEST_F(InterfaceChoiceTest, AllAddsThePhysicalInterfacesEachFromItsOwnBaseline) 
               30);
 }
 
+// Of two rows with one description, the one at the position chosen with it (the menu sets both).
+TEST_F(InterfaceChoiceTest, OfTwoRowsWithOneDescriptionThePositionChosen) {
+    row(4).description = "Ethernet";
+    settings.adapter = 3;
+    choose("Ethernet");
+    EXPECT_EQ(TrafficSampler::shown().index, 4u);
+}
+
 } // namespace

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -302,7 +303,8 @@ TEST_F(Sampler, CostOfTheTotals) {
     const Row rows[] = {{1024, 1024, 1.0, 2.0},
                         {0, 0, 1.0, 0.0},
                         {1536, 0, 0.5, 0.75},
-                        {k2To32 - 1, k2To32 - 1, 1.0, (2.0 * (k2To32 - 1)) / 1024.0}};
+                        {k2To32 - 1, k2To32 - 1, 1.0, (2.0 * (k2To32 - 1)) / 1024.0},
+                        {0, 0, HUGE_VAL, 0.0}}; // a price beyond the doubles: no bytes cost 0
     for (const Row& row : rows) {
         SCOPED_TRACE(row.cost);
         TrafficSampler::clear();
