@@ -87,7 +87,7 @@ void formatAmount(const CapLimit& limit, std::int64_t bytes, char* out) {
         return;
     }
     char cost[kTextSize];
-    formatCost(static_cast<double>(bytes) / 1024.0 * limit.price, cost, sizeof cost);
+    formatCost(costOf(bytes, limit.price), cost, sizeof cost);
     std::snprintf(out, kAmountSize, "%s (cost %s)", count, cost);
 }
 

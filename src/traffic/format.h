@@ -11,3 +11,8 @@ constexpr std::size_t kTextSize = 32; // holds every text below, "/s" included
 char* formatByteCount(std::int64_t value, char* out, std::size_t size);
 // The cost with two decimals ("1234.57"), bounded for any double.
 char* formatCost(double value, char* out, std::size_t size);
+// What `bytes` cost at `price` a KB. No bytes cost nothing, whatever the price: an infinite one
+// would make it not a number.
+inline double costOf(std::int64_t bytes, double price) {
+    return bytes == 0 ? 0.0 : static_cast<double>(bytes) / 1024.0 * price;
+}

@@ -4,6 +4,7 @@
 
 #include "traffic/clock.h"
 #include "traffic/counter_delta.h"
+#include "traffic/format.h"
 #include "traffic/interface_table.h"
 #include "traffic/route.h"
 
@@ -128,12 +129,11 @@ void rebase(const CounterReading& reading, std::int64_t now) {
     sampler.hasBaseline = true;
 }
 
-// The sum of every interface's totals may reach the largest count: it saturates. No bytes cost
-// nothing, whatever the price: an infinite one would make it not a number.
+// The sum of every interface's totals may reach the largest count: it saturates.
 void priceTotals(const WidgetSettings& settings) {
-    const std::int64_t bytes = saturatingAdd(sampler.readings.totals[Channel::Receive],
-                                             sampler.readings.totals[Channel::Send]);
-    sampler.readings.cost = bytes == 0 ? 0.0 : static_cast<double>(bytes) / 1024.0 * settings.price;
+    sampler.readings.cost = costOf(saturatingAdd(sampler.readings.totals[Channel::Receive],
+                                                 sampler.readings.totals[Channel::Send]),
+                                   settings.price);
 }
 
 // One reading's rates against the last, the graphs scrolled, and the reading as the new baseline.

@@ -24,8 +24,7 @@ LabelFigures counterFigures(const TrafficReadings& readings) {
 
 // A ledger's day holds up to 2^63 - 1 bytes each way: "both" and the cost are held there too.
 LabelFigures pricedFigures(std::int64_t received, std::int64_t sent, double price) {
-    return LabelFigures{{received, sent},
-                        static_cast<double>(saturatingAdd(received, sent)) / 1024.0 * price};
+    return LabelFigures{{received, sent}, costOf(saturatingAdd(received, sent), price)};
 }
 
 void describeInterface(int position, char* out, std::size_t size) {
