@@ -18,6 +18,7 @@ struct FakeIfRow {
     std::uint64_t outOctets64;
     std::uint32_t type;      // the interface type of both tables; 0 gives Ethernet (6)
     std::uint32_t connector; // nonzero: the 64-bit row's flags report a connector
+    std::uint32_t filter;    // nonzero: and mark the row as a filter
 };
 
 struct FakeIfStats {

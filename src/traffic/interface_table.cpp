@@ -142,7 +142,9 @@ const MIB_IF_ROW2* wideRow(const MIB_IF_TABLE2& wide, DWORD index, ULONG& next) 
 // What the sum of all interfaces asks of a row besides its counters.
 void noteKind(RowCounters& counted, const MIB_IFROW& entry, const MIB_IF_ROW2* row2) {
     counted.type = entry.dwType;
-    counted.connector = row2 != nullptr && row2->InterfaceAndOperStatusFlags.ConnectorPresent;
+    // A filter row repeats the traffic of the adapter it sits on, connector and all.
+    counted.connector = row2 != nullptr && row2->InterfaceAndOperStatusFlags.ConnectorPresent &&
+                        !row2->InterfaceAndOperStatusFlags.FilterInterface;
 }
 
 // Every row's counters from the buffer just refreshed and one query of all 64-bit counters;

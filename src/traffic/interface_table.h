@@ -19,7 +19,7 @@ struct RowCounters {
     CounterReading reading;
     bool hasGuid; // the system names the interface by a stable GUID, below
     unsigned char guid[16];
-    bool connector;     // the 64-bit row's flags report a connector: a physical adapter
+    bool connector;     // the 64-bit row's flags report a connector and no filter: an adapter
     std::uint32_t type; // the row's interface type (24: the loopback)
 };
 

@@ -239,6 +239,7 @@ DWORD WINAPI GetIfTable2(MIB_IF_TABLE2** table) {
             GUID{row.InterfaceIndex, 0, 0, {0, 0, 0x4E, 0x65, 0x74, 0x44, 0x65, 0x76}};
         row.Type = rowType(rows[i]);
         row.InterfaceAndOperStatusFlags.ConnectorPresent = rows[i].connector != 0;
+        row.InterfaceAndOperStatusFlags.FilterInterface = rows[i].filter != 0;
         row.InOctets = rows[i].inOctets64;
         row.OutOctets = rows[i].outOctets64;
     }

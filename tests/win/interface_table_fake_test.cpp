@@ -324,6 +324,11 @@ FakeIfRow bare(FakeIfRow row) {
     row.connector = 0;
     return row;
 }
+FakeIfRow filtered(FakeIfRow row) {
+    row.index = 10;
+    row.filter = 1;
+    return row;
+}
 
 class FakeInterfaceChoice : public FakeInterfaceTable {
   protected:
@@ -358,9 +363,10 @@ class FakeInterfaceChoice : public FakeInterfaceTable {
     std::int64_t histories[Channel::Count][8] = {};
 };
 
-// Only the interfaces with a connector: not the loopback, not the tunnel whose traffic is the
-// Ethernet's already. One joining (4 GB counted already) or leaving moves no other's rate; with no
-// connector reported anywhere, every interface but the loopback, the tunnel from its own baseline.
+// Only the interfaces with a connector: not the loopback, not the tunnel or a filter row whose
+// traffic is an adapter's already. One joining (4 GB counted already) or leaving moves no other's
+// rate; with no connector reported anywhere, every interface but the loopback, the tunnel from its
+// own baseline.
 TEST_F(FakeInterfaceChoice, AllAddsThePhysicalInterfaces) {
     run("all", {lo(1000), eth(50000), tun(70000), wifi(90000)}, 0,
         {{"each moves 1000", {lo(2000), eth(51000), tun(71000), wifi(91000)}, 0, 2000, 142000, 2},
@@ -374,6 +380,12 @@ TEST_F(FakeInterfaceChoice, AllAddsThePhysicalInterfaces) {
           {lo(2000), dock(4000000020), tun(71000), wifi(91030)},
           0,
           50,
+          4000091050,
+          2},
+         {"a filter row on the Wi-Fi, its traffic again",
+          {lo(2000), dock(4000000020), tun(71000), wifi(91030), filtered(wifi(91030))},
+          0,
+          0,
           4000091050,
           2},
          {"no connector reported",
