@@ -309,9 +309,11 @@ void resetHistory(WidgetSettings& settings) {
             graph.history[j] = 0;
     }
     if (choose(settings).mode != InterfaceMode::Position) {
-        // A new baseline for every interface, and the route asked again.
+        // A new baseline for every interface, the route asked again, and of rows with one
+        // description the one at the position, which the menu may have moved to the other.
         sampler.hasBaseline = false;
         chosen.routeAsked = false;
+        chosen.shown.row = -1;
         readChosen(settings, clockMicroseconds(), 0.0, false);
     } else
         rebase(InterfaceTable::counters(settings.adapter), clockMicroseconds());

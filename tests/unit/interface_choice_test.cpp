@@ -214,6 +214,9 @@ TEST_F(InterfaceChoiceTest, OfTwoRowsWithOneDescriptionThePositionChosen) {
     settings.adapter = 3;
     choose("Ethernet");
     EXPECT_EQ(TrafficSampler::shown().index, 4u);
+    settings.adapter = 1; // the other one, picked from the menu with the same name
+    choose("Ethernet");
+    EXPECT_EQ(TrafficSampler::shown().index, 2u);
 }
 
 } // namespace
