@@ -109,6 +109,26 @@ std::vector<std::int64_t> onDisk(const char* id) {
     return {bytes[0], bytes[1]};
 }
 
+// Saves fail while a folder takes the name of the file they write first.
+bool blockSaves(bool blocked) {
+    const std::string name = ledgerPath() + ".new";
+    return blocked ? CreateDirectoryA(name.c_str(), nullptr) != FALSE
+                   : RemoveDirectoryA(name.c_str()) != FALSE;
+}
+bool saveFailed() {
+    return std::string(UsageKeeper::status()).find("could not be saved") != std::string::npos;
+}
+
+// "<date>\t<id>\t" of the day `daysAgo` before today, a ledger line's start.
+std::string dayLine(int daysAgo, const char* id) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const CivilDate day = civilDate(dayNumber(now.wYear, now.wMonth, now.wDay) - daysAgo);
+    char line[64];
+    std::snprintf(line, sizeof line, "%04d-%02d-%02d\t%s\t", day.year, day.month, day.day, id);
+    return line;
+}
+
 class UsageTest : public RigTest {
   protected:
     void SetUp() override {
@@ -234,20 +254,16 @@ TEST_F(UsageTest, ADamagedLedgerIsSetAsideUnderAFreeName) {
 // The period's sum of the days before today follows a past day's figure edited by hand, whatever
 // memory the ledger read again lands in.
 TEST_F(UsageTest, APastDayEditedWhileRunningMovesThePeriodsBytes) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    const CivilDate yesterday = civilDate(dayNumber(now.wYear, now.wMonth, now.wDay) - 1);
-    char line[64];
-    std::snprintf(line, sizeof line, "%04d-%02d-%02d\t%s\t", yesterday.year, yesterday.month,
-                  yesterday.day, kEth);
-    rigWriteSettings("Velnor.period: month\r\nVelnor.billingDay: " + std::to_string(yesterday.day) +
-                     "\r\n");
-    ASSERT_TRUE(writeFile(ledgerPath(), std::string(line) + "1000\t0\n"));
+    const std::string line = dayLine(1, kEth);
+    // The billing period begins yesterday.
+    rigWriteSettings("Velnor.period: month\r\nVelnor.billingDay: " +
+                     std::to_string(std::stoi(line.substr(8, 2))) + "\r\n");
+    ASSERT_TRUE(writeFile(ledgerPath(), line + "1000\t0\n"));
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
     for (int edit = 2; edit <= 8; ++edit) {
         SCOPED_TRACE(edit);
         std::string text = readFile(ledgerPath());
-        const std::size_t at = text.find(line) + std::strlen(line);
+        const std::size_t at = text.find(line) + line.size();
         text.replace(at, text.find('\t', at) - at, std::to_string(1000 * edit));
         ASSERT_TRUE(writeFile(ledgerPath(), text));
         move(1, 1, 0);
@@ -305,29 +321,28 @@ TEST_F(UsageTest, AClockStepCountsNoBootTwice) {
 // asked for (a stop, the session's end, a suspend) tries at once.
 TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
-    const std::string blocker = ledgerPath() + ".new";
-    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    ASSERT_TRUE(blockSaves(true));
     move(0, 100, 0);
     tick();
     clocks.uptimeMs += 61000;
     tick(); // due, and fails
-    EXPECT_NE(std::string(UsageKeeper::status()).find("could not be saved"), std::string::npos);
-    RemoveDirectoryA(blocker.c_str());
+    EXPECT_TRUE(saveFailed());
+    blockSaves(false);
     clocks.uptimeMs += 1000;
     tick();
     EXPECT_EQ(onDisk(kLo), (Bytes{0, 0})) << "tried again at once";
-    EXPECT_NE(std::string(UsageKeeper::status()).find("could not be saved"), std::string::npos);
+    EXPECT_TRUE(saveFailed());
     clocks.uptimeMs += 60000;
     tick();
     EXPECT_EQ(onDisk(kLo), (Bytes{100, 0}));
     EXPECT_STREQ(UsageKeeper::status(), "");
 
-    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    ASSERT_TRUE(blockSaves(true));
     move(0, 5, 0);
     tick();
     UsageKeeper::save();
-    EXPECT_NE(std::string(UsageKeeper::status()).find("could not be saved"), std::string::npos);
-    RemoveDirectoryA(blocker.c_str());
+    EXPECT_TRUE(saveFailed());
+    blockSaves(false);
     UsageKeeper::save();
     EXPECT_STREQ(UsageKeeper::status(), "");
     EXPECT_EQ(onDisk(kLo), (Bytes{105, 0}));
@@ -337,8 +352,7 @@ TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
 // read: an edit made before the next save is kept as well.
 TEST_F(UsageTest, AnEditAfterASaveThatReadTheFileButFailedIsKept) {
     ASSERT_TRUE(writeFile(ledgerPath(), ""));
-    const std::string blocker = ledgerPath() + ".new";
-    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    ASSERT_TRUE(blockSaves(true));
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
     for (const char* month : {"2020-01", "2020-02"}) {
         ASSERT_TRUE(
@@ -346,9 +360,9 @@ TEST_F(UsageTest, AnEditAfterASaveThatReadTheFileButFailedIsKept) {
         move(0, 100, 0);
         tick();
         UsageKeeper::save();
-        EXPECT_NE(std::string(UsageKeeper::status()).find("could not be saved"), std::string::npos);
+        EXPECT_TRUE(saveFailed());
     }
-    RemoveDirectoryA(blocker.c_str());
+    blockSaves(false);
     UsageKeeper::save();
     EXPECT_EQ(onDisk(kLo), (Bytes{2200, 0}));
 }
@@ -356,24 +370,17 @@ TEST_F(UsageTest, AnEditAfterASaveThatReadTheFileButFailedIsKept) {
 // Days folded at a change of date by a save that failed: a hand edit read at the next save gets
 // what was counted since, not bytes of another entry.
 TEST_F(UsageTest, AnEditAfterAFailedSaveThatFoldedGetsTheRightBytes) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    const CivilDate old = civilDate(dayNumber(now.wYear, now.wMonth, now.wDay) - kKeptDays);
-    char line[80];
-    std::snprintf(line, sizeof line, "%04d-%02d-%02d\t%s\t1000\t0\n", old.year, old.month, old.day,
-                  kEth);
-    ASSERT_TRUE(writeFile(ledgerPath(), line));
+    ASSERT_TRUE(writeFile(ledgerPath(), dayLine(kKeptDays, kEth) + "1000\t0\n"));
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
     move(0, 100, 0);
     move(1, 200, 0);
     tick();
     UsageKeeper::save();
-    const std::string blocker = ledgerPath() + ".new";
-    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+    ASSERT_TRUE(blockSaves(true));
     clocks.localDays = 1;
     clocks.uptimeMs += 1001;
     tick(); // a new day: the old one folds, and the save fails
-    RemoveDirectoryA(blocker.c_str());
+    blockSaves(false);
     ASSERT_TRUE(writeFile(ledgerPath(), readFile(ledgerPath()) + "2020-01\t" + kEth + "\t5\t0\n"));
     UsageKeeper::save();
     EXPECT_EQ(onDisk(kEth), (Bytes{1205, 0}));
@@ -470,12 +477,10 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
                 rigWriteSettings(paused ? "Velnor.period: boot\r\n" : "Velnor.period: day\r\n");
                 rigBroadcast(moduleHandles().widget, "@Velnor.settings.read");
                 break;
-            case 10: { // the new file cannot be made: saves fail until it can
-                const std::string blocker = ledgerPath() + ".new";
-                if (!CreateDirectoryA(blocker.c_str(), nullptr))
-                    RemoveDirectoryA(blocker.c_str());
+            case 10: // saves fail until the next time
+                if (!blockSaves(true))
+                    blockSaves(false);
                 break;
-            }
             case 9: { // a month line typed into the file
                 const std::string text = readFile(ledgerPath());
                 if (text != "<missing>" &&
@@ -490,7 +495,7 @@ TEST_F(UsageTest, EveryByteMovedIsCountedOnceWhateverHappens) {
         }
         if (held != INVALID_HANDLE_VALUE)
             CloseHandle(held);
-        RemoveDirectoryA((ledgerPath() + ".new").c_str());
+        blockSaves(false);
         // A last start, with the table read, counts what a stop with the file held could not save
         // and what moved while no ledger was kept.
         endPlugin();
