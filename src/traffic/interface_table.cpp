@@ -34,6 +34,7 @@ struct InterfaceTableState {
     GetIfTable2Fn wideTable; // optional, with freeTable: every row's 64-bit counters at once
     FreeMibTableFn freeTable;
     bool allRows;
+    bool failed; // the last reading could not read the table
     RowCounters rows[InterfaceTable::kRowsMax];
     int rowsRead;
     unsigned readings;
@@ -149,11 +150,11 @@ void noteKind(RowCounters& counted, const MIB_IFROW& entry, const MIB_IF_ROW2* r
 
 // Every row's counters from the buffer just refreshed and one query of all 64-bit counters;
 // without that query, the shown position's own. When the query is there but fails, no row is
-// read: rows without their GUID would count as other interfaces.
-void readRows(int position) {
+// read (false): rows without their GUID would count as other interfaces.
+bool readRows(int position) {
     MIB_IF_TABLE2* wide = nullptr;
     if (state.wideTable && state.wideTable(&wide) != NO_ERROR)
-        return;
+        return false;
     const DWORD present = rows();
     const int count =
         present < InterfaceTable::kRowsMax ? static_cast<int>(present) : InterfaceTable::kRowsMax;
@@ -181,6 +182,7 @@ void readRows(int position) {
     if (wide)
         state.freeTable(wide);
     state.rowsRead = count;
+    return true;
 }
 
 } // namespace
@@ -260,6 +262,7 @@ unsigned readingsTaken() {
 
 CounterReading counters(int position) {
     const bool filled = refresh();
+    state.failed = !filled;
     const MIB_IFROW* entry = filled ? row(position) : nullptr;
     if (state.allRows) {
         ++state.readings;
@@ -275,10 +278,13 @@ CounterReading counters(int position) {
 const RowCounters* readEveryRow(int& count) {
     ++state.readings;
     state.rowsRead = 0;
-    if (refresh())
-        readRows(-1);
+    state.failed = !refresh() || !readRows(-1);
     count = state.rowsRead;
     return state.rows;
+}
+
+bool lastReadFailed() {
+    return state.failed;
 }
 
 std::uint32_t indexAt(int position) {

@@ -47,6 +47,9 @@ unsigned readingsTaken();
 CounterReading counters(int position);
 // Every row read now, as counters() with all rows on reads them; none when the query fails.
 const RowCounters* readEveryRow(int& count);
+// Whether the last counters() or readEveryRow() could not read the table (as opposed to a row
+// that is not in it).
+bool lastReadFailed();
 // Of the rows the last query filled (no new query): the interface number at `position` (0
 // outside the table) and the description of interface `index` (null when no row holds it).
 std::uint32_t indexAt(int position);

@@ -157,6 +157,16 @@ void applyReading(WidgetSettings& settings, const CounterReading& reading, std::
     priceTotals(settings);
 }
 
+// A tick whose table could not be read: no rate, while the totals, the cost, the shown interface
+// and the baselines stay as last read, so that the next reading rates the whole time since.
+void hold(WidgetSettings& settings) {
+    for (int channel = 0; channel < Channel::Count; ++channel) {
+        sampler.readings.rates[channel] = 0;
+        scroll(settings.graphs[channel], 0, sampler.peaks[channel]);
+    }
+    sampler.readings.seconds = 0.0;
+}
+
 // The settings' interface choice, parsed again only when its text changed.
 const InterfaceChoice& choose(const WidgetSettings& settings) {
     if (!chosen.parsed || std::strcmp(chosen.text, settings.interfaceName) != 0) {
@@ -272,6 +282,10 @@ void sumAll(WidgetSettings& settings, const RowCounters* rows, int count, std::i
 void readChosen(WidgetSettings& settings, std::int64_t now, double seconds, bool scrolling) {
     int count = 0;
     const RowCounters* rows = InterfaceTable::readEveryRow(count);
+    if (scrolling && InterfaceTable::lastReadFailed()) {
+        hold(settings);
+        return;
+    }
     chosen.shown.mode = chosen.choice.mode;
     if (chosen.choice.mode == InterfaceMode::All) {
         sumAll(settings, rows, count, now, seconds, scrolling);
@@ -296,7 +310,11 @@ void tick(WidgetSettings& settings) {
         readChosen(settings, now, seconds, true);
         return;
     }
-    applyReading(settings, InterfaceTable::counters(settings.adapter), now, seconds);
+    const CounterReading reading = InterfaceTable::counters(settings.adapter);
+    if (InterfaceTable::lastReadFailed())
+        hold(settings);
+    else
+        applyReading(settings, reading, now, seconds);
 }
 
 void resetHistory(WidgetSettings& settings) {

@@ -39,6 +39,10 @@ const RowCounters* InterfaceTable::readEveryRow(int& count) {
     return nullptr;
 }
 
+bool InterfaceTable::lastReadFailed() {
+    return false;
+}
+
 const char* InterfaceTable::rowDescription(int) {
     return "";
 }

@@ -265,10 +265,10 @@ TEST_F(FakeInterfaceTable, SamplerRatesThroughTableChanges) {
         {"no 64 bits for it", {first, row(3, 800, false)}, 0, 0, 800},
         {"32 bits", {first, row(3, 1800, false)}, 0, 1000, 1800},
         {"64 bits again", {first, row(3, 2800, true)}, 0, 0, 2800},
-        {"queries fail", {first, row(3, 3800, true)}, 2, 0, 0},
-        {"still failing", {first, row(3, 4800, true)}, 0, 0, 0},
-        {"recovered: the new baseline", {first, row(3, 900000, true)}, 0, 0, 900000},
-        {"and rates again", {first, row(3, 904000, true)}, 0, 4000, 904000},
+        {"queries fail: the total as last read", {first, row(3, 3800, true)}, 2, 0, 2800},
+        {"still failing", {first, row(3, 4800, true)}, 0, 0, 2800},
+        {"recovered: the 3 s since", {first, row(3, 902800, true)}, 0, 300000, 902800},
+        {"and rates again", {first, row(3, 906800, true)}, 0, 4000, 906800},
     };
     set({first, row(2, 5 * k4GiB, true)});
     ASSERT_TRUE(InterfaceTable::load());
@@ -400,6 +400,35 @@ TEST_F(FakeInterfaceChoice, AllAddsThePhysicalInterfaces) {
           15,
           4000162068,
           3}});
+}
+
+// A tick that cannot read the table (or, for a choice by name, the 64-bit one) shows no rate and
+// keeps the totals and the interface shown; the next reading rates the 2 s since the last.
+TEST_F(FakeInterfaceChoice, AFailedReadingKeepsTheFigures) {
+    struct Case {
+        const char* choice;
+        FakeIfTableFailFn fail;
+        std::int64_t total, rate;
+        std::uint32_t shown;
+    };
+    for (const Case& c : {Case{"all", fakeIfTableFail(), 6000, 3000, 2},
+                          Case{"Wireless", fakeIfTable2Fail(), 5000, 2000, 4}}) {
+        SCOPED_TRACE(c.choice);
+        run(c.choice, {eth(1000), wifi(5000)}, 0, {});
+        c.fail(1);
+        for (std::int64_t total : {c.total, c.total + 2 * c.rate}) {
+            testMicroseconds += 1000000;
+            TrafficSampler::tick(settings);
+            const ShownInterfaces& shown = TrafficSampler::shown();
+            EXPECT_EQ(TrafficSampler::readings().totals[Channel::Receive], total);
+            EXPECT_EQ(TrafficSampler::readings().rates[Channel::Receive],
+                      total == c.total ? 0 : c.rate);
+            EXPECT_EQ(c.shown, shown.mode == InterfaceMode::All
+                                   ? static_cast<std::uint32_t>(shown.counted)
+                                   : shown.index);
+            set({eth(3000), wifi(9000)});
+        }
+    }
 }
 
 // The route's interface; asked again when the table changes, and a new one starts from its own
