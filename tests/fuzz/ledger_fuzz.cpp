@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "usage/ledger_file.h"
 #include "fuzz_check.h"
@@ -57,13 +58,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::free(again);
     std::free(written);
 
-    std::int64_t before[2], after[2];
-    std::int32_t today = first.entryCount > 0 ? first.entries[0].day + 400 : 0;
-    for (std::int32_t i = 0; i < first.interfaceCount; ++i) {
-        totals(second, i, INT32_MIN, INT32_MAX, before);
-        fold(second, today);
+    // Every day before the newest entry's folds (the entries lie months first, then by day).
+    const std::int32_t today =
+        second.entryCount > 0 ? second.entries[second.entryCount - 1].day + kKeptDays : 0;
+    std::vector<std::int64_t> before(2 * static_cast<std::size_t>(second.interfaceCount));
+    for (std::int32_t i = 0; i < second.interfaceCount; ++i)
+        totals(second, i, INT32_MIN, INT32_MAX, &before[2 * static_cast<std::size_t>(i)]);
+    fold(second, today);
+    for (std::int32_t i = 0; i < second.interfaceCount; ++i) {
+        std::int64_t after[2];
         totals(second, i, INT32_MIN, INT32_MAX, after);
-        check(before[0] == after[0] && before[1] == after[1]);
+        check(before[2 * static_cast<std::size_t>(i)] == after[0] &&
+              before[2 * static_cast<std::size_t>(i) + 1] == after[1]);
     }
     freeLedger(first);
     freeLedger(second);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "types.h"
+#include "usage/keeper.h"
 
 inline void expectDefaultSettings(const WidgetSettings& s) {
     EXPECT_EQ(s.x, 100);
@@ -49,6 +50,8 @@ inline void expectDefaultSettings(const WidgetSettings& s) {
     }
     EXPECT_EQ(s.price, 1.0);
     EXPECT_EQ(s.adapter, 0);
+    EXPECT_EQ(s.period, UsagePeriod::Boot);
+    EXPECT_EQ(s.billingDay, 1);
     EXPECT_EQ(s.capBytes, 0);
     EXPECT_EQ(s.budget, 0.0);
     EXPECT_EQ(s.capWarn, 80);

@@ -34,11 +34,12 @@ std::size_t fieldSize(KeyType type) {
     return 0;
 }
 
-// Every table's rows: the widget's, the ledger's and the allowance's.
+// Every table's rows: the widget's, the ledger's, the allowance's and the interface's.
 std::vector<SettingKey> allKeys() {
     std::vector<SettingKey> keys(kSettingKeys, kSettingKeys + kSettingKeyCount);
     keys.insert(keys.end(), kLedgerKeys, kLedgerKeys + kLedgerKeyCount);
     keys.insert(keys.end(), kCapKeys, kCapKeys + kCapKeyCount);
+    keys.insert(keys.end(), kInterfaceKeys, kInterfaceKeys + kInterfaceKeyCount);
     return keys;
 }
 

@@ -155,11 +155,15 @@ std::string cleanLine(std::string value) {
     return value;
 }
 
-// Every key of the table with a random value of its kind, in a random order, some left out.
+// Every key of the tables with a random value of its kind, in a random order, some left out.
 std::string randomSettingsFile(int rewrite) {
     const bool huge = rewrite % 150 == 7;
+    std::vector<SettingKey> keys(kSettingKeys, kSettingKeys + kSettingKeyCount);
+    keys.insert(keys.end(), kLedgerKeys, kLedgerKeys + kLedgerKeyCount);
+    keys.insert(keys.end(), kCapKeys, kCapKeys + kCapKeyCount);
+    keys.insert(keys.end(), kInterfaceKeys, kInterfaceKeys + kInterfaceKeyCount);
     std::vector<std::string> lines;
-    for (const SettingKey& key : kSettingKeys) {
+    for (const SettingKey& key : keys) {
         if (below(10) == 0)
             continue;
         std::string value;

@@ -9,6 +9,7 @@
 #include "handles.h"
 #include "host.h"
 #include "plugin_rig.h"
+#include "support/import_hook.h"
 #include "widget/tooltip.h"
 #include "win/tooltip_windows.h"
 
@@ -141,8 +142,17 @@ TEST_F(TooltipTest, TheNameFollowsARowShiftWhileOpen) {
     endPlugin();
 }
 
+// The local clock the widget reads here: noon of a fixed day, so that neither midnight nor the
+// end of the day's first hour falls between the tooltip's figures and the test's look at them.
+void WINAPI noonLocalTime(SYSTEMTIME* now) {
+    *now = SYSTEMTIME{2026, 3, 1, 2, 12, 0, 0, 0};
+}
+
 // The limit's lines count the interface shown, by its position or by its name.
 TEST_F(TooltipTest, TheLimitsLinesFollowThePeriodLine) {
+    decltype(&GetLocalTime) realLocalTime = nullptr;
+    hookImport(realLocalTime, "kernel32.dll", "GetLocalTime", &noonLocalTime);
+    ASSERT_NE(realLocalTime, nullptr);
     const std::string ledger = rigSettingsPath().substr(0, rigSettingsPath().size() - 2) + "usage";
     for (const char* shown :
          {"Velnor.adapter: 1\n", "Velnor.adapter: 0\nVelnor.interface: Scripted Ethernet\n"}) {
@@ -164,20 +174,15 @@ TEST_F(TooltipTest, TheLimitsLinesFollowThePeriodLine) {
             "\r\ncap 8.000 KB: 6.000 KB used (75%), 2.000 KB left, 2.000 KB a day "
             "for 1 day";
         EXPECT_NE(text.find(lines), std::string::npos) << text;
-        // The estimate for the day, after its first hour, by today.
-        SYSTEMTIME now;
-        GetLocalTime(&now);
-        char by[24];
-        std::snprintf(by, sizeof by, " by %04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
+        // The estimate for the day, past its first hour, by today.
         const std::size_t estimate = text.find("\r\nestimated ");
-        EXPECT_EQ(estimate != std::string::npos, now.wHour >= 1) << text;
-        if (estimate != std::string::npos) {
-            EXPECT_EQ(estimate, text.find(lines) + lines.size());
-            EXPECT_NE(text.find(by, estimate), std::string::npos) << text;
-        }
+        EXPECT_EQ(estimate, text.find(lines) + lines.size()) << text;
+        EXPECT_NE(text.find(" by 2026-03-02", estimate), std::string::npos) << text;
         endPlugin();
     }
     DeleteFileA(ledger.c_str());
+    decltype(&GetLocalTime) ours = nullptr;
+    hookImport(ours, "kernel32.dll", "GetLocalTime", realLocalTime);
 }
 
 // The first lines with "Velnor.interface:": the route's interface, none, the sum's lines (the

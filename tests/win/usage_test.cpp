@@ -47,9 +47,11 @@ std::string ledgerPath() {
 }
 
 // The clocks the keeper reads, as the test moves them: the wall clock (Unix seconds), the local
-// date (days) and the uptime (milliseconds), each shifted on its own.
+// date (days) and the uptime (milliseconds), each shifted on its own. The local clock stands at
+// noon of the day the test began, so that no midnight passes between its ticks.
 struct Clocks {
     std::int64_t wallSeconds, localDays, uptimeMs;
+    SYSTEMTIME noon;
     decltype(&GetSystemTimeAsFileTime) systemTime;
     decltype(&GetLocalTime) localTime;
     decltype(&GetTickCount64) tickCount;
@@ -64,7 +66,7 @@ void WINAPI shiftedSystemTime(FILETIME* now) {
 }
 
 void WINAPI shiftedLocalTime(SYSTEMTIME* now) {
-    clocks.localTime(now);
+    *now = clocks.noon;
     FILETIME file;
     SystemTimeToFileTime(now, &file);
     ULARGE_INTEGER ticks{{file.dwLowDateTime, file.dwHighDateTime}};
@@ -145,6 +147,9 @@ class UsageTest : public RigTest {
         hookImport(clocks.localTime, "kernel32.dll", "GetLocalTime", &shiftedLocalTime);
         hookImport(clocks.tickCount, "kernel32.dll", "GetTickCount64", &shiftedTickCount);
         ASSERT_TRUE(clocks.systemTime && clocks.localTime && clocks.tickCount);
+        clocks.localTime(&clocks.noon);
+        clocks.noon.wHour = 12;
+        clocks.noon.wMinute = clocks.noon.wSecond = clocks.noon.wMilliseconds = 0;
     }
     void TearDown() override {
         endPlugin();

@@ -348,6 +348,7 @@ TEST_F(UsageWindowTest, EachWayOpensOneWindowAndEachWayClosesIt) {
 }
 
 TEST_F(UsageWindowTest, ThePictureHoldsThePeriodAndTodayFollowsEveryTick) {
+    setDate(2026, 3, 2); // no midnight between the ticks
     start("Velnor.period: day\nVelnor.adapter: 1\nVelnor.timer: 40\nVelnor.price: 2\n"
           "Velnor.receiveGraph.color: #00FF00\nVelnor.receiveGraph.background: #000000\n");
     rigBroadcast(widget, "@Velnor.usage");
