@@ -24,7 +24,7 @@ struct CapLimit {
     bool costs;             // a budget is set: byte figures are also given as costs
     double price;           // of 1024 bytes
     std::int32_t warn;      // percent, 1..100
-    std::int64_t warnBytes; // the fewest bytes at `warn` percent, rounded down
+    std::int64_t warnBytes; // the fewest bytes at `warn` percent (rounded up)
 };
 
 // The smaller of the cap and the budget's bytes at `price`; a budget of 0 or less, or a price of 0
