@@ -163,10 +163,11 @@ CapLimit capLimit(std::int64_t capBytes, double budget, double price, int warnPe
     limit.price = price;
     limit.warn = normalCapWarn(warnPercent);
     limit.bytes = nonNegative(capBytes);
+    // A budget's figures are costs too, even where the cap is the smaller limit.
+    limit.costs = budget > 0 && price > 0;
     // The bytes whose cost is the budget; as many as 2^63 could never be counted, so none.
-    const double bytes = budget > 0 && price > 0 ? std::floor(budget * 1024.0 / price + 0.5) : -1;
+    const double bytes = limit.costs ? std::floor(budget * 1024.0 / price + 0.5) : -1;
     if (bytes >= 0 && bytes < 9223372036854775808.0) {
-        limit.costs = true;
         const std::int64_t budgetBytes = bytes < 1 ? 1 : static_cast<std::int64_t>(bytes);
         if (limit.bytes == 0 || budgetBytes < limit.bytes) {
             limit.bytes = budgetBytes;

@@ -90,6 +90,7 @@ TEST(Cap, LimitIsTheSmallerOfCapAndBudget) {
     }
     // A budget's figures are costs too, even where the cap is the smaller limit.
     EXPECT_TRUE(capLimit(1000, 10, 1, 80).costs);
+    EXPECT_TRUE(capLimit(1000, 1e16, 1, 80).costs) << "a budget of 2^63 bytes and more";
     EXPECT_FALSE(capLimit(1000, 0, 1, 80).costs);
 }
 
