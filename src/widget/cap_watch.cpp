@@ -58,9 +58,11 @@ void look(bool warn) {
     std::int32_t interface = -1, first = 0;
     const std::int64_t used = shownPeriodBytes(widgetSettings(), interface, first);
     const int level = capLevel(limit, used);
-    // Another interface or a new period is found where it stands, like a start.
+    // Another interface, or a period set back by the clock, is found where it stands, like a
+    // start. The next period began below every threshold: the tick that opens it crosses too.
+    const int before = first > capWatch.first ? int{CapLevel::Below} : capWatch.level;
     const bool crossed = warn && capWatch.primed && capWatch.interface == interface &&
-                         capWatch.first == first && level > capWatch.level;
+                         first >= capWatch.first && level > before;
     capWatch.primed = true;
     capWatch.interface = interface;
     capWatch.first = first;

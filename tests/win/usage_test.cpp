@@ -739,6 +739,19 @@ TEST_F(UsageTest, ABalloonAtEachCrossingOncePerPeriodNotAtAStartPastIt) {
     }
 }
 
+// The period's bytes began at 0: the tick that opens the next period and takes them past a
+// threshold crosses it.
+TEST_F(UsageTest, TheTickThatOpensTheNextPeriodCrossesToo) {
+    rigWriteSettings("Velnor.period: day\r\nVelnor.adapter: 1\r\nVelnor.cap: 10 KB\r\n");
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    clocks.localDays = 1;
+    clocks.uptimeMs += 1001;
+    move(1, 8192, 0);
+    tick();
+    watchCap();
+    EXPECT_EQ(shownBalloon(), "8.000 KB used (80%), 2.000 KB left, 2.000 KB a day for 1 day");
+}
+
 // Docked, the widget is a child of the slit: the balloon still shows, under it on the screen.
 TEST_F(UsageTest, TheBalloonShowsForAWidgetInTheSlit) {
     rigWriteSettings(
