@@ -444,6 +444,11 @@ TEST_F(FakeInterfaceChoice, AutoFollowsTheDefaultRoute) {
     const std::int64_t kept[8] = {0, 0, 400, 100, 0, 700, 0, 0};
     for (int column = 0; column < 8; ++column)
         EXPECT_EQ(histories[Channel::Receive][column], kept[column]) << column;
+    // Found by its number while its row moves; zeros while it is away, a new baseline when back.
+    run("auto", {lo(0), eth(1000), wifi(5000)}, 2,
+        {{"a row before it leaves", {eth(1300), wifi(5000)}, 2, 300, 1300, 2},
+         {"it leaves", {wifi(5000)}, 2, 0, 0, 0},
+         {"it is back", {lo(0), eth(9000), wifi(5000)}, 2, 0, 9000, 2}});
 }
 
 // By GUID and by description: the interface wherever it stands, zeros while it is away, and a new
