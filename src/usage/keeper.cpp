@@ -300,13 +300,16 @@ bool writeLedgerFile() {
 }
 
 // A file not read yet, or changed since it was written, is read first, never overwritten. After a
-// failure the tick waits a while before it tries again.
+// failure the tick waits a while before it tries again, even when no traffic follows: what the
+// failed save held (a start's count, a date's fold) is still to be written.
 bool saveLedger() {
     const bool saved =
         (keeper.unread ? readLate() : !editedSinceWritten() || readEdited()) && writeLedgerFile();
-    keeper.saveAfter = saved ? 0 : GetTickCount64() + kSaveDelayMs;
-    if (saved)
-        keeper.unsaved = false;
+    const ULONGLONG now = GetTickCount64();
+    keeper.saveAfter = saved ? 0 : now + kSaveDelayMs;
+    if (!saved && !keeper.unsaved)
+        keeper.firstUnsaved = now;
+    keeper.unsaved = !saved;
     return saved;
 }
 

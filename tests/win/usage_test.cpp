@@ -351,6 +351,17 @@ TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
     UsageKeeper::save();
     EXPECT_STREQ(UsageKeeper::status(), "");
     EXPECT_EQ(onDisk(kLo), (Bytes{105, 0}));
+
+    // A start whose save fails with no traffic after it: what it counted is tried again too.
+    endPlugin();
+    move(0, 7, 0);
+    ASSERT_TRUE(blockSaves(true));
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    EXPECT_TRUE(saveFailed());
+    blockSaves(false);
+    clocks.uptimeMs += 61000;
+    tick();
+    EXPECT_EQ(onDisk(kLo), (Bytes{112, 0}));
 }
 
 // A save that read the file, at a start or after an edit, but could not write leaves the file as
