@@ -590,6 +590,12 @@ TEST_F(UsageTest, ARowWithoutItsGuidForATickCountsNothing) {
     EXPECT_EQ(shown(0), (Bytes{1000160, 0}));
     UsageKeeper::save();
     EXPECT_EQ(readFile(ledgerPath()).find("\tlo\t"), std::string::npos) << "no entry keyed `lo`";
+    // Left out at a start, before any reading of this run saw its GUID.
+    endPlugin();
+    fakeIfTableSetRows()(rows.data(), 2);
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    UsageKeeper::save();
+    EXPECT_EQ(readFile(ledgerPath()).find("\tlo\t"), std::string::npos) << "none at a start";
     // Two rows without a GUID and of one description keep a checkpoint each.
     rows = {fakeIfRow(1000, 0, "tun"), fakeIfRow(3000000, 0, "tun")};
     rows[0].index = 7;
