@@ -135,11 +135,15 @@ bool sameGuid(const unsigned char* a, const unsigned char* b) {
     return x[0] == y[0] && x[1] == y[1];
 }
 
-// A row read with a GUID before and without one now: the 64-bit query left it out (the row came or
-// went between the two queries). It keeps its GUID entry and counts nothing this tick.
-bool hadGuid(DWORD index) {
+// A row without a GUID that was read with one before, or that other rows of the reading have
+// theirs beside: the 64-bit query left it out (the row came or went between the two queries). It
+// keeps its GUID entry and counts nothing this tick, at a start too, where no row was read before.
+bool lostGuid(const RowCounters* read, int rows, DWORD index) {
     for (const RowSlot& slot : keeper.slots)
         if (slot.known && slot.hasGuid && slot.index == index)
+            return true;
+    for (int row = 0; row < rows; ++row)
+        if (read[row].hasGuid)
             return true;
     return false;
 }
@@ -148,7 +152,7 @@ bool hadGuid(DWORD index) {
 // where the system gives one, else by its description, with " #2", " #3", ... for the later rows
 // of one description, so that two rows never share a checkpoint. -1 without memory, and for a
 // row that lost its GUID.
-std::int32_t findInterfaceOf(const RowCounters* read, int row) {
+std::int32_t findInterfaceOf(const RowCounters* read, int rows, int row) {
     const RowCounters& counted = read[row];
     char description[InterfaceTable::kDescriptionMax + 1];
     std::snprintf(description, sizeof description, "%s", InterfaceTable::rowDescription(row));
@@ -156,7 +160,7 @@ std::int32_t findInterfaceOf(const RowCounters* read, int row) {
     if (counted.hasGuid) {
         formatGuid(counted.guid, id, sizeof id);
     } else {
-        if (hadGuid(counted.reading.index))
+        if (lostGuid(read, rows, counted.reading.index))
             return -1;
         int same = 0;
         for (int earlier = 0; earlier < row; ++earlier)
@@ -176,13 +180,13 @@ std::int32_t findInterfaceOf(const RowCounters* read, int row) {
 }
 
 // The ledger interface of table row `row`; the slot answers while the row holds the same interface.
-inline std::int32_t interfaceOf(const RowCounters* read, int row) {
+inline std::int32_t interfaceOf(const RowCounters* read, int rows, int row) {
     const RowCounters& counted = read[row];
     const RowSlot& slot = keeper.slots[row];
     if (slot.known && slot.index == counted.reading.index && slot.hasGuid == counted.hasGuid &&
         sameGuid(slot.guid, counted.guid))
         return slot.interface;
-    return findInterfaceOf(read, row);
+    return findInterfaceOf(read, rows, row);
 }
 
 bool readLate();
@@ -300,13 +304,16 @@ bool writeLedgerFile() {
 }
 
 // A file not read yet, or changed since it was written, is read first, never overwritten. After a
-// failure the tick waits a while before it tries again.
+// failure the tick waits a while before it tries again, even when no traffic follows: what the
+// failed save held (a start's count, a date's fold) is still to be written.
 bool saveLedger() {
     const bool saved =
         (keeper.unread ? readLate() : !editedSinceWritten() || readEdited()) && writeLedgerFile();
-    keeper.saveAfter = saved ? 0 : GetTickCount64() + kSaveDelayMs;
-    if (saved)
-        keeper.unsaved = false;
+    const ULONGLONG now = GetTickCount64();
+    keeper.saveAfter = saved ? 0 : now + kSaveDelayMs;
+    if (!saved && !keeper.unsaved)
+        keeper.firstUnsaved = now;
+    keeper.unsaved = !saved;
     return saved;
 }
 
@@ -561,7 +568,7 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
     for (int row = 0; row < rows; ++row) {
         const RowCounters& counted = read[row];
         const CounterReading& reading = counted.reading;
-        std::int32_t interface = interfaceOf(read, row);
+        std::int32_t interface = interfaceOf(read, rows, row);
         if (interface < 0)
             continue;
         UsageInterface& known = keeper.ledger.interfaces[interface];

@@ -351,6 +351,17 @@ TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
     UsageKeeper::save();
     EXPECT_STREQ(UsageKeeper::status(), "");
     EXPECT_EQ(onDisk(kLo), (Bytes{105, 0}));
+
+    // A start whose save fails with no traffic after it: what it counted is tried again too.
+    endPlugin();
+    move(0, 7, 0);
+    ASSERT_TRUE(blockSaves(true));
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    EXPECT_TRUE(saveFailed());
+    blockSaves(false);
+    clocks.uptimeMs += 61000;
+    tick();
+    EXPECT_EQ(onDisk(kLo), (Bytes{112, 0}));
 }
 
 // A save that read the file, at a start or after an edit, but could not write leaves the file as
@@ -579,6 +590,12 @@ TEST_F(UsageTest, ARowWithoutItsGuidForATickCountsNothing) {
     EXPECT_EQ(shown(0), (Bytes{1000160, 0}));
     UsageKeeper::save();
     EXPECT_EQ(readFile(ledgerPath()).find("\tlo\t"), std::string::npos) << "no entry keyed `lo`";
+    // Left out at a start, before any reading of this run saw its GUID.
+    endPlugin();
+    fakeIfTableSetRows()(rows.data(), 2);
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    UsageKeeper::save();
+    EXPECT_EQ(readFile(ledgerPath()).find("\tlo\t"), std::string::npos) << "none at a start";
     // Two rows without a GUID and of one description keep a checkpoint each.
     rows = {fakeIfRow(1000, 0, "tun"), fakeIfRow(3000000, 0, "tun")};
     rows[0].index = 7;
