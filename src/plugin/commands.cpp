@@ -32,17 +32,17 @@ void hideWidget(HWND window, const char*) {
 }
 
 // Once "Velnor.interface:" is in use, a numbered item names its row's interface by identity:
-// its GUID, or its description where the system gives none.
+// its GUID, or its description where the system gives none. A row without a reading (the query
+// failed just now, or it lies past the rows read) is named by its description too, so that the
+// click is never lost.
 void selectByIdentity(int position) {
     int count = 0;
     const RowCounters* rows = InterfaceTable::readEveryRow(count);
-    if (position >= count)
-        return;
     char name[kInterfaceNameSize];
-    if (rows[position].hasGuid)
+    if (position < count && rows[position].hasGuid)
         formatGuid(rows[position].guid, name, sizeof name);
     else
-        std::snprintf(name, sizeof name, "%s", InterfaceTable::rowDescription(position));
+        std::snprintf(name, sizeof name, "%s", InterfaceTable::description(position));
     chooseInterface(name, position);
 }
 

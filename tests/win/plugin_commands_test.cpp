@@ -11,6 +11,7 @@
 #include "plugin/commands.h"
 #include "plugin_rig.h"
 #include "settings/settings.h"
+#include "support/fake_iphlpapi_client.h"
 #include "traffic/sampler.h"
 #include "win/win_files.h"
 
@@ -350,6 +351,14 @@ TEST_F(CommandsTest, InterfaceItemsAndTheirWriteBack) {
     rigBroadcast(widget, "@Velnor.settings.write");
     EXPECT_EQ(readFile(rigSettingsPath()),
               "Velnor.adapter: 1\nVelnor.x: 100\nVelnor.y: 100\nVelnor.interface: odd\n");
+    endPlugin();
+    // A click while the 64-bit table fails still takes the row clicked.
+    start("Velnor.interface: all\n");
+    fakeIfTable2Fail()(1);
+    rigBroadcast(widget, "@Velnor.adapter.2");
+    rigBroadcast(widget, "@Velnor.settings.write");
+    EXPECT_EQ(readFile(rigSettingsPath()), "Velnor.interface: wlan0 with a long name\n"
+                                           "Velnor.x: 100\nVelnor.y: 100\nVelnor.adapter: 2\n");
 }
 
 } // namespace
