@@ -201,8 +201,9 @@ CapFigures capFigures(const CapLimit& limit, std::int64_t used, const CapClock& 
     figures.daysLeft = daysLeft < 1 ? 1 : static_cast<std::int32_t>(daysLeft);
     figures.daily = figures.left / figures.daysLeft;
     const std::int64_t elapsed =
-        (std::int64_t{clock.today} - clock.first) * kSecondsPerDay + clock.seconds;
-    const std::int64_t length = (std::int64_t{clock.last} - clock.first + 1) * kSecondsPerDay;
+        (std::int64_t{clock.today} - clock.first) * kSecondsPerDay + clock.seconds - clock.forward;
+    const std::int64_t length =
+        (std::int64_t{clock.last} - clock.first + 1) * kSecondsPerDay - clock.forwardByEnd;
     figures.estimated = elapsed >= kEstimateAfter && length > 0;
     if (figures.estimated)
         figures.estimate = mulDivFloor(figures.used, length, elapsed);

@@ -33,10 +33,13 @@ CapLimit capLimit(std::int64_t capBytes, double budget, double price, int warnPe
 int capLevel(const CapLimit& limit, std::int64_t used);
 
 // Where the period stands: its first and last day and today (day numbers), and the seconds since
-// today's local midnight.
+// today's local midnight. The clock's changes for daylight saving make a day of 23 or 25 hours:
+// the seconds the local clock went forward since the period's first midnight, and by the midnight
+// after its last day (negative where it went back).
 struct CapClock {
     std::int32_t first, last, today;
     std::int32_t seconds;
+    std::int32_t forward = 0, forwardByEnd = 0;
 };
 
 struct CapFigures {

@@ -79,6 +79,36 @@ void look(bool warn) {
     showWarning(limit, used, level);
 }
 
+SYSTEMTIME midnightOf(std::int32_t day) {
+    const CivilDate date = civilDate(day);
+    SYSTEMTIME midnight{};
+    midnight.wYear = static_cast<WORD>(date.year);
+    midnight.wMonth = static_cast<WORD>(date.month);
+    midnight.wDay = static_cast<WORD>(date.day);
+    return midnight;
+}
+
+// `time` read as UTC, in whole seconds; false for a time the system cannot convert.
+bool secondsOf(const SYSTEMTIME& time, std::int64_t& seconds) {
+    FILETIME file;
+    if (!SystemTimeToFileTime(&time, &file))
+        return false;
+    seconds = static_cast<std::int64_t>(
+        (ULONGLONG{file.dwHighDateTime} << 32 | file.dwLowDateTime) / 10000000);
+    return true;
+}
+
+// How far the local clock is ahead of UTC at local time `local`, in seconds; 0 where the system
+// cannot tell.
+std::int32_t utcLead(const SYSTEMTIME& local) {
+    SYSTEMTIME utc;
+    std::int64_t wall = 0, real = 0;
+    if (!TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !secondsOf(local, wall) ||
+        !secondsOf(utc, real))
+        return 0;
+    return static_cast<std::int32_t>(wall - real);
+}
+
 } // namespace
 
 const CapLimit& capLimitInForce() {
@@ -100,6 +130,9 @@ CapClock capClockNow() {
         clock.first = periodStart(clock.today, widgetSettings().billingDay);
         clock.last = periodEnd(clock.today, widgetSettings().billingDay);
     }
+    const std::int32_t start = utcLead(midnightOf(clock.first));
+    clock.forward = utcLead(now) - start;
+    clock.forwardByEnd = utcLead(midnightOf(clock.last + 1)) - start;
     return clock;
 }
 

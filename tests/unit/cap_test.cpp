@@ -99,6 +99,9 @@ TEST(Cap, FiguresAtThePeriodsEdges) {
     const std::int32_t jan4 = dec5 + 30;
     // Billing day 31 in February: the period is January 31st to February 27th.
     const CapClock billing31{periodStart(feb10, 31), periodEnd(feb10, 31), feb10, 0};
+    // 4:00 on a day the clocks went an hour forward (23 hours, 3 gone) or back (25, 5 gone).
+    const CapClock forward{feb10, feb10, feb10, 14400, 3600, 3600};
+    const CapClock back{feb10, feb10, feb10, 14400, -3600, -3600};
     constexpr int kBelow = CapLevel::Below, kWarn = CapLevel::Warn, kOver = CapLevel::Over;
     constexpr std::int64_t kMax = INT64_MAX;
     struct Row {
@@ -122,6 +125,8 @@ TEST(Cap, FiguresAtThePeriodsEdges) {
         {"billing day 31", 2800, 1000, billing31, kBelow, 35, 1800, 100, 18, true, 2800},
         {"day, noon", 1000, 300, {feb10, feb10, feb10, 43200}, kBelow, 30, 700, 700, 1, true, 600},
         {"day, 0:10", 1000, 300, {feb10, feb10, feb10, 600}, kBelow, 30, 700, 700, 1, false, 0},
+        {"day, an hour forward", 1000, 300, forward, kBelow, 30, 700, 700, 1, true, 2300},
+        {"day, an hour back", 1000, 300, back, kBelow, 30, 700, 700, 1, true, 1500},
         {"2^63 - 1", 1, kMax, {dec5, jan4, dec5 + 1, 0}, kOver, kMax, 0, 0, 30, true, kMax},
     };
     for (const Row& row : rows) {

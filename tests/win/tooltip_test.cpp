@@ -10,6 +10,7 @@
 #include "host.h"
 #include "plugin_rig.h"
 #include "support/import_hook.h"
+#include "widget/cap_watch.h"
 #include "widget/tooltip.h"
 #include "win/tooltip_windows.h"
 
@@ -183,6 +184,32 @@ TEST_F(TooltipTest, TheLimitsLinesFollowThePeriodLine) {
     DeleteFileA(ledger.c_str());
     decltype(&GetLocalTime) ours = nullptr;
     hookImport(ours, "kernel32.dll", "GetLocalTime", realLocalTime);
+}
+
+// A zone whose clocks go an hour forward at 2:00 on the day noonLocalTime reads.
+BOOL WINAPI forwardAtTwo(const TIME_ZONE_INFORMATION*, const SYSTEMTIME* local, SYSTEMTIME* utc) {
+    const SYSTEMTIME change{2026, 3, 1, 2, 2, 0, 0, 0};
+    FILETIME at, time;
+    SystemTimeToFileTime(&change, &at);
+    SystemTimeToFileTime(local, &time);
+    ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+    ticks.QuadPart -= (CompareFileTime(&time, &at) < 0 ? 3600ULL : 7200ULL) * 10000000ULL;
+    time = FILETIME{ticks.LowPart, ticks.HighPart};
+    return FileTimeToSystemTime(&time, utc);
+}
+
+// The estimate's clock counts the hour the local clock skipped, from the system's zone.
+TEST(CapClock, TakesTheClocksChangeFromTheZone) {
+    decltype(&TzSpecificLocalTimeToSystemTime) realZone = nullptr, ourZone = nullptr;
+    hookImport(realZone, "kernel32.dll", "TzSpecificLocalTimeToSystemTime", &forwardAtTwo);
+    ASSERT_NE(realZone, nullptr);
+    decltype(&GetLocalTime) realLocalTime = nullptr, ours = nullptr;
+    hookImport(realLocalTime, "kernel32.dll", "GetLocalTime", &noonLocalTime);
+    const CapClock clock = capClockNow();
+    hookImport(ours, "kernel32.dll", "GetLocalTime", realLocalTime);
+    hookImport(ourZone, "kernel32.dll", "TzSpecificLocalTimeToSystemTime", realZone);
+    EXPECT_EQ(clock.forward, 3600);
+    EXPECT_EQ(clock.forwardByEnd, 3600);
 }
 
 // The first lines with "Velnor.interface:": the route's interface, none, the sum's lines (the
