@@ -21,10 +21,11 @@ void recordWidgetWindow(HWND widget) {
     handles.widget = widget;
 }
 
-void startTimer(int period, TIMERPROC proc) {
+bool startTimer(int period, TIMERPROC proc) {
     handles.timerProc = proc;
     handles.timerPeriod = period;
     handles.timer = SetTimer(nullptr, 0, static_cast<UINT>(period), proc);
+    return handles.timer != 0;
 }
 
 void restartTimer(int period) {

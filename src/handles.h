@@ -24,7 +24,8 @@ void recordStart(HINSTANCE instance, HWND host, HWND slit, LayeredAttributesFn l
 // The window's own creation records it first (its create message comes before the creation
 // call returns); its destruction records null.
 void recordWidgetWindow(HWND widget);
-void startTimer(int period, TIMERPROC proc);
+// False when the platform would not start it.
+bool startTimer(int period, TIMERPROC proc);
 // A running timer started with another period now runs with `period`.
 void restartTimer(int period);
 void stopTimer();

@@ -115,8 +115,13 @@ int startWidget(HINSTANCE instance, HWND slit) {
     // after the reload; the box of a failure is shown inside.
     if (!createWidgetWindow(kWidgetCommands))
         return failStart();
-    // Last: the tick needs the histories, the baseline and the window.
-    startTimer(widgetSettings().timer, onTimer);
+    // Last: the tick needs the histories, the baseline and the window. Without a timer the widget
+    // would stand still and count nothing while the start reported success.
+    if (!startTimer(widgetSettings().timer, onTimer)) {
+        MessageBoxA(moduleHandles().host, "Error starting timer", "Error",
+                    MB_TOPMOST | MB_ICONERROR);
+        return failStart();
+    }
     entryState = EntryState{false, true};
     return 0;
 }

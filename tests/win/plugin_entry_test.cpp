@@ -13,6 +13,7 @@
 #include "plugin_rig.h"
 #include "settings/reload.h"
 #include "settings/settings.h"
+#include "support/import_hook.h"
 #include "traffic/sampler.h"
 #include "widget/painter.h"
 
@@ -254,6 +255,10 @@ LRESULT CALLBACK refuseWidgetWindow(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+UINT_PTR WINAPI refuseTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
+    return 0;
+}
+
 TEST_F(EntryTest, AFailedStartShowsItsBoxAndReturnsToTheLoadedState) {
     struct FailureCase {
         const char* name;
@@ -262,6 +267,7 @@ TEST_F(EntryTest, AFailedStartShowsItsBoxAndReturnsToTheLoadedState) {
     const FailureCase cases[] = {
         {"class taken", "Error registering window class"},
         {"window refused", "Error creating plugin window"},
+        {"timer refused", "Error starting timer"},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -270,14 +276,20 @@ TEST_F(EntryTest, AFailedStartShowsItsBoxAndReturnsToTheLoadedState) {
         taken.hInstance = rigInstance();
         taken.lpszClassName = "VelnorClass";
         HHOOK hook = nullptr;
+        decltype(&SetTimer) realTimer = nullptr;
         if (std::strcmp(c.name, "class taken") == 0)
             ASSERT_NE(RegisterClassA(&taken), 0);
-        else
+        else if (std::strcmp(c.name, "window refused") == 0)
             hook = SetWindowsHookExA(WH_CBT, refuseWidgetWindow, nullptr, GetCurrentThreadId());
         int result = 0;
         {
             BoxWatcher watch;
+            // Refused after the watcher started its own.
+            if (std::strcmp(c.name, "timer refused") == 0)
+                hookImport(realTimer, "user32.dll", "SetTimer", &refuseTimer);
             result = beginSlitPlugin(rigInstance(), hostSlitWindow());
+            if (realTimer)
+                hookImport(realTimer, "user32.dll", "SetTimer", realTimer);
             ASSERT_EQ(watch.seen().size(), 1u);
             EXPECT_EQ(watch.seen()[0].text, c.text);
             EXPECT_EQ(watch.seen()[0].caption, "Error");
@@ -288,7 +300,7 @@ TEST_F(EntryTest, AFailedStartShowsItsBoxAndReturnsToTheLoadedState) {
         }
         if (hook)
             UnhookWindowsHookEx(hook);
-        else
+        else if (!realTimer)
             UnregisterClassA("VelnorClass", rigInstance());
         EXPECT_EQ(result, 1);
         EXPECT_EQ(slitWindowCount(), 0);
