@@ -196,6 +196,10 @@ void chooseInterface(const char* name, int position) {
     TrafficSampler::resetHistory();
 }
 
+void keepTimerPeriod(int period) {
+    settingsState.settings.timer = period;
+}
+
 void setPosition(int x, int y) {
     settingsState.settings.x = x;
     settingsState.settings.y = y;

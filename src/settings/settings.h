@@ -18,6 +18,9 @@ void usePaths(const char* directory, const char* path);
 void readSettings(WidgetSettings& into);
 void writeSettings();
 
+// The period of the running timer, in force while a changed one could not be started: the rates
+// divide by the period the ticks come at.
+void keepTimerPeriod(int period);
 // Where the free-floating window stands, for the next write.
 void setPosition(int x, int y);
 // The interface at `position` from now on; the sampler starts afresh on it.

@@ -16,6 +16,7 @@
 #include "widget/painter.h"
 #include "widget/window.h"
 #include "support/canvas.h"
+#include "support/import_hook.h"
 #include "support/input.h"
 #include "win/messages.h"
 #include "win/win_files.h"
@@ -593,6 +594,10 @@ void CALLBACK countTick(HWND, UINT, UINT_PTR, DWORD) {
     ++ticks;
 }
 
+UINT_PTR WINAPI refuseTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
+    return 0;
+}
+
 TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
     ticks = 0;
     const TIMERPROC count = countTick;
@@ -608,6 +613,15 @@ TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
     changeSettings([](WidgetSettings& s) { s.timer = 5000; });
     applyWindowSettings(window);
     EXPECT_EQ(moduleHandles().timerPeriod, 5000);
+    // One the platform will not start leaves the running period in force, which the rates divide
+    // by.
+    decltype(&SetTimer) realTimer = nullptr;
+    hookImport(realTimer, "user32.dll", "SetTimer", &refuseTimer);
+    changeSettings([](WidgetSettings& s) { s.timer = 20000; });
+    applyWindowSettings(window);
+    hookImport(realTimer, "user32.dll", "SetTimer", realTimer);
+    EXPECT_EQ(moduleHandles().timerPeriod, 5000);
+    EXPECT_EQ(widgetSettings().timer, 5000);
     // The 30 ms timer is gone: nothing ticks in 300 ms.
     const DWORD until = GetTickCount() + 300;
     while (GetTickCount() < until) {
