@@ -96,7 +96,9 @@ void install(const WidgetSettings& settings, NewResources& made) {
         reloadState.resources.styleFont = made.styleFont;
     }
     HBRUSH oldSct = nullptr;
-    if (made.sctBrush) {
+    // With the mode on, one that could not be made leaves none: the painter then fills with the new
+    // colour, never with the old brush's.
+    if (made.sctBrush || settings.sctEnabled) {
         oldSct = reloadState.resources.sctBrush;
         reloadState.resources.sctBrush = made.sctBrush;
     }

@@ -58,6 +58,22 @@ RECT box(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t b
     return RECT{pixel(left), pixel(top), pixel(right), pixel(bottom)};
 }
 
+// A pen or brush that could not be made is drawn with the context's own one in its colour: a
+// stock object, which always exists, rather than whatever the context holds.
+HGDIOBJ penOr(HDC dc, HPEN pen, COLORREF color) {
+    if (pen)
+        return pen;
+    SetDCPenColor(dc, color);
+    return GetStockObject(DC_PEN);
+}
+
+HBRUSH brushOr(HDC dc, HBRUSH brush, COLORREF color) {
+    if (brush)
+        return brush;
+    SetDCBrushColor(dc, color);
+    return static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
+}
+
 void drawText(HDC dc, const char* text, RECT box, UINT flags) {
     // An empty or inverted box shows nothing; say so here rather than rely on how the platform
     // clips an inverted rectangle.
@@ -69,11 +85,11 @@ void drawText(HDC dc, const char* text, RECT box, UINT flags) {
 void drawGraph(HDC dc, const Graph& graph, const DrawingResources& resources, std::int64_t rate) {
     const std::int64_t x = graph.x, y = graph.y, w = graph.width;
     const int h = graph.height;
-    ScopedSelect brush(dc, graph.brush);
-    ScopedSelect frame(dc, resources.framePen);
+    ScopedSelect brush(dc, brushOr(dc, graph.brush, graph.background));
+    ScopedSelect frame(dc, penOr(dc, resources.framePen, RGB(0, 0, 0)));
     Rectangle(dc, pixel(x - 1), pixel(y - 1), pixel(x + w + 1), pixel(y + h + 1));
     {
-        ScopedSelect bars(dc, graph.pen);
+        ScopedSelect bars(dc, penOr(dc, graph.pen, graph.color));
         const double scale = static_cast<double>(h) / static_cast<double>(graph.maximum);
         // The kept columns are the newest, at the graph's right edge.
         const std::int64_t columns = historyColumns(graph), first = x + w - columns;
@@ -122,7 +138,7 @@ void paintPicture(HDC dc, const WidgetSettings& settings, const DrawingResources
                   const TrafficReadings& readings, const LabelFigures& figures) {
     RECT whole{0, 0, settings.width, settings.height};
     if (settings.sctEnabled)
-        FillRect(dc, &whole, resources.sctBrush);
+        FillRect(dc, &whole, brushOr(dc, resources.sctBrush, settings.sctColor));
     else
         MakeStyleGradient(dc, &whole, resources.styleCopy, true);
 

@@ -11,8 +11,11 @@
 #include "plugin/commands.h"
 #include "plugin_rig.h"
 #include "settings/settings.h"
+#include "support/canvas.h"
 #include "support/fake_iphlpapi_client.h"
+#include "support/import_hook.h"
 #include "traffic/sampler.h"
+#include "widget/painter.h"
 #include "win/win_files.h"
 
 extern "C" int beginPlugin(HINSTANCE instance);
@@ -148,6 +151,37 @@ TEST_F(CommandsTest, ReadReloadsAndAppliesTheWindowSettings) {
     EXPECT_EQ(rect.right - rect.left, 120);
     // A selection that was not written gives way to the file's.
     EXPECT_EQ(widgetSettings().adapter, 0);
+}
+
+HPEN WINAPI noPen(int, int, COLORREF) {
+    return nullptr;
+}
+HBRUSH WINAPI noBrush(COLORREF) {
+    return nullptr;
+}
+
+// Pens and brushes that cannot be made: the picture still takes the new colours, never the
+// replaced brush's.
+TEST_F(CommandsTest, ReadWithoutPensOrBrushesDrawsTheNewColours) {
+    start("Velnor.sctEnabled: true\nVelnor.sctColor: #102030\n");
+    rigWriteSettings(
+        "Velnor.sctEnabled: true\nVelnor.sctColor: #405060\n"
+        "Velnor.receiveGraph.color: #70F080\nVelnor.receiveGraph.background: #9000A0\n");
+    decltype(&CreatePen) pen = nullptr;
+    decltype(&CreateSolidBrush) brush = nullptr;
+    hookImport(pen, "gdi32.dll", "CreatePen", &noPen);
+    hookImport(brush, "gdi32.dll", "CreateSolidBrush", &noBrush);
+    rigBroadcast(widget, "@Velnor.settings.read");
+    hookImport(pen, "gdi32.dll", "CreatePen", pen);
+    hookImport(brush, "gdi32.dll", "CreateSolidBrush", brush);
+    rigSetInterfaces({{5000, 200, "lo"}, {1000, 2000, "eth0"}, {5, 6, "wlan0 with a long name"}});
+    TrafficSampler::tick();
+    invalidateWidget();
+    Canvas canvas(100, 100);
+    SendMessageA(widget, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+    EXPECT_EQ(canvas.at(99, 99), RGB(0x40, 0x50, 0x60));
+    EXPECT_EQ(canvas.at(49, 5), RGB(0x70, 0xF0, 0x80)) << "the newest bar";
+    EXPECT_EQ(canvas.at(5, 5), RGB(0x90, 0x00, 0xA0)) << "the plot";
 }
 
 TEST_F(CommandsTest, EditHandsTheEditorTheQuotedSettingsPath) {
