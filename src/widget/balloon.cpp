@@ -75,11 +75,11 @@ bool createBalloon(HWND widget) {
 
 } // namespace
 
-void showBalloon(HWND widget, const char* title, const char* text, bool over) {
+bool showBalloon(HWND widget, const char* title, const char* text, bool over) {
     if (balloon.window && balloon.widget != widget)
         destroyBalloon();
     if (!balloon.window && !createBalloon(widget))
-        return;
+        return false;
     hideBalloon();
     char shown[512];
     lstrcpynA(shown, text, sizeof shown);
@@ -93,6 +93,7 @@ void showBalloon(HWND widget, const char* title, const char* text, bool over) {
                  MAKELPARAM((rect.left + rect.right) / 2, rect.bottom));
     SendMessageA(balloon.window, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
     SetTimer(balloon.window, kCloseTimer, kBalloonShowMs, nullptr);
+    return true;
 }
 
 void hideBalloon() {

@@ -6,8 +6,9 @@
 
 constexpr UINT kBalloonShowMs = 10000;
 
-// Shows `title` and `text` at the bottom edge of `widget`, in place of any balloon still open.
-void showBalloon(HWND widget, const char* title, const char* text, bool over);
+// Shows `title` and `text` at the bottom edge of `widget`, in place of any balloon still open;
+// false when its window cannot be had.
+bool showBalloon(HWND widget, const char* title, const char* text, bool over);
 // Hides the balloon, if shown.
 void hideBalloon();
 // Destroys the balloon's window: the stop sequence calls it.

@@ -39,13 +39,13 @@ CapLimit currentCapLimit() {
     return capLimit(settings.capBytes, settings.budget, settings.price, settings.capWarn);
 }
 
-void showWarning(const CapLimit& limit, std::int64_t used, int level) {
+bool showWarning(const CapLimit& limit, std::int64_t used, int level) {
     const CapClock clock = capClockNow();
     char title[96], text[400];
     formatCapWarning(limit, capFigures(limit, used, clock), level, title, sizeof title, text,
                      sizeof text);
-    if (moduleHandles().widget)
-        showBalloon(moduleHandles().widget, title, text, level == CapLevel::Over);
+    return moduleHandles().widget &&
+           showBalloon(moduleHandles().widget, title, text, level == CapLevel::Over);
 }
 
 // Looks at the period's bytes now; `warn` says whether a crossing shows a balloon.
@@ -73,10 +73,14 @@ void look(bool warn) {
     const PeriodShown& last = capWatch.shown[level - 1];
     if (last.period == now.period && last.first == now.first)
         return;
+    // A balloon whose window cannot be had is not shown yet: the next tick crosses again.
+    if (!showWarning(limit, used, level)) {
+        capWatch.level = before;
+        return;
+    }
     // A tick that crosses both thresholds shows the higher one; the lower is passed with it.
     for (int reached = CapLevel::Warn; reached <= level; ++reached)
         capWatch.shown[reached - 1] = now;
-    showWarning(limit, used, level);
 }
 
 SYSTEMTIME midnightOf(std::int32_t day) {

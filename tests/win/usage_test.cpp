@@ -679,28 +679,40 @@ std::string shownBalloon() {
     return "none";
 }
 
+HWND WINAPI noWindow(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE,
+                     LPVOID) {
+    return nullptr;
+}
+
 TEST_F(UsageTest, ABalloonAtEachCrossingOncePerPeriodNotAtAStartPastIt) {
     rigWriteSettings("Velnor.period: day\r\nVelnor.adapter: 1\r\nVelnor.cap: 10 KB\r\n");
     ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    enum class Then { Nothing, Click, NoWindow };
     struct Step {
         const char* what;
         std::uint64_t in; // received since the last step, of today's 10 KB
-        bool click;       // at the balloon after the tick
+        Then then;        // a click at the balloon after the tick, or no window for it in the tick
         std::string balloon;
     };
     const Step steps[] = {
-        {"79%", 8191, false, "none"},
-        {"80%", 1, false, "8.000 KB used (80%), 2.000 KB left, 2.000 KB a day for 1 day"},
-        {"clicked", 0, true, "none"},
-        {"past 80% again", 1000, false, "none"},
-        {"100%", 1048, false, "10.000 KB used (100%), 0 B left, 0 B a day for 1 day"},
+        {"79%", 8191, Then::Nothing, "none"},
+        {"80% without a window", 1, Then::NoWindow, "none"},
+        {"80%", 0, Then::Nothing, "8.000 KB used (80%), 2.000 KB left, 2.000 KB a day for 1 day"},
+        {"clicked", 0, Then::Click, "none"},
+        {"past 80% again", 1000, Then::Nothing, "none"},
+        {"100%", 1048, Then::Nothing, "10.000 KB used (100%), 0 B left, 0 B a day for 1 day"},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         move(1, step.in, 0);
+        decltype(&CreateWindowExA) real = nullptr;
+        if (step.then == Then::NoWindow)
+            hookImport(real, "user32.dll", "CreateWindowExA", &noWindow);
         tick();
         watchCap();
-        if (step.click)
+        if (real)
+            hookImport(real, "user32.dll", "CreateWindowExA", real);
+        if (step.then == Then::Click)
             SendMessageA(balloonWindow(), WM_LBUTTONDOWN, 0, 0);
         EXPECT_EQ(shownBalloon(), step.balloon);
     }
