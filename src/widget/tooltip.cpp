@@ -162,6 +162,9 @@ void onTooltipNotify(NMHDR* header) {
 }
 
 void refreshTooltip() {
+    // One that could not be made with the window is tried again at each tick.
+    if (!tooltip.window && moduleHandles().widget)
+        createTooltip(moduleHandles().widget);
     if (!tooltip.window || !IsWindowVisible(tooltip.window))
         return;
     // Replacing the text of an open tooltip shows it again, which asks for the text anew.

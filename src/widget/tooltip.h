@@ -8,5 +8,6 @@ void createTooltip(HWND widget);
 void destroyTooltip();
 // WM_NOTIFY of the widget window: the tooltip asks it for its text.
 void onTooltipNotify(NMHDR* header);
-// After a tick: an open tooltip shows the new figures; a closed one waits until it opens.
+// After a tick: an open tooltip shows the new figures; a closed one waits until it opens. One that
+// could not be made is made now.
 void refreshTooltip();

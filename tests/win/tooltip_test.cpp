@@ -50,6 +50,17 @@ std::string nextText(HWND tooltip, const std::string& shown) {
     return now;
 }
 
+// Makes the tooltip control's window fail, every other window as it was.
+decltype(&CreateWindowExA) realCreateWindow;
+HWND WINAPI noTooltipWindow(DWORD ex, LPCSTR name, LPCSTR title, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                            LPVOID param) {
+    if (!IS_INTRESOURCE(name) && lstrcmpiA(name, "tooltips_class32") == 0)
+        return nullptr;
+    return realCreateWindow(ex, name, title, style, x, y, width, height, parent, menu, instance,
+                            param);
+}
+
 class TooltipTest : public RigTest {
   protected:
     void SetUp() override {
@@ -247,6 +258,19 @@ TEST_F(TooltipTest, FirstLinesOfTheChosenInterfaces) {
         endPlugin();
     }
     fakeIfRouteSet()(0);
+}
+
+// A tooltip that could not be made with the window is made at the next tick.
+TEST_F(TooltipTest, OneThatCouldNotBeMadeAtTheStartIsMadeAtTheNextTick) {
+    rigWriteSettings(kSettings);
+    hookImport(realCreateWindow, "user32.dll", "CreateWindowExA", &noTooltipWindow);
+    const int started = beginPlugin(rigInstance());
+    decltype(realCreateWindow) ours;
+    hookImport(ours, "user32.dll", "CreateWindowExA", realCreateWindow);
+    ASSERT_EQ(started, 0);
+    EXPECT_TRUE(threadTooltips().empty());
+    moduleHandles().timerProc(nullptr, WM_TIMER, moduleHandles().timer, 0);
+    EXPECT_NE(hover(moduleHandles().widget), nullptr);
 }
 
 } // namespace
