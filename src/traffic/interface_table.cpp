@@ -75,8 +75,10 @@ bool refresh() {
         MIB_IFTABLE* larger = allocate(size);
         if (larger == nullptr)
             return false;
-        std::memcpy(larger, state.buffer, state.capacity);
-        LocalFree(state.buffer);
+        if (state.buffer != nullptr) {
+            std::memcpy(larger, state.buffer, state.capacity);
+            LocalFree(state.buffer);
+        }
         state.buffer = larger;
         setCapacity(size);
     }
@@ -211,12 +213,11 @@ bool load() {
     ULONG size = 0;
     state.query(nullptr, &size, TRUE);
     size = usableSize(size);
+    // Without the memory now the query is still there: the first reading makes the buffer, as it
+    // grows one.
     state.buffer = allocate(size);
-    if (state.buffer == nullptr) {
-        release();
-        return false;
-    }
-    setCapacity(size);
+    if (state.buffer != nullptr)
+        setCapacity(size);
     return true;
 }
 

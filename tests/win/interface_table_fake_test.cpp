@@ -10,6 +10,7 @@
 #include "platform.h"
 
 #include "support/fake_iphlpapi_client.h"
+#include "support/import_hook.h"
 #include "traffic/clock.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
@@ -189,6 +190,21 @@ TEST_F(FakeInterfaceTable, AFailedQueryGivesNoReading) {
     fakeIfTableFail()(2);
     EXPECT_FALSE(InterfaceTable::counters(0).found);
     EXPECT_STREQ(InterfaceTable::description(0), "lo");
+    EXPECT_EQ(InterfaceTable::counters(0).octets[Channel::Send], 600);
+}
+
+HLOCAL WINAPI noLocalMemory(UINT, SIZE_T) {
+    return nullptr;
+}
+
+// A buffer that cannot be had at load is made by the first reading; the start does not fail.
+TEST_F(FakeInterfaceTable, ABufferThatCannotBeHadAtLoadIsMadeByTheFirstReading) {
+    set({fakeWideRow(1, 500, 600, "lo")});
+    decltype(&LocalAlloc) real = nullptr;
+    hookImport(real, "kernel32.dll", "LocalAlloc", &noLocalMemory);
+    const bool loaded = InterfaceTable::load();
+    hookImport(real, "kernel32.dll", "LocalAlloc", real);
+    ASSERT_TRUE(loaded);
     EXPECT_EQ(InterfaceTable::counters(0).octets[Channel::Send], 600);
 }
 
