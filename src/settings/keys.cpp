@@ -138,6 +138,11 @@ const SettingKey kInterfaceKeys[kInterfaceKeyCount] = {
     {"Velnor.interface:", KeyType::Name, offsetof(WidgetSettings, interfaceName), ""},
 };
 
+const KeyTable kKeyTables[kKeyTableCount] = {{kSettingKeys, kSettingKeyCount},
+                                             {kLedgerKeys, kLedgerKeyCount},
+                                             {kCapKeys, kCapKeyCount},
+                                             {kInterfaceKeys, kInterfaceKeyCount}};
+
 int parsePeriod(const char* text) {
     struct Word {
         const char* text;

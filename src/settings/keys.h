@@ -27,3 +27,11 @@ int parsePeriod(const char* text);
 // The shown interface's identity ("Velnor.interface:"), read after the ledger's keys.
 constexpr int kInterfaceKeyCount = 1;
 extern const SettingKey kInterfaceKeys[kInterfaceKeyCount];
+
+// Every table in reading order: the widget's, the ledger's, the allowance's, the interface's.
+struct KeyTable {
+    const SettingKey* rows;
+    int count;
+};
+constexpr int kKeyTableCount = 4;
+extern const KeyTable kKeyTables[kKeyTableCount];

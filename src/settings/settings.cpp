@@ -168,14 +168,9 @@ void writeInterfaceName(const char* value) {
 } // namespace
 
 void readSettings(WidgetSettings& into) {
-    for (const SettingKey& row : kSettingKeys)
-        readKey(row, into);
-    for (const SettingKey& row : kLedgerKeys)
-        readKey(row, into);
-    for (const SettingKey& row : kCapKeys)
-        readKey(row, into);
-    for (const SettingKey& row : kInterfaceKeys)
-        readKey(row, into);
+    for (const KeyTable& table : kKeyTables)
+        for (int row = 0; row < table.count; ++row)
+            readKey(table.rows[row], into);
 }
 
 void writeSettings() {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/keys.h"
+#include "unit/settings_expected.h"
 
 namespace {
 
@@ -31,22 +32,8 @@ std::vector<std::string> readLines(const std::string& path) {
     return lines;
 }
 
-// Every key in reading order: the table's, the ledger's, the allowance's, then the interface's.
-std::vector<const SettingKey*> allKeys() {
-    std::vector<const SettingKey*> keys;
-    for (const SettingKey& row : kSettingKeys)
-        keys.push_back(&row);
-    for (const SettingKey& row : kLedgerKeys)
-        keys.push_back(&row);
-    for (const SettingKey& row : kCapKeys)
-        keys.push_back(&row);
-    for (const SettingKey& row : kInterfaceKeys)
-        keys.push_back(&row);
-    return keys;
-}
-
 const SettingKey* findKey(const std::string& key) {
-    for (const SettingKey* row : allKeys())
+    for (const SettingKey* row : everySettingKey())
         if (key == row->key)
             return row;
     return nullptr;
@@ -66,7 +53,7 @@ bool splitSetting(const std::string& line, std::string& key, std::string& value)
 TEST(SampleSettings, DocumentsEveryKeyWithItsDefaultInReadingOrder) {
     const std::vector<std::string> lines = readLines(VELNOR_SAMPLES "/Velnor.rc");
     ASSERT_FALSE(lines.empty());
-    const std::vector<const SettingKey*> keys = allKeys();
+    const std::vector<const SettingKey*> keys = everySettingKey();
     std::size_t next = 0;
     for (const std::string& line : lines) {
         // Keys without a default value (captions, icons) are shown commented out with an example.

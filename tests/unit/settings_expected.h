@@ -5,9 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
+#include "settings/keys.h"
 #include "types.h"
 #include "usage/keeper.h"
+
+// Every key in reading order.
+inline std::vector<const SettingKey*> everySettingKey() {
+    std::vector<const SettingKey*> keys;
+    for (const KeyTable& table : kKeyTables)
+        for (int row = 0; row < table.count; ++row)
+            keys.push_back(&table.rows[row]);
+    return keys;
+}
 
 inline void expectDefaultSettings(const WidgetSettings& s) {
     EXPECT_EQ(s.x, 100);

@@ -7,6 +7,7 @@
 
 #include "settings/keys.h"
 #include "types.h"
+#include "unit/settings_expected.h"
 
 namespace {
 
@@ -34,17 +35,9 @@ std::size_t fieldSize(KeyType type) {
     return 0;
 }
 
-// Every table's rows: the widget's, the ledger's, the allowance's and the interface's.
-std::vector<SettingKey> allKeys() {
-    std::vector<SettingKey> keys(kSettingKeys, kSettingKeys + kSettingKeyCount);
-    keys.insert(keys.end(), kLedgerKeys, kLedgerKeys + kLedgerKeyCount);
-    keys.insert(keys.end(), kCapKeys, kCapKeys + kCapKeyCount);
-    keys.insert(keys.end(), kInterfaceKeys, kInterfaceKeys + kInterfaceKeyCount);
-    return keys;
-}
-
 TEST(SettingKeys, OnlyIconsHaveNoDefault) {
-    for (const SettingKey& key : allKeys()) {
+    for (const SettingKey* row : everySettingKey()) {
+        const SettingKey& key = *row;
         SCOPED_TRACE(key.key);
         EXPECT_EQ(key.defaultText == nullptr, key.type == KeyType::Icon);
     }
@@ -52,7 +45,8 @@ TEST(SettingKeys, OnlyIconsHaveNoDefault) {
 
 TEST(SettingKeys, FieldsAreDistinctAndInsideTheRecord) {
     std::vector<std::pair<std::size_t, std::size_t>> spans;
-    for (const SettingKey& key : allKeys()) {
+    for (const SettingKey* row : everySettingKey()) {
+        const SettingKey& key = *row;
         SCOPED_TRACE(key.key);
         std::size_t size = fieldSize(key.type);
         EXPECT_LE(key.offset + size, sizeof(WidgetSettings));

@@ -53,12 +53,7 @@ TEST(ReadSettings, NoFileGivesEveryDefaultInTableOrder) {
 
     const std::vector<std::string>& log = hostLogLines();
     // The ledger's keys come after the others, then the allowance's, the interface's last.
-    const SettingKey* tables[] = {kSettingKeys, kLedgerKeys, kCapKeys, kInterfaceKeys};
-    const int counts[] = {kSettingKeyCount, kLedgerKeyCount, kCapKeyCount, kInterfaceKeyCount};
-    std::vector<const SettingKey*> keys;
-    for (int table = 0; table < 4; ++table)
-        for (int row = 0; row < counts[table]; ++row)
-            keys.push_back(&tables[table][row]);
+    const std::vector<const SettingKey*> keys = everySettingKey();
     ASSERT_EQ(log.size(), keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i) {
         const SettingKey& key = *keys[i];

@@ -21,6 +21,7 @@
 #include "style.h"
 #include "traffic/interface_table.h"
 #include "traffic/sampler.h"
+#include "unit/settings_expected.h"
 #include "widget/painter.h"
 #include "widget/window.h"
 #include "win/gdi_count.h"
@@ -158,12 +159,9 @@ std::string cleanLine(std::string value) {
 // Every key of the tables with a random value of its kind, in a random order, some left out.
 std::string randomSettingsFile(int rewrite) {
     const bool huge = rewrite % 150 == 7;
-    std::vector<SettingKey> keys(kSettingKeys, kSettingKeys + kSettingKeyCount);
-    keys.insert(keys.end(), kLedgerKeys, kLedgerKeys + kLedgerKeyCount);
-    keys.insert(keys.end(), kCapKeys, kCapKeys + kCapKeyCount);
-    keys.insert(keys.end(), kInterfaceKeys, kInterfaceKeys + kInterfaceKeyCount);
     std::vector<std::string> lines;
-    for (const SettingKey& key : keys) {
+    for (const SettingKey* row : everySettingKey()) {
+        const SettingKey& key = *row;
         if (below(10) == 0)
             continue;
         std::string value;
