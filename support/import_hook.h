@@ -57,3 +57,23 @@ void hookImport(F& original, const char* dll, const char* function, F replacemen
     original = reinterpret_cast<F>(
         patchImport(module, dll, function, reinterpret_cast<void*>(replacement)));
 }
+
+// `function` of `dll` redirected to `replacement` while the hook lives; `real` is what it replaced,
+// null when the function is not imported.
+template <typename F> struct ImportHook {
+    ImportHook(const char* fromDll, const char* name, F replacement)
+        : dll(fromDll), function(name) {
+        hookImport(real, dll, function, replacement);
+    }
+    ~ImportHook() {
+        F replaced = nullptr;
+        if (real)
+            hookImport(replaced, dll, function, real);
+    }
+    ImportHook(const ImportHook&) = delete;
+    ImportHook& operator=(const ImportHook&) = delete;
+
+    const char* dll;
+    const char* function;
+    F real = nullptr;
+};

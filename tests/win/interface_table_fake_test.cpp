@@ -200,11 +200,10 @@ HLOCAL WINAPI noLocalMemory(UINT, SIZE_T) {
 // A buffer that cannot be had at load is made by the first reading; the start does not fail.
 TEST_F(FakeInterfaceTable, ABufferThatCannotBeHadAtLoadIsMadeByTheFirstReading) {
     set({fakeWideRow(1, 500, 600, "lo")});
-    decltype(&LocalAlloc) real = nullptr;
-    hookImport(real, "kernel32.dll", "LocalAlloc", &noLocalMemory);
-    const bool loaded = InterfaceTable::load();
-    hookImport(real, "kernel32.dll", "LocalAlloc", real);
-    ASSERT_TRUE(loaded);
+    {
+        ImportHook noMemory("kernel32.dll", "LocalAlloc", &noLocalMemory);
+        ASSERT_TRUE(InterfaceTable::load());
+    }
     EXPECT_EQ(InterfaceTable::counters(0).octets[Channel::Send], 600);
 }
 

@@ -167,13 +167,11 @@ TEST_F(CommandsTest, ReadWithoutPensOrBrushesDrawsTheNewColours) {
     rigWriteSettings(
         "Velnor.sctEnabled: true\nVelnor.sctColor: #405060\n"
         "Velnor.receiveGraph.color: #70F080\nVelnor.receiveGraph.background: #9000A0\n");
-    decltype(&CreatePen) pen = nullptr;
-    decltype(&CreateSolidBrush) brush = nullptr;
-    hookImport(pen, "gdi32.dll", "CreatePen", &noPen);
-    hookImport(brush, "gdi32.dll", "CreateSolidBrush", &noBrush);
-    rigBroadcast(widget, "@Velnor.settings.read");
-    hookImport(pen, "gdi32.dll", "CreatePen", pen);
-    hookImport(brush, "gdi32.dll", "CreateSolidBrush", brush);
+    {
+        ImportHook pen("gdi32.dll", "CreatePen", &noPen);
+        ImportHook brush("gdi32.dll", "CreateSolidBrush", &noBrush);
+        rigBroadcast(widget, "@Velnor.settings.read");
+    }
     rigSetInterfaces({{5000, 200, "lo"}, {1000, 2000, "eth0"}, {5, 6, "wlan0 with a long name"}});
     TrafficSampler::tick();
     invalidateWidget();

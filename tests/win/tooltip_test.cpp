@@ -162,9 +162,8 @@ void WINAPI noonLocalTime(SYSTEMTIME* now) {
 
 // The limit's lines count the interface shown, by its position or by its name.
 TEST_F(TooltipTest, TheLimitsLinesFollowThePeriodLine) {
-    decltype(&GetLocalTime) realLocalTime = nullptr;
-    hookImport(realLocalTime, "kernel32.dll", "GetLocalTime", &noonLocalTime);
-    ASSERT_NE(realLocalTime, nullptr);
+    ImportHook noon("kernel32.dll", "GetLocalTime", &noonLocalTime);
+    ASSERT_NE(noon.real, nullptr);
     const std::string ledger = rigSettingsPath().substr(0, rigSettingsPath().size() - 2) + "usage";
     for (const char* shown :
          {"Velnor.adapter: 1\n", "Velnor.adapter: 0\nVelnor.interface: Scripted Ethernet\n"}) {
@@ -193,8 +192,6 @@ TEST_F(TooltipTest, TheLimitsLinesFollowThePeriodLine) {
         endPlugin();
     }
     DeleteFileA(ledger.c_str());
-    decltype(&GetLocalTime) ours = nullptr;
-    hookImport(ours, "kernel32.dll", "GetLocalTime", realLocalTime);
 }
 
 // A zone whose clocks go an hour forward at 2:00 on the day noonLocalTime reads.
@@ -211,14 +208,10 @@ BOOL WINAPI forwardAtTwo(const TIME_ZONE_INFORMATION*, const SYSTEMTIME* local, 
 
 // The estimate's clock counts the hour the local clock skipped, from the system's zone.
 TEST(CapClock, TakesTheClocksChangeFromTheZone) {
-    decltype(&TzSpecificLocalTimeToSystemTime) realZone = nullptr, ourZone = nullptr;
-    hookImport(realZone, "kernel32.dll", "TzSpecificLocalTimeToSystemTime", &forwardAtTwo);
-    ASSERT_NE(realZone, nullptr);
-    decltype(&GetLocalTime) realLocalTime = nullptr, ours = nullptr;
-    hookImport(realLocalTime, "kernel32.dll", "GetLocalTime", &noonLocalTime);
+    ImportHook zone("kernel32.dll", "TzSpecificLocalTimeToSystemTime", &forwardAtTwo);
+    ASSERT_NE(zone.real, nullptr);
+    ImportHook noon("kernel32.dll", "GetLocalTime", &noonLocalTime);
     const CapClock clock = capClockNow();
-    hookImport(ours, "kernel32.dll", "GetLocalTime", realLocalTime);
-    hookImport(ourZone, "kernel32.dll", "TzSpecificLocalTimeToSystemTime", realZone);
     EXPECT_EQ(clock.forward, 3600);
     EXPECT_EQ(clock.forwardByEnd, 3600);
 }
@@ -263,11 +256,11 @@ TEST_F(TooltipTest, FirstLinesOfTheChosenInterfaces) {
 // A tooltip that could not be made with the window is made at the next tick.
 TEST_F(TooltipTest, OneThatCouldNotBeMadeAtTheStartIsMadeAtTheNextTick) {
     rigWriteSettings(kSettings);
-    hookImport(realCreateWindow, "user32.dll", "CreateWindowExA", &noTooltipWindow);
-    const int started = beginPlugin(rigInstance());
-    decltype(realCreateWindow) ours;
-    hookImport(ours, "user32.dll", "CreateWindowExA", realCreateWindow);
-    ASSERT_EQ(started, 0);
+    {
+        ImportHook noTooltip("user32.dll", "CreateWindowExA", &noTooltipWindow);
+        realCreateWindow = noTooltip.real;
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    }
     EXPECT_TRUE(threadTooltips().empty());
     moduleHandles().timerProc(nullptr, WM_TIMER, moduleHandles().timer, 0);
     EXPECT_NE(hover(moduleHandles().widget), nullptr);

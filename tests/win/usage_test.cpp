@@ -2,6 +2,7 @@
 // counted, nothing lost across a stop, damaged files set aside, failed saves retried, the session
 // and suspend messages, a second widget on the same ledger, and the limit's warning balloon.
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <utility>
@@ -705,13 +706,13 @@ TEST_F(UsageTest, ABalloonAtEachCrossingOncePerPeriodNotAtAStartPastIt) {
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         move(1, step.in, 0);
-        decltype(&CreateWindowExA) real = nullptr;
-        if (step.then == Then::NoWindow)
-            hookImport(real, "user32.dll", "CreateWindowExA", &noWindow);
-        tick();
-        watchCap();
-        if (real)
-            hookImport(real, "user32.dll", "CreateWindowExA", real);
+        {
+            std::optional<ImportHook<decltype(&noWindow)>> refused;
+            if (step.then == Then::NoWindow)
+                refused.emplace("user32.dll", "CreateWindowExA", &noWindow);
+            tick();
+            watchCap();
+        }
         if (step.then == Then::Click)
             SendMessageA(balloonWindow(), WM_LBUTTONDOWN, 0, 0);
         EXPECT_EQ(shownBalloon(), step.balloon);

@@ -615,11 +615,11 @@ TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
     EXPECT_EQ(moduleHandles().timerPeriod, 5000);
     // One the platform will not start leaves the running period in force, which the rates divide
     // by.
-    decltype(&SetTimer) realTimer = nullptr;
-    hookImport(realTimer, "user32.dll", "SetTimer", &refuseTimer);
-    changeSettings([](WidgetSettings& s) { s.timer = 20000; });
-    applyWindowSettings(window);
-    hookImport(realTimer, "user32.dll", "SetTimer", realTimer);
+    {
+        ImportHook refused("user32.dll", "SetTimer", &refuseTimer);
+        changeSettings([](WidgetSettings& s) { s.timer = 20000; });
+        applyWindowSettings(window);
+    }
     EXPECT_EQ(moduleHandles().timerPeriod, 5000);
     EXPECT_EQ(widgetSettings().timer, 5000);
     // The 30 ms timer is gone: nothing ticks in 300 ms.
