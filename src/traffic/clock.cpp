@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform.h"
+#include "traffic/counter_delta.h"
 
 namespace {
 
@@ -27,5 +28,5 @@ std::int64_t clockMicroseconds() {
     // One multiply, where whole seconds and the rest took three 64-bit divisions. Its rounding
     // never turns the clock back and stays under a microsecond for a century of uptime; rounded to
     // the nearest, which a 32-bit build does without switching the FPU's rounding twice.
-    return std::llrint(static_cast<double>(count.QuadPart) * clockState.microsecondsPerCount);
+    return std::llrint(countAsDouble(count.QuadPart) * clockState.microsecondsPerCount);
 }

@@ -24,3 +24,12 @@ inline std::int64_t counterDelta(std::int64_t previous, std::int64_t reading, bo
 inline std::int64_t saturatingAdd(std::int64_t a, std::int64_t b) {
     return b > INT64_MAX - a ? INT64_MAX : a + b;
 }
+
+// A count as a double, rounded as the plain conversion rounds it. A 32-bit build converts 64 bits
+// by loading as one the two halves it has just stored, which stalls the load; converted apart they
+// stay in registers, and the one rounding is the sum's, both parts being exact.
+inline double countAsDouble(std::int64_t count) {
+    const auto high = static_cast<std::int32_t>(count >> 32);
+    const auto low = static_cast<std::int32_t>(static_cast<std::uint32_t>(count) ^ 0x80000000u);
+    return static_cast<double>(high) * 4294967296.0 + (static_cast<double>(low) + 2147483648.0);
+}

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "traffic/counter_delta.h"
+
 constexpr std::size_t kTextSize = 32; // holds every text below, "/s" included
 
 // "1023 B", "1.500 KB", "1.0 MB", "1.13 GB". Returns `out`; never writes more than `size` bytes.
@@ -14,5 +16,5 @@ char* formatCost(double value, char* out, std::size_t size);
 // What `bytes` cost at `price` a KB. No bytes cost nothing, whatever the price: an infinite one
 // would make it not a number.
 inline double costOf(std::int64_t bytes, double price) {
-    return bytes == 0 ? 0.0 : static_cast<double>(bytes) / 1024.0 * price;
+    return bytes == 0 ? 0.0 : countAsDouble(bytes) / 1024.0 * price;
 }

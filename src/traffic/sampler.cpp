@@ -79,7 +79,7 @@ double secondsFor(int period, std::int64_t elapsedMicroseconds) {
 // Rates below 2^31 (any under 2 GB/s) take the 32-bit conversion, which a 32-bit build makes in
 // one instruction where the 64-bit one switches the FPU's rounding twice.
 std::int64_t rateOf(std::int64_t bytes, double seconds) {
-    const double rate = static_cast<double>(bytes) / seconds;
+    const double rate = countAsDouble(bytes) / seconds;
     constexpr double kRateLimit = 9223372036854775807.0; // 2^63 as a double
     if (rate >= 0.0 && rate < 2147483648.0)
         return static_cast<std::int32_t>(rate);

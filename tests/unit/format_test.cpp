@@ -2,6 +2,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,30 @@ TEST(Format, TinyBuffersAreNeverOverrun) {
             EXPECT_EQ(std::string(buffer), std::string(row.full, kept));
         }
     }
+}
+
+// The split conversion rounds as the plain one: at the halves' edges, at 2^53's ties, at both ends
+// of the range, and across magnitudes.
+TEST(CountAsDouble, RoundsAsThePlainConversion) {
+    std::vector<std::int64_t> counts = {0,
+                                        -1,
+                                        1,
+                                        0x7FFFFFFF,
+                                        0x80000000LL,
+                                        0xFFFFFFFFLL,
+                                        0x100000000LL,
+                                        (1LL << 53) + 1,
+                                        (1LL << 53) + 3,
+                                        -(1LL << 53) - 1,
+                                        std::numeric_limits<std::int64_t>::max(),
+                                        std::numeric_limits<std::int64_t>::min()};
+    std::uint64_t state = 88172645463325252ULL;
+    for (int i = 0; i < 4096; ++i) {
+        state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+        counts.push_back(static_cast<std::int64_t>(state) >> (i % 64));
+    }
+    for (std::int64_t count : counts)
+        ASSERT_EQ(countAsDouble(count), static_cast<double>(count)) << count;
 }
 
 } // namespace
