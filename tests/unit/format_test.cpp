@@ -122,21 +122,13 @@ TEST(Format, TinyBuffersAreNeverOverrun) {
     }
 }
 
-// The split conversion rounds as the plain one: at the halves' edges, at 2^53's ties, at both ends
-// of the range, and across magnitudes.
+// The split conversion rounds as the plain one: next to every power of two (the halves' edges,
+// 2^53's ties), at both ends of the range, and across magnitudes.
 TEST(CountAsDouble, RoundsAsThePlainConversion) {
-    std::vector<std::int64_t> counts = {0,
-                                        -1,
-                                        1,
-                                        0x7FFFFFFF,
-                                        0x80000000LL,
-                                        0xFFFFFFFFLL,
-                                        0x100000000LL,
-                                        (1LL << 53) + 1,
-                                        (1LL << 53) + 3,
-                                        -(1LL << 53) - 1,
-                                        std::numeric_limits<std::int64_t>::max(),
-                                        std::numeric_limits<std::int64_t>::min()};
+    std::vector<std::int64_t> counts = {INT64_MAX, INT64_MIN};
+    for (int bit = 0; bit < 63; ++bit)
+        for (std::int64_t near : {-3, -1, 0, 1, 3})
+            counts.insert(counts.end(), {(1LL << bit) + near, -(1LL << bit) + near});
     std::uint64_t state = 88172645463325252ULL;
     for (int i = 0; i < 4096; ++i) {
         state ^= state << 13, state ^= state >> 7, state ^= state << 17;
