@@ -42,7 +42,7 @@ void selectByIdentity(int position) {
     if (position < count && rows[position].hasGuid)
         formatGuid(rows[position].guid, name, sizeof name);
     else
-        std::snprintf(name, sizeof name, "%s", InterfaceTable::description(position));
+        std::snprintf(name, sizeof name, "%s", InterfaceTable::rowDescription(position));
     chooseInterface(name, position);
 }
 

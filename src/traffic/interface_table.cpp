@@ -229,14 +229,7 @@ int count() {
 
 const char* description(int position) {
     refresh();
-    const MIB_IFROW* entry = row(position);
-    std::size_t length = 0;
-    if (entry != nullptr) {
-        length = entry->dwDescrLen < kDescriptionMax ? entry->dwDescrLen : kDescriptionMax;
-        std::memcpy(state.description, entry->bDescr, length);
-    }
-    state.description[length] = '\0';
-    return state.description;
+    return rowDescription(position);
 }
 
 void readAllRows(bool all) {
@@ -249,10 +242,13 @@ const RowCounters* rowsRead(int& count) {
     return state.rows;
 }
 
-const char* rowDescription(int row) {
-    const MIB_IFROW& entry = state.buffer->table[row];
-    std::size_t length = entry.dwDescrLen < kDescriptionMax ? entry.dwDescrLen : kDescriptionMax;
-    std::memcpy(state.description, entry.bDescr, length);
+const char* rowDescription(int position) {
+    const MIB_IFROW* entry = row(position);
+    std::size_t length = 0;
+    if (entry != nullptr) {
+        length = entry->dwDescrLen < kDescriptionMax ? entry->dwDescrLen : kDescriptionMax;
+        std::memcpy(state.description, entry->bDescr, length);
+    }
     state.description[length] = '\0';
     return state.description;
 }

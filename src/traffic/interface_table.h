@@ -40,8 +40,9 @@ const char* description(int position);
 void readAllRows(bool all);
 // The rows of the last all-rows reading, `count` of them; none when that reading failed.
 const RowCounters* rowsRead(int& count);
-// The row's description, from the same reading; tabs as they are.
-const char* rowDescription(int row);
+// The row's description, from the last query (no new one); tabs as they are, empty outside the
+// table.
+const char* rowDescription(int position);
 // Counts all-rows readings, so a reader can tell a new one from the one it has seen.
 unsigned readingsTaken();
 CounterReading counters(int position);
