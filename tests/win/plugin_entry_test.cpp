@@ -2,6 +2,7 @@
 // return to the loaded state after a stop or a failed start.
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "settings/reload.h"
 #include "settings/settings.h"
 #include "support/import_hook.h"
+#include "win/refused_calls.h"
 #include "traffic/sampler.h"
 #include "widget/painter.h"
 
@@ -255,10 +257,6 @@ LRESULT CALLBACK refuseWidgetWindow(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-UINT_PTR WINAPI refuseTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
-    return 0;
-}
-
 TEST_F(EntryTest, AFailedStartShowsItsBoxAndReturnsToTheLoadedState) {
     struct FailureCase {
         const char* name;
@@ -276,7 +274,6 @@ TEST_F(EntryTest, AFailedStartShowsItsBoxAndReturnsToTheLoadedState) {
         taken.hInstance = rigInstance();
         taken.lpszClassName = "VelnorClass";
         HHOOK hook = nullptr;
-        decltype(&SetTimer) realTimer = nullptr;
         if (std::strcmp(c.name, "class taken") == 0)
             ASSERT_NE(RegisterClassA(&taken), 0);
         else if (std::strcmp(c.name, "window refused") == 0)
@@ -284,12 +281,13 @@ TEST_F(EntryTest, AFailedStartShowsItsBoxAndReturnsToTheLoadedState) {
         int result = 0;
         {
             BoxWatcher watch;
-            // Refused after the watcher started its own.
-            if (std::strcmp(c.name, "timer refused") == 0)
-                hookImport(realTimer, "user32.dll", "SetTimer", &refuseTimer);
-            result = beginSlitPlugin(rigInstance(), hostSlitWindow());
-            if (realTimer)
-                hookImport(realTimer, "user32.dll", "SetTimer", realTimer);
+            {
+                // Refused after the watcher started its own.
+                std::optional<ImportHook<decltype(&refuseTimer)>> refused;
+                if (std::strcmp(c.name, "timer refused") == 0)
+                    refused.emplace("user32.dll", "SetTimer", &refuseTimer);
+                result = beginSlitPlugin(rigInstance(), hostSlitWindow());
+            }
             ASSERT_EQ(watch.seen().size(), 1u);
             EXPECT_EQ(watch.seen()[0].text, c.text);
             EXPECT_EQ(watch.seen()[0].caption, "Error");
@@ -300,7 +298,7 @@ TEST_F(EntryTest, AFailedStartShowsItsBoxAndReturnsToTheLoadedState) {
         }
         if (hook)
             UnhookWindowsHookEx(hook);
-        else if (!realTimer)
+        else if (std::strcmp(c.name, "class taken") == 0)
             UnregisterClassA("VelnorClass", rigInstance());
         EXPECT_EQ(result, 1);
         EXPECT_EQ(slitWindowCount(), 0);

@@ -17,6 +17,7 @@
 #include "widget/window.h"
 #include "support/canvas.h"
 #include "support/import_hook.h"
+#include "win/refused_calls.h"
 #include "support/input.h"
 #include "win/messages.h"
 #include "win/win_files.h"
@@ -592,10 +593,6 @@ TEST_F(WindowTest, CtrlDragMovesTheWindow) {
 int ticks;
 void CALLBACK countTick(HWND, UINT, UINT_PTR, DWORD) {
     ++ticks;
-}
-
-UINT_PTR WINAPI refuseTimer(HWND, UINT_PTR, UINT, TIMERPROC) {
-    return 0;
 }
 
 TEST_F(WindowTest, AChangedPeriodRestartsTheRunningTimer) {
