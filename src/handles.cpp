@@ -28,15 +28,17 @@ bool startTimer(int period, TIMERPROC proc) {
     return handles.timer != 0;
 }
 
-void restartTimer(int period) {
+bool restartTimer(int period) {
     if (!handles.timer || handles.timerPeriod == period)
-        return;
+        return true;
     // An existing thread timer's id replaces that timer; keep whatever id the platform answers.
-    if (UINT_PTR id =
-            SetTimer(nullptr, handles.timer, static_cast<UINT>(period), handles.timerProc)) {
-        handles.timer = id;
-        handles.timerPeriod = period;
-    }
+    const UINT_PTR id =
+        SetTimer(nullptr, handles.timer, static_cast<UINT>(period), handles.timerProc);
+    if (id == 0)
+        return false;
+    handles.timer = id;
+    handles.timerPeriod = period;
+    return true;
 }
 
 void stopTimer() {

@@ -26,8 +26,9 @@ void recordStart(HINSTANCE instance, HWND host, HWND slit, LayeredAttributesFn l
 void recordWidgetWindow(HWND widget);
 // False when the platform would not start it.
 bool startTimer(int period, TIMERPROC proc);
-// A running timer started with another period now runs with `period`.
-void restartTimer(int period);
+// A running timer started with another period now runs with `period`; false when the platform
+// would not restart it, which leaves the old period running.
+bool restartTimer(int period);
 void stopTimer();
 // Back to the loaded state, all null; the timer was stopped before.
 void clearHandles();

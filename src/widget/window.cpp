@@ -190,9 +190,8 @@ void applyWindowSettings(HWND window) {
         if (settings.sctEnabled)
             moduleHandles().layered(window, settings.sctColor, 0, LWA_COLORKEY);
     }
-    restartTimer(settings.timer);
     // A period that could not be started leaves the old one ticking; the next reload tries again.
-    if (moduleHandles().timer && moduleHandles().timerPeriod != settings.timer)
+    if (!restartTimer(settings.timer))
         keepTimerPeriod(moduleHandles().timerPeriod);
     invalidateWidget();
     // An open usage window shows the new settings, or closes when no ledger is kept any more.
