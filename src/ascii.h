@@ -4,6 +4,11 @@
 
 #include <cstddef>
 
+// The blanks the settings file's syntax skips around keys and values.
+inline bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
 inline char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }

@@ -72,6 +72,6 @@ struct WidgetSettings {
     COLORREF capWarnColor, capOverColor;
     // Which interface is shown when set: see traffic/interface_choice.h. Empty: `adapter`.
     char interfaceName[kInterfaceNameSize];
-    bool interfaceInFile; // the key was in the file at the last read
+    bool interfaceInFile; // the key was in the file at the last read, its value whole
     bool interfaceChosen; // a menu item set interfaceName since the last read
 };

@@ -78,10 +78,11 @@ void storeText(char* field, std::size_t size, const char* text) {
 }
 
 // Asked without a default, so that a key in the file tells from an absent one: only a key that
-// was there is written back unless a menu item chose an interface.
+// was there is written back unless a menu item chose an interface. A value longer than the field
+// is not: written back cut, the user's line would lose its end.
 void readName(const SettingKey& row, char* field, WidgetSettings& into) {
     const char* text = ReadString(settingsPath(), row.key, nullptr);
-    into.interfaceInFile = text != nullptr;
+    into.interfaceInFile = text != nullptr && std::strlen(text) < kInterfaceNameSize;
     into.interfaceChosen = false;
     storeText(field, kInterfaceNameSize, text);
 }

@@ -4,14 +4,6 @@
 
 #include "ascii.h"
 
-namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-} // namespace
-
 TextSettingEdit planTextSetting(const char* data, std::size_t size, const char* key) {
     const std::size_t keyLength = std::strlen(key);
     const void* firstNewline = size ? std::memchr(data, '\n', size) : nullptr;

@@ -40,11 +40,24 @@ bool parseGuid(const char* text, unsigned char* out) {
     return true;
 }
 
+// The length of `text` without blanks at its ends, `text` moved past those at its start.
+std::size_t trimBlanks(const char*& text) {
+    while (isBlank(*text))
+        ++text;
+    std::size_t length = std::strlen(text);
+    while (length > 0 && isBlank(text[length - 1]))
+        --length;
+    return length;
+}
+
 bool holds(const InterfaceChoice& choice, const char* text, const RowCounters& row, int at,
            const char* (*description)(int row)) {
     if (choice.byGuid)
         return row.hasGuid && std::memcmp(row.guid, choice.guid, sizeof row.guid) == 0;
-    return std::strcmp(description(at), text) == 0;
+    // The settings file keeps no blanks at a value's ends, and a description may have some.
+    const char* shown = description(at);
+    const std::size_t length = trimBlanks(shown);
+    return trimBlanks(text) == length && std::memcmp(shown, text, length) == 0;
 }
 
 } // namespace

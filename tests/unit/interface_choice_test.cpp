@@ -223,4 +223,13 @@ TEST_F(InterfaceChoiceTest, OfTwoRowsWithOneDescriptionThePositionChosen) {
     EXPECT_EQ(TrafficSampler::shown().index, 2u);
 }
 
+// The settings file keeps a name without the blanks its description has at either end.
+TEST_F(InterfaceChoiceTest, ADescriptionIsFoundWithoutTheBlanksAtItsEnds) {
+    for (const char* description : {"Wireless ", " Wireless", "Wireless\t"}) {
+        row(4).description = description;
+        choose("Wireless");
+        EXPECT_EQ(TrafficSampler::shown().index, 4u) << '[' << description << ']';
+    }
+}
+
 } // namespace

@@ -333,6 +333,9 @@ TEST_F(CommandsTest, MenuListsTheInterfacesAndChecksTheSelectedOne) {
 // The new items and numbered items by identity, and what "settings.write" leaves in the file:
 // the interface's key only once it is in the file or an item set it.
 TEST_F(CommandsTest, InterfaceItemsAndTheirWriteBack) {
+    const std::string overlong = "Velnor.interface: " + std::string(300, 'v') + "\n";
+    const std::string overlongWritten =
+        overlong + "Velnor.x: 100\nVelnor.y: 100\nVelnor.adapter: 0\n";
     const struct {
         const char* name;
         const char* file;
@@ -357,6 +360,10 @@ TEST_F(CommandsTest, InterfaceItemsAndTheirWriteBack) {
          "velnor.interface:   auto  \nVelnor.adapter: 0\n",
          {},
          "velnor.interface:   auto\nVelnor.adapter: 0\nVelnor.x: 100\nVelnor.y: 100\n"},
+        {"key in the file, too long to hold, kept as it is",
+         overlong.c_str(),
+         {},
+         overlongWritten.c_str()},
         {"key in the file and empty, a number",
          "Velnor.interface:\n",
          {"@Velnor.adapter.1"},
