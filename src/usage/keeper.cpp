@@ -367,15 +367,18 @@ bool setAside(const char* reason) {
     return false;
 }
 
-// The file into the ledger; a missing one is a new ledger. False when the file is there but could
-// not be read (another program holds it, a read failed, no memory to hold it) or, damaged, not set
-// aside: it must not be overwritten, so it is read again at the next save.
-bool loadLedger() {
+// The file into the ledger; a missing one (`gone`) is a new ledger. False when the file is there
+// but could not be read (another program holds it, a read failed, no memory to hold it) or,
+// damaged, not set aside: it must not be overwritten, so it is read again at the next save.
+bool loadLedger(bool* gone = nullptr) {
     // No ledger the widget writes comes near a gigabyte: a larger file is damaged.
     std::size_t size = 0;
     DWORD error = 0;
     char* text = readWholeFile(keeper.path, 0x3FFFFFFF, size, error);
-    if (text == nullptr && error == ERROR_FILE_NOT_FOUND)
+    const bool missing = text == nullptr && error == ERROR_FILE_NOT_FOUND;
+    if (gone != nullptr)
+        *gone = missing;
+    if (missing)
         return true;
     LedgerReadResult result{};
     if (text != nullptr) {
@@ -465,12 +468,13 @@ bool addCounted(const UsageLedger& counted) {
 
 // The file read into the ledger, which is kept as it was when the file cannot be read yet. `seen`
 // is the file's stamp from before it was read, `stamped` whether there was one.
-bool readAgain(UsageLedger& kept, WIN32_FILE_ATTRIBUTE_DATA& seen, bool& stamped) {
+bool readAgain(UsageLedger& kept, WIN32_FILE_ATTRIBUTE_DATA& seen, bool& stamped,
+               bool* gone = nullptr) {
     kept = keeper.ledger;
     keeper.ledger = UsageLedger{};
     keeper.loadNote[0] = '\0';
     stamped = GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &seen) != FALSE;
-    if (loadLedger()) {
+    if (loadLedger(gone)) {
         // Its entries may sit where an earlier ledger's did, with as many: no sum holds for them.
         forgetSums();
         return true;
@@ -532,10 +536,11 @@ bool readEdited() {
     UsageLedger mine;
     WIN32_FILE_ATTRIBUTE_DATA seen;
     bool stamped = false;
-    bool read = readAgain(mine, seen, stamped);
-    if (read && keeper.loadNote[0] != '\0') {
-        // Damaged by the edit and set aside with it: the ledger as this run had it stays, and
-        // there is no file to compare with.
+    bool gone = false;
+    bool read = readAgain(mine, seen, stamped, &gone);
+    if (read && (gone || keeper.loadNote[0] != '\0')) {
+        // Gone as it was read, or damaged by the edit and set aside with it: the ledger as this
+        // run had it stays, and there is no file to compare with.
         freeLedger(keeper.ledger);
         keeper.ledger = mine;
         mine = UsageLedger{};
@@ -563,7 +568,9 @@ bool storeBytes(std::int32_t interface, std::int32_t today, const std::int64_t b
 // Counts each row's traffic since its checkpoint into `today`; true when any moved. Checkpoints of
 // another run (all of them at start) count by the rules of a start; this run's, tick to tick. A
 // checkpoint moves on only once its bytes are stored: what a tick could not store, the next counts.
-bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start) {
+// `newCheckpoint` is set when a checkpoint was made or set back, which the file must hold at once.
+bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start,
+               bool& newCheckpoint) {
     bool moved = false;
     for (int row = 0; row < rows; ++row) {
         const RowCounters& counted = read[row];
@@ -590,6 +597,11 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
             if (!storeBytes(interface, today, bytes, moved)) {
                 last.counters[0] = before[0];
                 last.counters[1] = before[1];
+            } else if (reading.octets[0] < before[0] || reading.octets[1] < before[1]) {
+                // Counters that started again (or a 32-bit one that wrapped) set the checkpoint
+                // back: a start after a shell that died before the next save would count from
+                // the old one, above them.
+                newCheckpoint = true;
             }
             continue;
         }
@@ -602,10 +614,11 @@ bool countRows(const RowCounters* read, int rows, std::int32_t today, bool start
             continue;
         if (keeper.unread)
             rememberFirstReading(known.id, reading);
-        if (setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide, reading.octets,
-                          keeper.startUptime) &&
-            !counted.hasGuid)
+        const bool set = setCheckpoint(keeper.ledger, interface, keeper.boot, reading.wide,
+                                       reading.octets, keeper.startUptime);
+        if (set && !counted.hasGuid)
             holdIndex(interface, reading.index);
+        newCheckpoint = set || newCheckpoint;
     }
     return moved;
 }
@@ -630,7 +643,8 @@ void start(int position) {
     InterfaceTable::counters(position);
     keeper.seen = InterfaceTable::readingsTaken();
     const RowCounters* read = InterfaceTable::rowsRead(keeper.rows);
-    countRows(read, keeper.rows, keeper.today, true);
+    bool newCheckpoint = false; // every one is: saved below where the file could be read
+    countRows(read, keeper.rows, keeper.today, true, newCheckpoint);
     if (!keeper.unread) {
         saveLedger();
         return;
@@ -693,12 +707,14 @@ void count() {
     if (newDay && (today == keeper.today + 1 || today < keeper.foldDay))
         keeper.foldDay = today;
     keeper.today = today;
-    const bool moved = countRows(read, rows, today, false);
+    bool newCheckpoint = false;
+    const bool moved = countRows(read, rows, today, false, newCheckpoint);
     if (moved && !keeper.unsaved) {
         keeper.unsaved = true;
         keeper.firstUnsaved = now;
     }
-    if ((newDay || (keeper.unsaved && now - keeper.firstUnsaved >= kSaveDelayMs)) &&
+    if ((newDay || newCheckpoint ||
+         (keeper.unsaved && now - keeper.firstUnsaved >= kSaveDelayMs)) &&
         now >= keeper.saveAfter)
         saveLedger();
 }

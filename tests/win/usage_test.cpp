@@ -237,6 +237,59 @@ TEST_F(UsageTest, AnInterfaceSeenLaterIsCountedByTheRulesOfAStart) {
     EXPECT_EQ(shown(2), (Bytes{777777, 888888}));
 }
 
+// A counter that starts again, or an interface first seen, moves its checkpoint with no bytes to
+// store: the file holds it at once, so that a shell dying before the next save loses nothing.
+TEST_F(UsageTest, ACheckpointMadeOrSetBackByATickIsSavedAtOnce) {
+    const char kWlan[] = "{00000003-0000-0000-0000-4E6574446576}";
+    for (const bool reset : {true, false}) {
+        SCOPED_TRACE(reset ? "counters started again" : "an interface joined");
+        DeleteFileA(ledgerPath().c_str());
+        rows_ = {{1, 1000, 2000, "lo"}, {2, 5000, 6000, "eth0"}};
+        setRows();
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+        move(1, 5000, 0);
+        tick();
+        UsageKeeper::save();
+        if (reset)
+            rows_[1].in = 0;
+        else
+            rows_.push_back(Row{3, 900000, 900000, "wlan"});
+        setRows();
+        tick();
+        ASSERT_TRUE(blockSaves(true)); // the shell dies: its stop saves nothing
+        endPlugin();
+        blockSaves(false);
+        move(reset ? 1 : 2, 20000, 0);
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+        EXPECT_EQ(onDisk(reset ? kEth : kWlan)[0], reset ? 25000 : 20000);
+        endPlugin();
+    }
+}
+
+// Another program removes the file to write it anew between the save's look at it and its read:
+// a file gone is written again with every day this run holds.
+decltype(&GetFileAttributesExA) realAttributes;
+int attributeCalls;
+BOOL WINAPI attributesThenGone(LPCSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID out) {
+    if (++attributeCalls == 2)
+        DeleteFileA(path);
+    return realAttributes(path, level, out);
+}
+
+TEST_F(UsageTest, ALedgerGoneAsAnEditIsReadKeepsTheDaysHeld) {
+    ASSERT_TRUE(writeFile(ledgerPath(), dayLine(3, kEth) + "1000\t0\n"));
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    ASSERT_TRUE(writeFile(ledgerPath(), readFile(ledgerPath()) + dayLine(2, kEth) + "200\t0\n"));
+    move(1, 7, 0);
+    tick();
+    ImportHook<decltype(&GetFileAttributesExA)> hook("kernel32.dll", "GetFileAttributesExA",
+                                                     &attributesThenGone);
+    ASSERT_TRUE(hook.real);
+    realAttributes = hook.real;
+    UsageKeeper::save();
+    EXPECT_EQ(onDisk(kEth), (Bytes{1007, 0}));
+}
+
 TEST_F(UsageTest, ADamagedLedgerIsSetAsideUnderAFreeName) {
     ASSERT_TRUE(writeFile(ledgerPath() + ".damaged", "an earlier one\n"));
     ASSERT_TRUE(writeFile(ledgerPath(), "2026-02-30\tlo\t1\t2\n"));
