@@ -18,6 +18,9 @@ struct PeriodShown {
     int period;
     std::int32_t first;
 };
+// The last two periods a threshold's balloon was shown in, the later first: a clock set back a
+// period and forward again finds both.
+using ShownIn = PeriodShown[2];
 
 struct CapWatchState {
     CapLimit limit; // in force since the last start or reload
@@ -25,11 +28,19 @@ struct CapWatchState {
     std::int32_t interface;
     std::int32_t first; // of the watched period
     int level;
-    PeriodShown shown[2]; // the period in which each threshold's balloon was shown
+    ShownIn shown[2]; // for each threshold
 };
+constexpr PeriodShown kNoneShown{UsagePeriod::Boot, kNoPeriod};
 constexpr CapWatchState kNothingWatched{
-    {}, false, 0, kNoPeriod, 0, {{UsagePeriod::Boot, kNoPeriod}, {UsagePeriod::Boot, kNoPeriod}}};
+    {}, false, 0, kNoPeriod, 0, {{kNoneShown, kNoneShown}, {kNoneShown, kNoneShown}}};
 CapWatchState capWatch = kNothingWatched;
+
+bool shownIn(const ShownIn& periods, const PeriodShown& period) {
+    for (const PeriodShown& shown : periods)
+        if (shown.period == period.period && shown.first == period.first)
+            return true;
+    return false;
+}
 
 // No limit (bytes 0) unless a ledger is kept: with boot the keys are read and ignored.
 CapLimit currentCapLimit() {
@@ -70,8 +81,7 @@ void look(bool warn) {
     if (!crossed)
         return;
     const PeriodShown now{UsageKeeper::period(), first};
-    const PeriodShown& last = capWatch.shown[level - 1];
-    if (last.period == now.period && last.first == now.first)
+    if (shownIn(capWatch.shown[level - 1], now))
         return;
     // A balloon whose window cannot be had is not shown yet: the next tick crosses again.
     if (!showWarning(limit, used, level)) {
@@ -79,8 +89,13 @@ void look(bool warn) {
         return;
     }
     // A tick that crosses both thresholds shows the higher one; the lower is passed with it.
-    for (int reached = CapLevel::Warn; reached <= level; ++reached)
-        capWatch.shown[reached - 1] = now;
+    for (int reached = CapLevel::Warn; reached <= level; ++reached) {
+        ShownIn& periods = capWatch.shown[reached - 1];
+        if (!shownIn(periods, now)) {
+            periods[1] = periods[0];
+            periods[0] = now;
+        }
+    }
 }
 
 SYSTEMTIME midnightOf(std::int32_t day) {
@@ -92,13 +107,17 @@ SYSTEMTIME midnightOf(std::int32_t day) {
     return midnight;
 }
 
+std::int64_t secondsOf(const FILETIME& time) {
+    return static_cast<std::int64_t>((ULONGLONG{time.dwHighDateTime} << 32 | time.dwLowDateTime) /
+                                     10000000);
+}
+
 // `time` read as UTC, in whole seconds; false for a time the system cannot convert.
 bool secondsOf(const SYSTEMTIME& time, std::int64_t& seconds) {
     FILETIME file;
     if (!SystemTimeToFileTime(&time, &file))
         return false;
-    seconds = static_cast<std::int64_t>(
-        (ULONGLONG{file.dwHighDateTime} << 32 | file.dwLowDateTime) / 10000000);
+    seconds = secondsOf(file);
     return true;
 }
 
@@ -111,6 +130,27 @@ std::int32_t utcLead(const SYSTEMTIME& local) {
         !secondsOf(utc, real))
         return 0;
     return static_cast<std::int32_t>(wall - real);
+}
+
+// The lead at `now`, the local clock just read. In the hour the clocks go back the wall clock shows
+// twice and the conversion answers with the first pass, so the real clock tells the passes apart;
+// its lead is taken when it is one the zone has (the two clocks are read a moment apart, in whole
+// seconds).
+std::int32_t utcLeadNow(const SYSTEMTIME& now) {
+    TIME_ZONE_INFORMATION zone;
+    std::int64_t wall = 0;
+    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID && secondsOf(now, wall)) {
+        FILETIME real;
+        GetSystemTimeAsFileTime(&real);
+        const std::int64_t lead = wall - secondsOf(real);
+        const LONG biases[] = {zone.StandardBias, zone.DaylightBias};
+        for (const LONG bias : biases) {
+            const std::int64_t zoneLead = -60LL * (zone.Bias + bias);
+            if (lead >= zoneLead - 2 && lead <= zoneLead + 2)
+                return static_cast<std::int32_t>(zoneLead);
+        }
+    }
+    return utcLead(now);
 }
 
 } // namespace
@@ -135,7 +175,7 @@ CapClock capClockNow() {
         clock.last = periodEnd(clock.today, widgetSettings().billingDay);
     }
     const std::int32_t start = utcLead(midnightOf(clock.first));
-    clock.forward = utcLead(now) - start;
+    clock.forward = utcLeadNow(now) - start;
     clock.forwardByEnd = utcLead(midnightOf(clock.last + 1)) - start;
     return clock;
 }

@@ -216,6 +216,42 @@ TEST(CapClock, TakesTheClocksChangeFromTheZone) {
     EXPECT_EQ(clock.forwardByEnd, 3600);
 }
 
+// A zone an hour ahead in summer whose clocks go back at 2:00 on 2026-11-01, so that 1:30 shows
+// twice; the system's conversion answers with the first pass.
+BOOL WINAPI backAtTwo(const TIME_ZONE_INFORMATION*, const SYSTEMTIME* local, SYSTEMTIME* utc) {
+    const SYSTEMTIME change{2026, 11, 0, 1, 2, 0, 0, 0};
+    FILETIME at, time;
+    SystemTimeToFileTime(&change, &at);
+    SystemTimeToFileTime(local, &time);
+    ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
+    ticks.QuadPart -= CompareFileTime(&time, &at) < 0 ? 36000000000ULL : 0;
+    time = FILETIME{ticks.LowPart, ticks.HighPart};
+    return FileTimeToSystemTime(&time, utc);
+}
+DWORD WINAPI backAtTwoZone(TIME_ZONE_INFORMATION* zone) {
+    *zone = TIME_ZONE_INFORMATION{};
+    zone->DaylightBias = -60;
+    return TIME_ZONE_ID_STANDARD;
+}
+void WINAPI halfPastOne(SYSTEMTIME* now) {
+    *now = SYSTEMTIME{2026, 11, 0, 1, 1, 30, 0, 0};
+}
+// The real clock on the second pass: 1:30 standard time, which is UTC here.
+void WINAPI secondPass(FILETIME* now) {
+    const SYSTEMTIME utc{2026, 11, 0, 1, 1, 30, 0, 0};
+    SystemTimeToFileTime(&utc, now);
+}
+
+// On the repeated hour's second pass the day has run an hour longer than its wall clock says.
+TEST(CapClock, TellsTheRepeatedHoursPassesApart) {
+    ImportHook zone("kernel32.dll", "TzSpecificLocalTimeToSystemTime", &backAtTwo);
+    ImportHook zoneNow("kernel32.dll", "GetTimeZoneInformation", &backAtTwoZone);
+    ImportHook wall("kernel32.dll", "GetLocalTime", &halfPastOne);
+    ImportHook real("kernel32.dll", "GetSystemTimeAsFileTime", &secondPass);
+    ASSERT_NE(zoneNow.real, nullptr);
+    EXPECT_EQ(capClockNow().forward, -3600);
+}
+
 // The first lines with "Velnor.interface:": the route's interface, none, the sum's lines (the
 // loopback and the tunnel not among them), a named one present or not.
 TEST_F(TooltipTest, FirstLinesOfTheChosenInterfaces) {

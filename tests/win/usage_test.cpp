@@ -827,6 +827,26 @@ TEST_F(UsageTest, ABalloonAtEachCrossingOncePerPeriodNotAtAStartPastIt) {
     tick();
     watchCap();
     EXPECT_EQ(shownBalloon(), "8.000 KB used (80%), 2.000 KB left, 2.000 KB a day for 1 day");
+    // The clock set a day ahead and back again: each day's threshold shows once.
+    const struct {
+        std::int64_t day;
+        std::uint64_t in;
+        const char* balloon;
+    } days[] = {{2, 8192, "8.000 KB used (80%), 2.000 KB left, 2.000 KB a day for 1 day"},
+                {1, 2048, "10.000 KB used (100%), 0 B left, 0 B a day for 1 day"},
+                {2, 0, "none"}};
+    for (const auto& day : days) {
+        SCOPED_TRACE(day.day);
+        SendMessageA(balloonWindow(), WM_LBUTTONDOWN, 0, 0);
+        clocks.localDays = day.day;
+        clocks.uptimeMs += 1001;
+        for (const std::uint64_t in : {std::uint64_t{0}, day.in}) {
+            move(1, in, 0);
+            tick();
+            watchCap();
+        }
+        EXPECT_EQ(shownBalloon(), day.balloon);
+    }
 }
 
 // Docked, the widget is a child of the slit: the balloon still shows, under it on the screen.
