@@ -142,6 +142,9 @@ TEST_F(Sampler, OnlyALateTickIsDividedByTheElapsedTime) {
         {"early after a mid-period reset", 1000, 12000, 1000, 1000, 1.0},
         {"clock did not move", 1000, 0, 5, 5, 1.0},
         {"late, short period", 500, 1000000, 1000, 1000, 1.0},
+        // The system runs a period below 10 ms every 10 ms.
+        {"8 ms, ticking every 10 ms", 8, 10000, 1000, 100000, 0.01},
+        {"1 ms, ticking every 10 ms", 1, 10000, 1000, 100000, 0.01},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
