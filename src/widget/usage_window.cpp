@@ -307,7 +307,9 @@ LRESULT CALLBACK usageWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         onKeyDown(wParam);
         return 0;
     case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
+    // The right button at its release: closed at the press, the window would leave the release
+    // to whatever lies beneath it, whose menu it opens (the widget's, the desktop's).
+    case WM_RBUTTONUP:
     // Alt+F4 too closes it through the one path that lets go of the class, or the next open
     // could not register it again.
     case WM_CLOSE:

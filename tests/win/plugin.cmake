@@ -20,5 +20,9 @@ if(TARGET tooltip_test)
 endif()
 # The usage ledger, on the scripted table.
 velnor_plugin_test(usage_test usage_test.cpp)
-# The usage window: its picture in a memory DC, and the window of the running widget.
+# The usage window: its picture in a memory DC, and the window of the running widget, clicked
+# by real pointer input: nothing runs beside it.
 velnor_plugin_test(usage_window_test usage_window_test.cpp)
+if(TARGET usage_window_test)
+  set_tests_properties(usage_window_test PROPERTIES RUN_SERIAL TRUE)
+endif()

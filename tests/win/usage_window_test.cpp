@@ -17,6 +17,7 @@
 #include "support/canvas.h"
 #include "support/fake_iphlpapi_client.h"
 #include "support/import_hook.h"
+#include "support/input.h"
 #include "traffic/format.h"
 #include "traffic/sampler.h"
 #include "usage/calendar.h"
@@ -345,6 +346,29 @@ TEST_F(UsageWindowTest, EachWayOpensOneWindowAndEachWayClosesIt) {
             EXPECT_FALSE(IsWindow(usage));
             EXPECT_FALSE(classRegistered());
         }
+}
+
+// A right click closes the window with its release: closed at the press, it left the release to
+// whatever lay beneath, here the widget, whose menu opened.
+TEST_F(UsageWindowTest, ARightClickLeavesNothingBeneathItTheRelease) {
+    // No room beside the widget on either side: the window covers part of it.
+    const int screen = GetSystemMetrics(SM_CXSCREEN);
+    start("Velnor.period: month\nVelnor.x: 100\nVelnor.y: 100\nVelnor.height: 100\nVelnor.width: " +
+          std::to_string(screen - 200) + "\n");
+    rigBroadcast(widget, "@Velnor.usage");
+    RECT usage{}, below{};
+    GetWindowRect(usageWindow(), &usage);
+    GetWindowRect(widget, &below);
+    const POINT at{(below.left + usage.right) / 2, below.bottom - 10};
+    ASSERT_EQ(WindowFromPoint(at), usageWindow());
+    const std::size_t menus = rigLogLines("ShowMenu").size();
+    for (const DWORD press : {DWORD{0}, DWORD{MOUSEEVENTF_RIGHTDOWN}, DWORD{MOUSEEVENTF_RIGHTUP}}) {
+        sendMouse(press, at);
+        pump(150);
+    }
+    pointAt({0, GetSystemMetrics(SM_CYSCREEN) - 1});
+    EXPECT_EQ(usageWindow(), nullptr);
+    EXPECT_EQ(rigLogLines("ShowMenu").size(), menus) << "the widget's menu opened";
 }
 
 TEST_F(UsageWindowTest, ThePictureHoldsThePeriodAndTodayFollowsEveryTick) {
