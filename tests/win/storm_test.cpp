@@ -313,6 +313,9 @@ TEST(Storm, WidgetSurvivesTenThousandRandomEvents) {
     EXPECT_TRUE(hostCaptureWindow(window, pixels, width, height));
     EXPECT_EQ(width, 100);
     EXPECT_EQ(height, 100);
+    // The shell's grey border frames the picture: the window shows it, not a blank surface.
+    ASSERT_EQ(pixels.size(), 100u * 100u);
+    EXPECT_EQ(pixels.back(), 0x888888u) << "it shows its picture";
     hostFreeMenus();
     SendMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(10, 10));
     ASSERT_NE(hostLastMenu(), nullptr) << "it answers a right-click with its menu";
