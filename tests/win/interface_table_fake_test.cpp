@@ -193,7 +193,9 @@ TEST_F(FakeInterfaceTable, AFailedQueryGivesNoReading) {
     EXPECT_EQ(InterfaceTable::counters(0).octets[Channel::Send], 600);
 }
 
+int localAllocsRefused = 0;
 HLOCAL WINAPI noLocalMemory(UINT, SIZE_T) {
+    ++localAllocsRefused;
     return nullptr;
 }
 
@@ -204,6 +206,7 @@ TEST_F(FakeInterfaceTable, ABufferThatCannotBeHadAtLoadIsMadeByTheFirstReading) 
         ImportHook noMemory("kernel32.dll", "LocalAlloc", &noLocalMemory);
         ASSERT_TRUE(InterfaceTable::load());
     }
+    ASSERT_GT(localAllocsRefused, 0) << "the load asked for no memory: nothing was refused";
     EXPECT_EQ(InterfaceTable::counters(0).octets[Channel::Send], 600);
 }
 
