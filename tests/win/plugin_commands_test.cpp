@@ -153,10 +153,13 @@ TEST_F(CommandsTest, ReadReloadsAndAppliesTheWindowSettings) {
     EXPECT_EQ(widgetSettings().adapter, 0);
 }
 
+int pensRefused = 0, brushesRefused = 0;
 HPEN WINAPI noPen(int, int, COLORREF) {
+    ++pensRefused;
     return nullptr;
 }
 HBRUSH WINAPI noBrush(COLORREF) {
+    ++brushesRefused;
     return nullptr;
 }
 
@@ -172,6 +175,7 @@ TEST_F(CommandsTest, ReadWithoutPensOrBrushesDrawsTheNewColours) {
         ImportHook brush("gdi32.dll", "CreateSolidBrush", &noBrush);
         rigBroadcast(widget, "@Velnor.settings.read");
     }
+    ASSERT_TRUE(pensRefused > 0 && brushesRefused > 0) << "the read made its pens and brushes";
     rigSetInterfaces({{5000, 200, "lo"}, {1000, 2000, "eth0"}, {5, 6, "wlan0 with a long name"}});
     TrafficSampler::tick();
     invalidateWidget();
