@@ -120,11 +120,12 @@ class Loopback : public ::testing::Test {
         KernelCounts counts;
         if (!readLoopback(counts))
             return "the kernel's counters of lo cannot be read from Z:\\proc\\net\\dev";
-        if (!InterfaceTable::load())
-            return "no interface table";
+        // The kernel has lo, so Wine's table lists it: not finding it is the table's fault.
+        EXPECT_TRUE(InterfaceTable::load());
         for (int i = 0; i < InterfaceTable::count() && position < 0; ++i)
             if (std::strcmp(InterfaceTable::description(i), "lo") == 0)
                 position = i;
+        EXPECT_GE(position, 0) << "the interface table has no row named lo";
         return position < 0 ? "the interface table has no row named lo" : "";
     }
 
