@@ -474,6 +474,7 @@ TEST_F(UsageTest, NoMemoryToAddTheCountToAnEditLosesNothing) {
             ReallocFails failing(allowed);
             UsageKeeper::save();
         }
+        EXPECT_LE(reallocsAllowed, 0) << "the save used up its realloc budget";
         UsageKeeper::save();
         EXPECT_EQ(onDisk(kLo), (Bytes{0, 10}));
         EXPECT_EQ(onDisk(kEth), (Bytes{8, 0}));
