@@ -20,7 +20,7 @@ struct PeriodShown {
 };
 // The last two periods a threshold's balloon was shown in, the later first: a clock set back a
 // period and forward again finds both.
-using ShownIn = PeriodShown[2];
+using ShownPeriods = PeriodShown[2];
 
 struct CapWatchState {
     CapLimit limit; // in force since the last start or reload
@@ -28,14 +28,14 @@ struct CapWatchState {
     std::int32_t interface;
     std::int32_t first; // of the watched period
     int level;
-    ShownIn shown[2]; // for each threshold
+    ShownPeriods shown[2]; // for each threshold
 };
 constexpr PeriodShown kNoneShown{UsagePeriod::Boot, kNoPeriod};
 constexpr CapWatchState kNothingWatched{
     {}, false, 0, kNoPeriod, 0, {{kNoneShown, kNoneShown}, {kNoneShown, kNoneShown}}};
 CapWatchState capWatch = kNothingWatched;
 
-bool shownIn(const ShownIn& periods, const PeriodShown& period) {
+bool shownIn(const ShownPeriods& periods, const PeriodShown& period) {
     for (const PeriodShown& shown : periods)
         if (shown.period == period.period && shown.first == period.first)
             return true;
@@ -90,7 +90,7 @@ void look(bool warn) {
     }
     // A tick that crosses both thresholds shows the higher one; the lower is passed with it.
     for (int reached = CapLevel::Warn; reached <= level; ++reached) {
-        ShownIn& periods = capWatch.shown[reached - 1];
+        ShownPeriods& periods = capWatch.shown[reached - 1];
         if (!shownIn(periods, now)) {
             periods[1] = periods[0];
             periods[0] = now;

@@ -194,16 +194,21 @@ TEST_F(TooltipTest, TheLimitsLinesFollowThePeriodLine) {
     DeleteFileA(ledger.c_str());
 }
 
-// A zone whose clocks go an hour forward at 2:00 on the day noonLocalTime reads.
-BOOL WINAPI forwardAtTwo(const TIME_ZONE_INFORMATION*, const SYSTEMTIME* local, SYSTEMTIME* utc) {
-    const SYSTEMTIME change{2026, 3, 1, 2, 2, 0, 0, 0};
+// `local` as UTC in a zone `before` seconds ahead until local time `change`, `after` from it.
+BOOL leadChangingAt(const SYSTEMTIME& change, ULONGLONG before, ULONGLONG after,
+                    const SYSTEMTIME* local, SYSTEMTIME* utc) {
     FILETIME at, time;
     SystemTimeToFileTime(&change, &at);
     SystemTimeToFileTime(local, &time);
     ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
-    ticks.QuadPart -= (CompareFileTime(&time, &at) < 0 ? 3600ULL : 7200ULL) * 10000000ULL;
+    ticks.QuadPart -= (CompareFileTime(&time, &at) < 0 ? before : after) * 10000000ULL;
     time = FILETIME{ticks.LowPart, ticks.HighPart};
     return FileTimeToSystemTime(&time, utc);
+}
+
+// A zone whose clocks go an hour forward at 2:00 on the day noonLocalTime reads.
+BOOL WINAPI forwardAtTwo(const TIME_ZONE_INFORMATION*, const SYSTEMTIME* local, SYSTEMTIME* utc) {
+    return leadChangingAt({2026, 3, 1, 2, 2, 0, 0, 0}, 3600, 7200, local, utc);
 }
 
 // The estimate's clock counts the hour the local clock skipped, from the system's zone.
@@ -219,14 +224,7 @@ TEST(CapClock, TakesTheClocksChangeFromTheZone) {
 // A zone an hour ahead in summer whose clocks go back at 2:00 on 2026-11-01, so that 1:30 shows
 // twice; the system's conversion answers with the first pass.
 BOOL WINAPI backAtTwo(const TIME_ZONE_INFORMATION*, const SYSTEMTIME* local, SYSTEMTIME* utc) {
-    const SYSTEMTIME change{2026, 11, 0, 1, 2, 0, 0, 0};
-    FILETIME at, time;
-    SystemTimeToFileTime(&change, &at);
-    SystemTimeToFileTime(local, &time);
-    ULARGE_INTEGER ticks{{time.dwLowDateTime, time.dwHighDateTime}};
-    ticks.QuadPart -= CompareFileTime(&time, &at) < 0 ? 36000000000ULL : 0;
-    time = FILETIME{ticks.LowPart, ticks.HighPart};
-    return FileTimeToSystemTime(&time, utc);
+    return leadChangingAt({2026, 11, 0, 1, 2, 0, 0, 0}, 3600, 0, local, utc);
 }
 DWORD WINAPI backAtTwoZone(TIME_ZONE_INFORMATION* zone) {
     *zone = TIME_ZONE_INFORMATION{};
