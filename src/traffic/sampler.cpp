@@ -68,7 +68,7 @@ bool comparable(const CounterReading& previous, const CounterReading& reading) {
 // Timer messages are merged while the thread is busy, so a tick more than a quarter period late
 // is divided by the time that really elapsed. Every shorter interval, the one after a reset in
 // mid-period too, is divided by the period: its rate can err low but never spikes.
-// The system runs a shorter period every 10 ms: that is the period its ticks come at.
+// The system runs a period below 10 ms every 10 ms: that is the period its ticks come at.
 double secondsFor(int period, std::int64_t elapsedMicroseconds) {
     constexpr int kShortestPeriod = 10;
     if (period < kShortestPeriod)
