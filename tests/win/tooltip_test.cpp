@@ -231,13 +231,13 @@ DWORD WINAPI backAtTwoZone(TIME_ZONE_INFORMATION* zone) {
     zone->DaylightBias = -60;
     return TIME_ZONE_ID_STANDARD;
 }
+constexpr SYSTEMTIME kHalfPastOne{2026, 11, 0, 1, 1, 30, 0, 0};
 void WINAPI halfPastOne(SYSTEMTIME* now) {
-    *now = SYSTEMTIME{2026, 11, 0, 1, 1, 30, 0, 0};
+    *now = kHalfPastOne;
 }
 // The real clock on the second pass: 1:30 standard time, which is UTC here.
 void WINAPI secondPass(FILETIME* now) {
-    const SYSTEMTIME utc{2026, 11, 0, 1, 1, 30, 0, 0};
-    SystemTimeToFileTime(&utc, now);
+    SystemTimeToFileTime(&kHalfPastOne, now);
 }
 
 // On the repeated hour's second pass the day has run an hour longer than its wall clock says.
