@@ -133,8 +133,17 @@ COLORREF parseDefaultColor(const char* text) {
 struct StringBuffer {
     char* text = nullptr;
     std::size_t capacity = 0;
+    std::size_t length = 0; // of the last text handed out
 };
 StringBuffer stringBuffer;
+
+// Every settings call overwrites the last text handed out, so that a plug-in that keeps the
+// pointer past the next call, instead of copying the text, reads nonsense here as it may from
+// another shell.
+void spoilString() {
+    if (stringBuffer.text)
+        std::memset(stringBuffer.text, '~', stringBuffer.length);
+}
 
 const char* keepString(const char* bytes, std::size_t length) {
     if (length + 1 > stringBuffer.capacity) {
@@ -146,6 +155,7 @@ const char* keepString(const char* bytes, std::size_t length) {
     }
     std::memcpy(stringBuffer.text, bytes, length);
     stringBuffer.text[length] = '\0';
+    stringBuffer.length = length;
     return stringBuffer.text;
 }
 
@@ -217,6 +227,7 @@ bool readValue(const char* path, const char* key, Parse parse, T& value) {
 } // namespace
 
 extern "C" int ReadInt(const char* path, const char* key, int defaultValue) {
+    spoilString();
     int result = defaultValue;
     std::int32_t value;
     if (readValue(path, key, parseSettingInt, value))
@@ -227,6 +238,7 @@ extern "C" int ReadInt(const char* path, const char* key, int defaultValue) {
 }
 
 extern "C" bool ReadBool(const char* path, const char* key, bool defaultValue) {
+    spoilString();
     bool result = defaultValue;
     bool value;
     if (readValue(path, key, parseSettingBool, value))
@@ -237,6 +249,7 @@ extern "C" bool ReadBool(const char* path, const char* key, bool defaultValue) {
 }
 
 extern "C" COLORREF ReadColor(const char* path, const char* key, const char* defaultColor) {
+    spoilString();
     COLORREF result = parseDefaultColor(defaultColor);
     std::uint32_t value;
     if (readValue(path, key, parseSettingColor, value))
@@ -247,6 +260,7 @@ extern "C" COLORREF ReadColor(const char* path, const char* key, const char* def
 }
 
 extern "C" const char* ReadString(const char* path, const char* key, const char* defaultText) {
+    spoilString();
     const char* result = defaultText;
     FileBytes file(path);
     SettingValue found;
@@ -261,6 +275,7 @@ extern "C" const char* ReadString(const char* path, const char* key, const char*
 }
 
 extern "C" void WriteInt(const char* path, const char* key, int value) {
+    spoilString();
     hostLog("WriteInt %s %s %d", hostQuote(path).c_str(), hostQuote(key).c_str(), value);
     if (!path || !*path || !validKey(key))
         return;

@@ -154,6 +154,31 @@ TEST(HostSettingsFile, EveryCallLogsOneLine) {
               "ReadString \"C:\\\\p\\\\Velnor.rc\" \"Velnor.price:\" \"1\" -> \"1\"");
 }
 
+// ReadString's text is valid until the next call only: whatever that call is, the old pointer
+// no longer reads the text, so a plug-in that keeps it instead of copying fails here too.
+TEST(HostSettingsFile, ReadStringTextLastsUntilTheNextCall) {
+    std::string path = freshFolder("lifetime") + "Velnor.rc";
+    writeFile(path, "Velnor.t: kept\r\nVelnor.x: 1\r\n");
+    const char* p = path.c_str();
+    const struct {
+        const char* name;
+        void (*next)(const char* path);
+    } rows[] = {
+        {"ReadInt", [](const char* f) { ReadInt(f, "Velnor.x:", 0); }},
+        {"ReadBool", [](const char* f) { ReadBool(f, "Velnor.x:", false); }},
+        {"ReadColor", [](const char* f) { ReadColor(f, "Velnor.x:", "#000000"); }},
+        {"ReadString of a missing key", [](const char* f) { ReadString(f, "Velnor.no:", "d"); }},
+        {"WriteInt", [](const char* f) { WriteInt(f, "Velnor.x:", 2); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const char* text = ReadString(p, "Velnor.t:", nullptr);
+        ASSERT_STREQ(text, "kept");
+        row.next(p);
+        EXPECT_STRNE(text, "kept");
+    }
+}
+
 TEST(HostSettingsFile, WriteKeepsEveryOtherByte) {
     std::string folder = freshFolder("write");
     std::string path = folder + "Velnor.rc";
