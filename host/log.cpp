@@ -14,16 +14,22 @@ LogState logState;
 } // namespace
 
 void hostLog(const char* format, ...) {
-    char line[2048];
+    // Measured first: a line of quoted texts can outgrow any fixed buffer, and a cut line would
+    // lose its result without a sign.
     va_list args;
     va_start(args, format);
-    vsnprintf(line, sizeof line, format, args);
+    va_list again;
+    va_copy(again, args);
+    const int length = vsnprintf(nullptr, 0, format, args);
     va_end(args);
-    logState.lines.emplace_back(line);
+    std::string line(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    vsnprintf(&line[0], line.size() + 1, format, again);
+    va_end(again);
+    logState.lines.push_back(line);
     if (logState.file.empty())
         return;
     if (FILE* out = fopen(logState.file.c_str(), "ab")) {
-        fprintf(out, "%s\n", line);
+        fprintf(out, "%s\n", line.c_str());
         fclose(out);
     }
 }

@@ -448,6 +448,10 @@ TEST(HostLog, LogFileGetsEveryLineAtOnce) {
     hostSetLogFile(nullptr);
     hostLog("memory only");
     EXPECT_EQ(readFile("host-test.log"), "");
+    // No line is cut short: a text of control bytes is quoted at four times its length.
+    const std::string controls(600, '\x01');
+    hostLog("%s end", hostQuote(controls.c_str()).c_str());
+    EXPECT_EQ(hostLogLines().back().size(), 2 + 4 * 512 + 3 + 4u);
 }
 
 } // namespace
