@@ -1,7 +1,7 @@
 // The host window: GetKSWnd's answer, the register of which window wants which host messages, and
 // the delivery of broadcasts. Also MakeSticky, which has nothing to do on a single workspace.
 #include <algorithm>
-#include <memory>
+#include <deque>
 
 #include "host.h"
 #include "shell.h"
@@ -17,6 +17,7 @@ struct HostState {
     HWND created = nullptr; // the host window made by hostCreateWindows
     HINSTANCE instance = nullptr;
     std::vector<HostRegistration> registrations;
+    std::deque<std::string> posted; // broadcasts waiting for their message, oldest first
 };
 HostState hostState;
 
@@ -70,12 +71,16 @@ LRESULT onRegister(WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-// A broadcast posted to the host window, delivered when its message comes up.
+// A broadcast posted to the host window, delivered when its message comes up. The text waits
+// in the host's own queue: the message carries nothing, since a plug-in may send the same number.
 constexpr UINT kPostedBroadcast = WM_APP + 2;
 
-LRESULT onPostedBroadcast(LPARAM lParam) {
-    std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lParam));
-    hostBroadcast(text->c_str());
+LRESULT onPostedBroadcast() {
+    if (hostState.posted.empty())
+        return 0;
+    const std::string text = std::move(hostState.posted.front());
+    hostState.posted.pop_front();
+    hostBroadcast(text.c_str());
     return 0;
 }
 
@@ -84,7 +89,7 @@ LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case HOST_MSG_REGISTER:
         return onRegister(wParam, lParam);
     case kPostedBroadcast:
-        return onPostedBroadcast(lParam);
+        return onPostedBroadcast();
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -194,6 +199,7 @@ void hostDestroyWindows() {
         hostState.window = nullptr;
     hostState.created = nullptr;
     hostState.registrations.clear();
+    hostState.posted.clear();
 }
 
 const std::vector<HostRegistration>& hostRegistrations() {
@@ -220,12 +226,11 @@ int hostBroadcast(const char* text) {
 bool hostPostBroadcast(const char* text) {
     if (!hostState.created || !text)
         return false;
-    auto posted = std::make_unique<std::string>(text);
-    if (!PostMessageA(hostState.created, kPostedBroadcast, 0,
-                      reinterpret_cast<LPARAM>(posted.get())))
-        return false;
-    posted.release();
-    return true;
+    hostState.posted.emplace_back(text);
+    if (PostMessageA(hostState.created, kPostedBroadcast, 0, 0))
+        return true;
+    hostState.posted.pop_back();
+    return false;
 }
 
 extern "C" HWND GetKSWnd(void) {

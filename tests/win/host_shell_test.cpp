@@ -144,6 +144,9 @@ TEST_F(HostShell, DestroyedAndBogusRegistrationsAreNeverDelivered) {
     SendMessageA(GetKSWnd(), HOST_MSG_REGISTER, reinterpret_cast<WPARAM>(other), 0);
     const UINT list[] = {HOST_MSG_BROADCAST, 0};
     SendMessageA(GetKSWnd(), HOST_MSG_REGISTER, 0x1234, reinterpret_cast<LPARAM>(list));
+    // A plug-in's private message numbers carry nothing the host follows.
+    for (UINT message = WM_APP; message < WM_APP + 4; ++message)
+        SendMessageA(GetKSWnd(), message, 0, 0x1234);
 
     EXPECT_EQ(hostBroadcast("@Test.x"), 1);
     EXPECT_EQ(received[live].size(), 1u);
