@@ -239,6 +239,10 @@ void noteFile(EntryBytes* bytes, std::int32_t count, const WIN32_FILE_ATTRIBUTE_
                       GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &keeper.written));
 }
 
+// The stamp of no file: none there, or one set aside. A file found there later is another
+// program's, read at the next save, with all this run counted since the note added to it.
+const WIN32_FILE_ATTRIBUTE_DATA kNoFile{};
+
 bool noMemoryToSave() {
     std::snprintf(keeper.saveError, kStatusSize, "usage could not be saved: out of memory");
     return false;
@@ -467,16 +471,22 @@ bool addCounted(const UsageLedger& counted) {
 }
 
 // The file read into the ledger, which is kept as it was when the file cannot be read yet. `seen`
-// is the file's stamp from before it was read, `stamped` whether there was one.
-bool readAgain(UsageLedger& kept, WIN32_FILE_ATTRIBUTE_DATA& seen, bool& stamped,
-               bool* gone = nullptr) {
+// is the file's stamp from before it was read, kNoFile when none was there to read or it was set
+// aside as damaged.
+bool readAgain(UsageLedger& kept, WIN32_FILE_ATTRIBUTE_DATA& seen, bool* gone = nullptr) {
     kept = keeper.ledger;
     keeper.ledger = UsageLedger{};
     keeper.loadNote[0] = '\0';
-    stamped = GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &seen) != FALSE;
-    if (loadLedger(gone)) {
+    if (!GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &seen))
+        seen = kNoFile;
+    bool missing = false;
+    if (loadLedger(&missing)) {
         // Its entries may sit where an earlier ledger's did, with as many: no sum holds for them.
         forgetSums();
+        if (missing || keeper.loadNote[0] != '\0')
+            seen = kNoFile;
+        if (gone != nullptr)
+            *gone = missing;
         return true;
     }
     keeper.ledger = kept;
@@ -488,7 +498,7 @@ bool readAgain(UsageLedger& kept, WIN32_FILE_ATTRIBUTE_DATA& seen, bool& stamped
 // entries' bytes, is then what the next save compares with, as after a write: should this save's
 // write fail, an edit made meanwhile is read too. Without the memory nothing is added and the
 // ledger is `before` again, to be tried at the next save.
-bool addToRead(const UsageLedger& counted, UsageLedger& before, bool stamped,
+bool addToRead(const UsageLedger& counted, UsageLedger& before,
                const WIN32_FILE_ATTRIBUTE_DATA& seen) {
     const std::int32_t count = keeper.ledger.entryCount;
     EntryBytes* bytes = entryBytes(keeper.ledger);
@@ -500,7 +510,6 @@ bool addToRead(const UsageLedger& counted, UsageLedger& before, bool stamped,
         return noMemoryToSave();
     }
     noteFile(bytes, count, &seen);
-    keeper.stamped = stamped;
     return true;
 }
 
@@ -509,11 +518,9 @@ bool addToRead(const UsageLedger& counted, UsageLedger& before, bool stamped,
 bool readLate() {
     UsageLedger counted;
     WIN32_FILE_ATTRIBUTE_DATA seen;
-    bool stamped = false;
-    if (!readAgain(counted, seen, stamped))
+    if (!readAgain(counted, seen))
         return false;
-    // A damaged file set aside is not there to compare with.
-    if (!addToRead(counted, counted, stamped && keeper.loadNote[0] == '\0', seen))
+    if (!addToRead(counted, counted, seen))
         return false;
     freeLedger(counted);
     freeLedger(keeper.firstSeen);
@@ -535,18 +542,17 @@ bool readEdited() {
         }
     UsageLedger mine;
     WIN32_FILE_ATTRIBUTE_DATA seen;
-    bool stamped = false;
     bool gone = false;
-    bool read = readAgain(mine, seen, stamped, &gone);
+    bool read = readAgain(mine, seen, &gone);
     if (read && (gone || keeper.loadNote[0] != '\0')) {
         // Gone as it was read, or damaged by the edit and set aside with it: the ledger as this
-        // run had it stays, and there is no file to compare with.
+        // run had it stays, its entries where the last save noted them, so that a file put there
+        // before a save writes gets what was counted since.
         freeLedger(keeper.ledger);
         keeper.ledger = mine;
         mine = UsageLedger{};
-        keeper.stamped = false;
     } else if (read) {
-        read = addToRead(since, mine, stamped, seen);
+        read = addToRead(since, mine, seen);
     }
     freeLedger(since);
     freeLedger(mine);
@@ -631,11 +637,13 @@ void start(int position) {
         return;
     WIN32_FILE_ATTRIBUTE_DATA seen;
     const bool found = GetFileAttributesExA(keeper.path, GetFileExInfoStandard, &seen) != FALSE;
-    keeper.unread = !loadLedger();
-    // The file as read: should the first save fail, an edit made before the next is read too. One
-    // set aside as damaged is not there to compare with.
-    if (found && !keeper.unread && keeper.loadNote[0] == '\0')
-        noteFile(entryBytes(keeper.ledger), keeper.ledger.entryCount, &seen);
+    bool gone = false;
+    keeper.unread = !loadLedger(&gone);
+    // The file as read: should the first save fail, an edit made before the next is read too, and
+    // so is a file put where there was none or where a damaged one was set aside.
+    if (!keeper.unread)
+        noteFile(entryBytes(keeper.ledger), keeper.ledger.entryCount,
+                 found && !gone && keeper.loadNote[0] == '\0' ? &seen : &kNoFile);
     holdFoldDay();
     keeper.keeping = true;
     // What each interface moved while no widget counted it.

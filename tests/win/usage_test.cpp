@@ -290,6 +290,36 @@ TEST_F(UsageTest, ALedgerGoneAsAnEditIsReadKeepsTheDaysHeld) {
     EXPECT_EQ(onDisk(kEth), (Bytes{1007, 0}));
 }
 
+// No ledger to read (none at a start, one set aside as damaged, one gone as an edit was read) and
+// a save that could not write: a file put there before the next save is read, not written over.
+TEST_F(UsageTest, AFileThatAppearsAfterAFailedSaveIsRead) {
+    for (int how = 0; how < 3; ++how) {
+        SCOPED_TRACE(how);
+        DeleteFileA(ledgerPath().c_str());
+        ASSERT_TRUE(how != 1 || writeFile(ledgerPath(), "2026-02-30\tlo\t1\t2\n"));
+        ASSERT_TRUE(how == 2 || blockSaves(true));
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+        move(1, 7, 0);
+        tick();
+        if (how == 2) {
+            ASSERT_TRUE(writeFile(ledgerPath(), readFile(ledgerPath()) + "# edited\n"));
+            ImportHook<decltype(&GetFileAttributesExA)> hook("kernel32.dll", "GetFileAttributesExA",
+                                                             &attributesThenGone);
+            realAttributes = hook.real;
+            attributeCalls = 0;
+            ASSERT_TRUE(blockSaves(true));
+            UsageKeeper::save();
+        }
+        EXPECT_TRUE(saveFailed());
+        ASSERT_TRUE(writeFile(ledgerPath(), std::string("2020-01\t") + kEth + "\t1000\t0\n"));
+        blockSaves(false);
+        UsageKeeper::save();
+        EXPECT_EQ(onDisk(kEth), (Bytes{1007, 0}));
+        endPlugin();
+        DeleteFileA((ledgerPath() + ".damaged").c_str());
+    }
+}
+
 TEST_F(UsageTest, ADamagedLedgerIsSetAsideUnderAFreeName) {
     ASSERT_TRUE(writeFile(ledgerPath() + ".damaged", "an earlier one\n"));
     ASSERT_TRUE(writeFile(ledgerPath(), "2026-02-30\tlo\t1\t2\n"));
