@@ -703,23 +703,24 @@ void count() {
         return;
     keeper.seen = InterfaceTable::readingsTaken();
     // A failed reading counts nothing; the checkpoints stay, so the next one counts the time
-    // between.
+    // between. What earlier ones counted is still saved when due.
     int rows = 0;
     const RowCounters* read = InterfaceTable::rowsRead(rows);
-    if (rows == 0)
-        return;
-    keeper.rows = rows;
     const ULONGLONG now = GetTickCount64();
-    const std::int32_t today = tickDay(now);
-    const bool newDay = today != keeper.today;
-    if (newDay && (today == keeper.today + 1 || today < keeper.foldDay))
-        keeper.foldDay = today;
-    keeper.today = today;
+    bool newDay = false;
     bool newCheckpoint = false;
-    const bool moved = countRows(read, rows, today, false, newCheckpoint);
-    if (moved && !keeper.unsaved) {
-        keeper.unsaved = true;
-        keeper.firstUnsaved = now;
+    if (rows > 0) {
+        keeper.rows = rows;
+        const std::int32_t today = tickDay(now);
+        newDay = today != keeper.today;
+        if (newDay && (today == keeper.today + 1 || today < keeper.foldDay))
+            keeper.foldDay = today;
+        keeper.today = today;
+        const bool moved = countRows(read, rows, today, false, newCheckpoint);
+        if (moved && !keeper.unsaved) {
+            keeper.unsaved = true;
+            keeper.firstUnsaved = now;
+        }
     }
     if ((newDay || newCheckpoint ||
          (keeper.unsaved && now - keeper.firstUnsaved >= kSaveDelayMs)) &&

@@ -448,6 +448,19 @@ TEST_F(UsageTest, AFailedSaveKeepsTheBytesAndIsRetried) {
     EXPECT_EQ(onDisk(kLo), (Bytes{112, 0}));
 }
 
+// Traffic counted before the table's queries began to fail is on disk within the minute all the
+// same.
+TEST_F(UsageTest, TrafficIsSavedWithinAMinuteWhileQueriesFail) {
+    ASSERT_EQ(beginPlugin(rigInstance()), 0);
+    move(0, 100, 0);
+    tick();
+    fakeIfTableFail()(1000);
+    clocks.uptimeMs += 61000;
+    tick();
+    fakeIfTableFail()(0);
+    EXPECT_EQ(onDisk(kLo), (Bytes{100, 0}));
+}
+
 // A save that read the file, at a start or after an edit, but could not write leaves the file as
 // read: an edit made before the next save is kept as well.
 TEST_F(UsageTest, AnEditAfterASaveThatReadTheFileButFailedIsKept) {
