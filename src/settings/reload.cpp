@@ -22,6 +22,7 @@ struct NewResources {
 struct ReloadState {
     DrawingResources resources;
     unsigned stops; // counts releaseResources calls, so a reload can tell it was stopped
+    bool installed; // a reload's settings are in place
 };
 ReloadState reloadState;
 
@@ -88,6 +89,7 @@ void releaseSettingsObjects(WidgetSettings& settings) {
 // ran inside this one's icon box) is swapped out and released, after the new objects are in.
 void install(const WidgetSettings& settings, NewResources& made) {
     WidgetSettings replaced = installSettings(settings);
+    reloadState.installed = true;
     if (made.haveStyle)
         std::memcpy(reloadState.resources.styleCopy, made.styleCopy, kStyleRecordSize);
     HFONT oldFont = nullptr;
@@ -147,6 +149,10 @@ HICON loadIcon(const char* value) {
 }
 
 void reload() {
+    // A file that is there but cannot be read would give every default: what is in place stays
+    // until it can be read.
+    if (reloadState.installed && settingsFileUnreadable())
+        return;
     // Read into a staging record: the icon boxes run message loops in which ticks and paints go
     // on with the installed settings, whose histories still match their widths.
     const unsigned stopsBefore = reloadState.stops;
@@ -170,6 +176,7 @@ void reload() {
 
 void releaseResources() {
     ++reloadState.stops;
+    reloadState.installed = false;
     WidgetSettings replaced = installSettings(WidgetSettings{});
     releaseSettingsObjects(replaced);
     deleteObject(reloadState.resources.styleFont);

@@ -174,6 +174,21 @@ void readSettings(WidgetSettings& into) {
             readKey(table.rows[row], into);
 }
 
+bool settingsFileUnreadable() {
+    const char* path = settingsPath();
+    if (!*path)
+        return false;
+    HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 void writeSettings() {
     const WidgetSettings& settings = settingsState.settings;
     WriteInt(settingsPath(), "Velnor.x:", settings.x);

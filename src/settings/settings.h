@@ -16,6 +16,9 @@ void derivePaths(HINSTANCE instance);
 void usePaths(const char* directory, const char* path);
 // Every key from settingsPath into `into`, in table order; icons go through loadIcon at once.
 void readSettings(WidgetSettings& into);
+// The settings file is there but cannot be read (another program holds it without sharing): the
+// shell's reads would answer every default.
+bool settingsFileUnreadable();
 void writeSettings();
 
 // The period of the running timer, in force while a changed one could not be started: the rates

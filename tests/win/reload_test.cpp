@@ -112,6 +112,27 @@ TEST_F(Reload, MendsWidthAndTimer) {
     }
 }
 
+// A file another program holds without sharing reads as every default: the installed settings
+// stay until it can be read, while a missing file still gives the defaults.
+TEST_F(Reload, HeldFileKeepsTheInstalledSettings) {
+    useSettingsFolder("held");
+    writeFile(settingsPath(), "Velnor.width: 321\r\nVelnor.receiveGraph.width: 80\r\n");
+    reload();
+    HANDLE held = CreateFileA(settingsPath(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::size_t live = liveObjects();
+    reload();
+    CloseHandle(held);
+    EXPECT_EQ(widgetSettings().width, 321);
+    EXPECT_EQ(historyEntries(widgetSettings().graphs[Channel::Receive]), 80u);
+    EXPECT_EQ(liveObjects(), live);
+    DeleteFileA(settingsPath());
+    reload();
+    EXPECT_EQ(widgetSettings().width, 100);
+    EXPECT_EQ(historyEntries(widgetSettings().graphs[Channel::Receive]), 50u);
+}
+
 TEST_F(Reload, TransparentColourBrushOnlyWhileTheModeIsOn) {
     useSettingsFolder("sct");
     const struct {
