@@ -196,7 +196,12 @@ void watchCap() {
 }
 
 void primeCapWatch() {
+    const CapLimit before = capWatch.limit;
     capWatch.limit = currentCapLimit();
+    // An open balloon speaks of the old limit: gone or changed, it would tell what no longer holds.
+    if (capWatch.limit.bytes <= 0 || capWatch.limit.bytes != before.bytes ||
+        capWatch.limit.budget != before.budget)
+        hideBalloon();
     look(false);
 }
 

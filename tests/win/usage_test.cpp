@@ -893,6 +893,27 @@ TEST_F(UsageTest, ABalloonAtEachCrossingOncePerPeriodNotAtAStartPastIt) {
     }
 }
 
+// A reload that takes the limit away, the ledger with it, or raises it closes a balloon about it.
+TEST_F(UsageTest, ABalloonClosesWithTheLimitItSpokeOf) {
+    for (const char* settings :
+         {"Velnor.period: day\r\nVelnor.adapter: 1\r\n",
+          "Velnor.period: boot\r\nVelnor.cap: 10 KB\r\n",
+          "Velnor.period: day\r\nVelnor.adapter: 1\r\nVelnor.cap: 20 KB\r\n"}) {
+        SCOPED_TRACE(settings);
+        rigWriteSettings("Velnor.period: day\r\nVelnor.adapter: 1\r\nVelnor.cap: 10 KB\r\n");
+        ASSERT_EQ(beginPlugin(rigInstance()), 0);
+        move(1, 8192, 0);
+        tick();
+        watchCap();
+        ASSERT_NE(shownBalloon(), "none");
+        rigWriteSettings(settings);
+        rigBroadcast(moduleHandles().widget, "@Velnor.settings.read");
+        EXPECT_EQ(shownBalloon(), "none");
+        endPlugin();
+        DeleteFileA(ledgerPath().c_str());
+    }
+}
+
 // Docked, the widget is a child of the slit: the balloon still shows, under it on the screen.
 TEST_F(UsageTest, TheBalloonShowsForAWidgetInTheSlit) {
     rigWriteSettings(
